@@ -1,0 +1,26 @@
+// Frame driver, scene states and timing.
+#pragma once
+#include <cstdint>
+
+enum : int32_t {
+    LoadingFadeIn = -3,
+    Loading = -2,
+    LoadingFadeOut = -1,
+    Intro = 0,
+    Magazine = 1,
+};
+
+extern int32_t SceneState;
+extern float InstantFrameRate;
+extern float FrameSeconds;
+extern const float ReferenceFrameRate;  // 75
+extern float FrameStep;                 // 1.0 at 75 frames per second
+extern float AverageFrameStep;          // mean over 25 frames, 0 until the 25th
+extern float LoadingAlpha;
+extern float IntroEndFade;
+extern uint32_t IntroClock;
+
+// Reads the counter frequency and the start counter (end of start-up).
+void StartFrameTimer();
+void FrameTimer();
+void FrameDriver();

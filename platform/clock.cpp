@@ -1,0 +1,11 @@
+#include "platform/clock.h"
+
+#include <ctime>
+
+int64_t ClockFrequency() { return 1000000000; }
+
+int64_t ClockNow() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}

@@ -1,0 +1,17 @@
+// One data directory under three spellings.
+//
+// The program names its files "Data\X" (pack members), "Data/X" (the intro
+// stream) and "data/X" (pictures, modules). On a case-sensitive file system
+// all of them must reach the one directory "data/" of the working directory;
+// every open and remove of a data file goes through these helpers.
+#pragma once
+#include <cstddef>
+#include <cstdio>
+
+// Writes the on-disk path for a program path into out (capacity bytes) and
+// returns out; "Data\X", "Data/X" and "data/X" all become "data/X". Any other
+// path is copied unchanged. A result that does not fit yields "".
+const char* ResolveDataPath(const char* path, char* out, size_t capacity);
+
+FILE* OpenDataFile(const char* path, const char* mode);
+int RemoveDataFile(const char* path);

@@ -1,0 +1,30 @@
+// PNG files into OpenGL textures, over libpng.
+//
+// The calling conventions follow the texture loader's needs: one global
+// row-order switch, solid or alpha uploads into the bound 2D texture, and raw
+// RGB decodes for cube-map faces.
+#pragma once
+#include <cstdint>
+
+enum {
+    PNG_NOMIPMAPS = 0,
+    PNG_SOLID = -1,  // upload without alpha
+    PNG_ALPHA = -2,  // upload with the file's alpha
+};
+
+struct pngInfo {
+    uint32_t Width, Height, Depth, Alpha;
+};
+
+struct pngRawInfo {
+    uint32_t Width, Height, Depth, Alpha;
+    uint8_t* Data;  // Width * Height * 3 bytes of RGB, released with free()
+};
+
+// 1: rows are stored bottom row first (GL's order); 0: file order.
+void pngSetStandardOrientation(int standardOrientation);
+// Decodes the file and uploads it into the texture bound to GL_TEXTURE_2D.
+// Returns non-zero on success.
+int pngLoad(const char* fileName, int mipmap, int transparency, pngInfo* info);
+// Decodes the file into newly allocated RGB bytes. Returns non-zero on success.
+int pngLoadRaw(const char* fileName, pngRawInfo* info);
