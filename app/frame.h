@@ -24,3 +24,8 @@ extern uint32_t IntroClock;
 void StartFrameTimer();
 void FrameTimer();
 void FrameDriver();
+
+// The two branches of the state machine that run after loading, kept apart
+// because they call into most of the program.
+void IntroFrame();     // one frame of the Intro state
+void MagazineFrame();  // one frame of the Magazine state
