@@ -22,7 +22,21 @@ extern uint32_t IntroClock;
 
 // Reads the counter frequency and the start counter (end of start-up).
 void StartFrameTimer();
+// The same with a given counter frequency and start value, for a fake clock.
+void StartFrameTimerAt(int64_t frequency, int64_t now);
+// Measures the frame that ends now: InstantFrameRate and the previous counter.
 void FrameTimer();
+void FrameTimerAt(int64_t now);
+// FrameSeconds, the 25-frame average and FrameStep from InstantFrameRate.
+void UpdateFrameStep();
+
+// Centre of the loading picture in overlay pixels for the current logical size.
+float LoadingImageX();
+float LoadingImageY();
+
+// The state machine of one frame (loading fades, intro, magazine), drawing
+// into the current buffers; FrameDriver wraps it in clear, timing and swap.
+void RunSceneStates();
 void FrameDriver();
 
 // The two branches of the state machine that run after loading, kept apart
