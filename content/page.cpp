@@ -1,0 +1,3 @@
+#include "content/page.h"
+
+void DrawPage() {}
