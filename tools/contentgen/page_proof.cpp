@@ -1,0 +1,159 @@
+#include "tools/contentgen/page_proof.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "content/content_lines.h"
+#include "tools/contentgen/content_runs.h"
+#include "tools/contentgen/cp1252.h"
+
+namespace {
+
+constexpr int CourierWidth = 8;
+constexpr int ChartLeftX = 340;
+constexpr int ChartSecondColumnX = 740;
+constexpr int TitleY = 78;
+
+struct PlacedText {
+    int y;
+    int column;  // in Courier characters from the page's left x
+    std::string bytes;
+};
+
+// The run holding a page, and which lines of it the page shows.
+struct PageRun {
+    const RunSpec* run = nullptr;
+    int first = 0;
+    int count = 0;
+    int page = 1;
+};
+
+const RunSpec* NumberedRun(const char* stem, int page) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%d", stem, page);
+    return FindRun(name);
+}
+
+// Introduction topics 78..85 in pick order: the run, or the stem of
+// numbered fixed-page runs, and the page count.
+struct IntroTopicRuns {
+    const char* run;
+    const char* numberedStem;
+    int pages;
+};
+constexpr IntroTopicRuns IntroTopics[] = {
+    {"Welcome", nullptr, 1},  {nullptr, "News", NewsPageCount}, {"Voters", nullptr, 9},
+    {nullptr, "Advertisement", AdvertisementPageCount},         {"ContactInformation", nullptr, 1},
+    {"Bonus3", nullptr, 3},   {"Bonus5", nullptr, 5},           {"Bonus7", nullptr, 7},
+};
+
+constexpr int SectionFirstPick[6] = {78, 15, 31, 46, 55, 74};
+constexpr int SectionLastPick[6] = {85, 30, 45, 54, 73, 77};
+
+bool FindPageRun(int section, int topic, int page, PageRun& found) {
+    found.page = page;
+    if (section == 6) {
+        if (page >= 19) found.run = FindRun(page == 19 ? "MessagesPage19" : "MessagesPage20");
+        else found.run = FindRun("Messages");
+    } else if (section == 7) {
+        found.run = FindRun("Credits");
+    } else if (section == 0 && topic >= 78 && topic <= 85) {
+        const IntroTopicRuns& intro = IntroTopics[topic - 78];
+        found.run = intro.run ? FindRun(intro.run) : NumberedRun(intro.numberedStem, page);
+    } else if (section >= 1 && section <= 5 && topic >= SectionFirstPick[section] && topic <= SectionLastPick[section]) {
+        found.run = &ChartRun(topic);
+    }
+    if (!found.run || page < 1 || page > PageCountOf(section, topic)) return false;
+    if (found.run->kind == RunKind::PagedText) {
+        found.first = std::min(found.run->linesPerPage * (page - 1), found.run->lines);
+        found.count = std::min(found.run->linesPerPage * page, found.run->lines) - found.first;
+    } else {
+        found.count = found.run->lines;
+    }
+    return true;
+}
+
+std::string TitleOf(const PageRun& page, const ContentText& text) {
+    if (page.run->kind == RunKind::Chart) return text.lines[page.run->start].bytes;
+    char title[64];
+    std::snprintf(title, sizeof title, page.run->title, page.page);
+    return title;
+}
+
+int CourierColumns(double pixels) { return static_cast<int>(pixels / CourierWidth + 0.5); }
+
+void PlaceChart(const ContentText& text, const RunSpec& run, std::vector<PlacedText>& placed) {
+    const std::string& heading = text.lines[run.start].bytes;
+    double headingX = (24 - heading.size() * 0.5) * 12 * 0.5 + ChartLeftX;
+    if (IsCancelledChart(run.chartPick)) {
+        placed.push_back({470, 0, heading});
+        placed.push_back({440, 0, text.lines[run.start + CancelledNoticeOffset].bytes});
+        return;
+    }
+    placed.push_back({470, CourierColumns(headingX - ChartLeftX), heading});
+    bool shortChart = run.chartPick == ShortChartPick;
+    if (shortChart) {
+        placed.push_back({380, 0, text.lines[run.start + ShortChartFirstNote].bytes});
+        placed.push_back({365, 0, text.lines[run.start + ShortChartSecondNote].bytes});
+    }
+    int split = ChartSplitWidth(run.chartPick);
+    for (int k = 0; k < (shortChart ? ShortChartRows : ChartRankCount); ++k) {
+        const std::string& row = text.lines[run.start + ChartFirstRowOffset + k].bytes;
+        int y = 440 - 15 * k;
+        placed.push_back({y, 0, row.substr(0, std::min<size_t>(split, row.size()))});
+        if (row.size() > static_cast<size_t>(split))
+            placed.push_back({y, (ChartSecondColumnX - ChartLeftX) / CourierWidth, row.substr(split, 20)});
+    }
+}
+
+// Lines of equal y merge into one printed line, items overlaying left to right.
+void PrintPlaced(std::vector<PlacedText>& placed, std::string& out) {
+    std::stable_sort(placed.begin(), placed.end(), [](const PlacedText& a, const PlacedText& b) { return a.y > b.y; });
+    for (size_t i = 0; i < placed.size();) {
+        std::string line;
+        int y = placed[i].y;
+        for (; i < placed.size() && placed[i].y == y; ++i) {
+            size_t end = placed[i].column + placed[i].bytes.size();
+            if (line.size() < end) line.resize(end, ' ');
+            line.replace(placed[i].column, placed[i].bytes.size(), placed[i].bytes);
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        char label[16];
+        std::snprintf(label, sizeof label, "%4d | ", y);
+        out += label + ConvertWindows1252ToUtf8(line) + "\n";
+    }
+}
+
+}  // namespace
+
+int PageCountOf(int section, int topic) {
+    if (section == 6) return 20;
+    if (section == 7) return 1;
+    if (section == 0 && topic >= 78 && topic <= 85) return IntroTopics[topic - 78].pages;
+    if (section >= 1 && section <= 5 && topic >= SectionFirstPick[section] && topic <= SectionLastPick[section])
+        return 1;
+    return 0;
+}
+
+bool ProofPage(const ContentText& text, int section, int topic, int page, std::string& out, std::string& problem) {
+    PageRun found;
+    if (!FindPageRun(section, topic, page, found)) {
+        problem = "no such page: section " + std::to_string(section) + ", topic " + std::to_string(topic) +
+                  ", page " + std::to_string(page);
+        return false;
+    }
+    const RunSpec& run = *found.run;
+    int leftX = run.kind == RunKind::Chart ? ChartLeftX : run.bodyX;
+    out += "Title (Tahoma, y " + std::to_string(TitleY) + "): " + ConvertWindows1252ToUtf8(TitleOf(found, text)) + "\n";
+    out += "Courier from x " + std::to_string(leftX) + ", 8 pixels a character; y counts up from the bottom\n";
+    std::vector<PlacedText> placed;
+    if (run.kind == RunKind::Chart) {
+        PlaceChart(text, run, placed);
+    } else {
+        for (int i = 0; i < found.count; ++i)
+            placed.push_back({run.firstY - run.step * i, 0, text.lines[run.start + found.first + i].bytes});
+    }
+    PrintPlaced(placed, out);
+    return true;
+}
