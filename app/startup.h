@@ -10,6 +10,8 @@ extern int32_t CubeMapDisabled;     // 0 after "-enablecubemap"
 
 // Looks at the first argument only ("-enablecubemap", "-noati").
 void ParseCommandLine(int argc, char** argv);
+// Game mode when GLUT can give it, else the 512 x 512 window "Tallyboard".
+void EnterDisplayMode();
 // The standing OpenGL state, the loading picture and the fonts; starts the frame timer.
 void InitGraphicsState();
 // Reshape callback: viewport and the 80-degree perspective projection.

@@ -23,8 +23,15 @@ struct pngRawInfo {
 
 // 1: rows are stored bottom row first (GL's order); 0: file order.
 void pngSetStandardOrientation(int standardOrientation);
-// Decodes the file and uploads it into the texture bound to GL_TEXTURE_2D.
-// Returns non-zero on success.
+int pngGetStandardOrientation();
+// Decodes the file and uploads it into the texture bound to GL_TEXTURE_2D at
+// level 0, leaving the texture's parameters as the caller set them. PNG_SOLID
+// uploads RGB; PNG_ALPHA uploads RGBA when the file has alpha or a
+// transparent colour. Only PNG_NOMIPMAPS is used, so mipmap is not looked at.
+// Returns non-zero on success; a missing, damaged or too large file (a side
+// above GL_MAX_TEXTURE_SIZE) returns 0 and uploads nothing. The file name
+// goes through the data path helper.
 int pngLoad(const char* fileName, int mipmap, int transparency, pngInfo* info);
-// Decodes the file into newly allocated RGB bytes. Returns non-zero on success.
+// Decodes the file into newly allocated RGB bytes (alpha dropped). Returns
+// non-zero on success.
 int pngLoadRaw(const char* fileName, pngRawInfo* info);

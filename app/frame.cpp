@@ -1,0 +1,62 @@
+// The frame driver: GLUT's display and idle callback, so frames run back to
+// back. It measures the last frame, runs the scene-state machine and swaps.
+#include "app/frame.h"
+
+#include <GL/freeglut.h>
+
+#include "app/resource_init.h"
+#include "app/startup.h"
+#include "content/content.h"
+#include "render/primitives.h"
+
+namespace {
+
+constexpr float LoadingFadePerFrame = 0.025f;  // plain frames, not FrameStep
+
+void DrawLoadingPicture(int32_t blend, float alpha) {
+    DrawLoadingImage(0, blend, 256.0f, 32.0f, LoadingImageX(), LoadingImageY(), alpha);
+}
+
+}  // namespace
+
+// Left of centre and above the middle: the layout of the 1024 x 768 screen,
+// which a 512 x 512 window keeps only partly.
+float LoadingImageX() { return float(WindowWidth / 4 + 256); }
+float LoadingImageY() { return float(WindowHeight) * 5.0f / 17.0f + 128.0f; }
+
+// Each branch tests the state as the branch before left it, so a change of
+// state runs the next branch in the same frame: the frame that completes the
+// fade-in also loads everything and takes the first fade-out step.
+void RunSceneStates() {
+    if (SceneState == LoadingFadeIn) {
+        if (LoadingAlpha >= 1.0f)
+            SceneState = Loading;
+        else
+            LoadingAlpha += LoadingFadePerFrame;
+        DrawLoadingPicture(1, LoadingAlpha);
+    }
+    if (SceneState == Loading) {
+        DrawLoadingPicture(0, 1.0f);
+        ResourceInit();
+        SceneState = LoadingFadeOut;
+    }
+    if (SceneState == LoadingFadeOut) {
+        if (LoadingAlpha <= 0.0f)
+            SceneState = Intro;
+        else
+            LoadingAlpha -= LoadingFadePerFrame;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawLoadingPicture(1, LoadingAlpha);
+    }
+    if (SceneState == Intro) IntroFrame();
+    if (SceneState == Magazine) MagazineFrame();
+}
+
+void FrameDriver() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    FrameTimer();
+    UpdateFrameStep();
+    ClampPage();
+    RunSceneStates();
+    glutSwapBuffers();
+}
