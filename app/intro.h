@@ -18,5 +18,5 @@ extern float SecondWidthFactor;  // width factor of the second title picture
 extern float ThirdWidthFactor;   // width factor of the third title picture
 
 // Draws the intro for the current IntroClock and advances the values above by
-// FrameStep. Leaves blending on and the depth test off.
+// FrameStep. Whatever it draws leaves blending off and the depth test on.
 void DrawIntroTimeline();

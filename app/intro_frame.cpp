@@ -1,5 +1,37 @@
+// The intro branch of the frame driver: the timeline on the stream's clock,
+// the noise flicker over it, and the hand-over to the magazine.
+//
+// IntroClock is read at the end of the frame, so the timeline of a frame sees
+// the position read in the frame before.
 #include "app/frame.h"
+#include "app/intro.h"
+#include "audio/audio.h"
+#include "effects/intro_noise.h"
 
-// The intro branch of the frame driver; the timeline, the stream and the noise
-// flicker are added here as they land.
-void IntroFrame() {}
+namespace {
+
+constexpr uint32_t IntroEndClock = 10700;     // the magazine begins past this
+constexpr uint32_t NoiseFadeClock = 8000;     // the flicker fades from here on
+constexpr float NoiseFadePerFrame = 0.005f;
+
+bool IntroStreamPending = true;
+
+float IntroNoiseLevel() {
+    if (IntroClock < NoiseFadeClock) return 1.0f;
+    if (IntroEndFade > 0.0f) IntroEndFade -= NoiseFadePerFrame * FrameStep;
+    return IntroEndFade;
+}
+
+}  // namespace
+
+void IntroFrame() {
+    if (IntroStreamPending) {
+        StartIntroStream();
+        IntroStreamPending = false;
+    }
+    DrawIntroTimeline();
+    if (IntroClock > IntroEndClock) SceneState = Magazine;
+    IntroAudioFrame();
+    DrawIntroNoise(IntroNoiseLevel());
+    ReadIntroClock();
+}

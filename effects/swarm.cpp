@@ -1,0 +1,162 @@
+// Particle swarm: immediate mode, one triangle strip and three trail segments
+// per visible particle, one texture for all sprites, nothing allocated.
+//
+// Fading counts plain frames (a particle lives 200 frames at any frame rate);
+// attraction and motion are scaled by FrameStep. The attractor sits at the
+// origin of the swarm's frame, which lies at eye (150, 0, -200).
+#include "effects/swarm.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/frame.h"
+#include "render/primitives.h"
+#include "resources/textures.h"
+
+namespace {
+
+constexpr int32_t ParticleSlot = 32;  // "data/Particle.png"
+constexpr float SpriteHalfSize = 4.0f;
+constexpr float VisibleBand = 90.0f;  // particles at |y| >= 90 move unseen
+constexpr float ForceCap = 300.0f;
+constexpr float PushCap = -600.0f;
+constexpr float FadeInStep = 0.008f;
+
+// A random value in 0..n-1 on rand()'s sequence; the spawn draws seven in a
+// fixed order so that a seeded run repeats exactly.
+int RandomBelow(int n) { return std::rand() % n; }
+
+void ShiftTrail(Particle& p) {
+    for (int j = ParticleTrailLength - 1; j > 0; --j) {
+        p.trailX[j] = p.trailX[j - 1];
+        p.trailY[j] = p.trailY[j - 1];
+        p.trailZ[j] = p.trailZ[j - 1];
+    }
+    p.trailX[0] = p.x;
+    p.trailY[0] = p.y;
+    p.trailZ[0] = p.z;
+}
+
+void DrawSprite(const Particle& p) {
+    glBegin(GL_TRIANGLE_STRIP);
+    glTexCoord2f(1, 1); glVertex3f(p.x + SpriteHalfSize, p.y + SpriteHalfSize, p.z);
+    glTexCoord2f(0, 1); glVertex3f(p.x - SpriteHalfSize, p.y + SpriteHalfSize, p.z);
+    glTexCoord2f(1, 0); glVertex3f(p.x + SpriteHalfSize, p.y - SpriteHalfSize, p.z);
+    glTexCoord2f(0, 0); glVertex3f(p.x - SpriteHalfSize, p.y - SpriteHalfSize, p.z);
+    glEnd();
+}
+
+// Three segments over the ten-frame history (0-3, 3-6, 6-9), each older one
+// 0.1 fainter per entry of age.
+void DrawTrail(const Particle& p, float alpha) {
+    glDisable(GL_TEXTURE_2D);
+    for (int j = 0; j < ParticleTrailLength - 1; j += 3) {
+        glColor4f(p.red, p.green, p.blue, alpha - 0.1f * j);
+        glBegin(GL_LINES);
+        glVertex3f(p.trailX[j], p.trailY[j], p.trailZ[j]);
+        glVertex3f(p.trailX[j + 3], p.trailY[j + 3], p.trailZ[j + 3]);
+        glEnd();
+    }
+    glEnable(GL_TEXTURE_2D);
+}
+
+// Pull (or push) towards the origin, capped per step so that a particle
+// close to the centre overshoots instead of accelerating without bound. A
+// particle exactly on the attractor has no direction to go: it gets no
+// acceleration that frame rather than a division by zero.
+void Attract(Particle& p) {
+    const float d2 = p.x * p.x + p.y * p.y;
+    if (d2 == 0.0f) {
+        p.force = 0.0f;
+        p.ax = p.ay = p.az = 0.0;
+        return;
+    }
+    float force = AttractorStrength / d2 * FrameStep;
+    if (force > ForceCap) force = ForceCap;
+    if (force < PushCap) force = PushCap;
+    p.force = force;
+    const double d = std::sqrt(static_cast<double>(d2));
+    p.ax = (0.0 - p.x) / d * force;
+    p.ay = (0.0 - p.y) / d * force;
+    p.az = (0.0 - p.z) / d * force;
+}
+
+void Move(Particle& p) {
+    p.vx += p.ax;
+    p.vy += p.ay;
+    p.vz += p.az;
+    const double scale = FrameStep / (p.mass * 1000.0);
+    p.x = static_cast<float>(p.x + p.vx * scale);
+    p.y = static_cast<float>(p.y + p.vy * scale);
+    p.z = static_cast<float>(p.z + p.vz * scale);
+}
+
+void UpdateParticle(int32_t index) {
+    Particle& p = ParticlePool[index];
+    ShiftTrail(p);
+    if (p.fadeIn > 0.0f) p.fadeIn -= FadeInStep;
+    const float alpha = p.life - p.fadeIn;
+    glColor4f(p.red, p.green, p.blue, alpha);
+    if (p.y > -VisibleBand && p.y < VisibleBand) {
+        DrawSprite(p);
+        DrawTrail(p, alpha);
+    }
+    Attract(p);
+    Move(p);
+    p.life -= p.decay;
+    if (p.life <= 0.0f) {
+        RetireParticle();
+        SpawnParticle(index);
+    }
+}
+
+}  // namespace
+
+void SpawnParticle(int32_t index) {
+    if (index < 0 || index >= ParticleCapacity) return;
+    if (++ParticleCount > ParticleCapacity) ParticleCount = ParticleCapacity;
+    Particle& p = ParticlePool[index];
+    p.life = 1.0f;
+    p.fadeIn = 1.0f;
+    p.decay = 0.005f;
+    const float grey = RandomBelow(256) / 256.0f;
+    p.red = p.green = p.blue = grey;
+    p.x = RandomBelow(1000) * 0.1f - 50.0f;
+    p.y = RandomBelow(1000) * 0.1f - 50.0f;
+    p.z = 0.0f;
+    p.vx = RandomBelow(1000) * 0.0001 - 0.05 + SpawnDirection.x;
+    p.vy = RandomBelow(1000) * 0.0001 - 0.05 + SpawnDirection.y;
+    p.vz = 0.0;
+    p.vx *= RandomBelow(5000) - 2500;
+    p.vy *= RandomBelow(5000) - 2500;
+    p.mass = 2.0f;
+    for (int j = 0; j < ParticleTrailLength; ++j) {
+        p.trailX[j] = p.x;
+        p.trailY[j] = p.y;
+        p.trailZ[j] = p.z;
+    }
+}
+
+void RetireParticle() {
+    if (ParticleCount > 0) --ParticleCount;
+}
+
+void DrawParticleSwarm(bool spawn) {
+    glLineWidth(2.0f);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(150.0f, 0.0f, -200.0f);
+    if (spawn && ParticleCount < ParticleCapacity) SpawnParticle(ParticleCount);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, TextureTable[ParticleSlot]);
+    for (int32_t i = 0; i < ParticleCount; ++i) UpdateParticle(i);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    // The push lasts exactly as long as the background cross-fade runs.
+    if (!(AttractorStrength < 0.0f && BackgroundFade < 1.0f)) AttractorStrength = AttractorPull;
+}

@@ -1,0 +1,16 @@
+// The swarm's shared state, apart from its drawing so that the menu can set
+// the attractor without linking the swarm's GL code.
+#include "effects/swarm.h"
+
+#include <cmath>
+
+Particle ParticlePool[ParticleCapacity];
+int32_t ParticleCount = 0;
+float AttractorStrength = AttractorPull;
+SwarmVector SpawnDirection = {0.0, 0.0, 0.0};
+
+void AimSpawnDirection() {
+    const double theta = 0.5;
+    const double phi = 0.5;
+    SpawnDirection = {std::cos(theta) * std::sin(phi), std::sin(theta) * std::sin(phi), std::cos(phi)};
+}

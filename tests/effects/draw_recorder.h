@@ -1,0 +1,55 @@
+// A recording stand-in for the quad primitives, the few OpenGL calls the
+// effects make and the intro stream, so that tests see what a frame drew
+// (slot, size, position, colour) without a window.
+#pragma once
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <vector>
+
+enum class QuadKind { Textured, Tinted, OverlayRotated, ScreenZoom, ScreenBound };
+
+struct RecordedQuad {
+    QuadKind kind;
+    int32_t slot;  // -1 for the bound-texture quad
+    int32_t blend;
+    float halfWidth, halfHeight;
+    float x, y, z;
+    float red, green, blue, alpha;  // the tint, or the current colour for full-window quads
+    float u, v;                     // insets of the zoomed full-window picture
+    float angle;
+};
+
+struct RecordedVertex {
+    float x, y, z;
+};
+
+struct RecordedPrimitive {
+    GLenum mode;
+    float red, green, blue, alpha;
+    float lineWidth;
+    bool textured;
+    GLuint texture;
+    std::vector<RecordedVertex> vertices;
+};
+
+struct DrawRecord {
+    std::vector<RecordedQuad> quads;
+    std::vector<RecordedPrimitive> primitives;
+    float color[4];
+    float lineWidth;
+    GLuint boundTexture;
+    bool texture2d, blend, depthTest;
+    int spectrumReads;
+};
+
+extern DrawRecord Drawn;
+// Intro stream position in bytes that the fake clock read reports.
+extern uint32_t FakeStreamPosition;
+// Calls of StartIntroStream over the whole process.
+extern int IntroStreamStarts;
+
+// Forgets what was drawn; GL state back to the program's standing state.
+void ClearDrawn();
+// The quads of one kind, in drawing order.
+std::vector<RecordedQuad> QuadsOf(QuadKind kind);
