@@ -12,3 +12,11 @@ void MotionHandler(int x, int y);
 
 // Skips the intro, or in the magazine ends the process with status 0.
 void Shutdown();
+
+// Leaves GLUT game mode if it is active; safe to call at any time, also
+// after GLUT has been torn down.
+void LeaveGameMode();
+// Makes every way out of the process leave game mode first: exit(), and
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT (handled on the GLUT thread). Called
+// once, right after the display mode has been entered.
+void InstallExitGuards();

@@ -1,5 +1,72 @@
-#include "app/frame.h"
+// One frame of the magazine: bars, background, page, button bar, labels,
+// effects, panels and the pointer on top, in this order, since each layer is
+// blended over the ones before it.
+#include <GL/gl.h>
+#include <GL/glext.h>
 
-// The magazine branch of the frame driver; the page, menu, effects and panels
-// are added here as they land.
-void MagazineFrame() {}
+#include "app/frame.h"
+#include "app/input.h"
+#include "app/resource_init.h"
+#include "audio/audio.h"
+#include "content/content.h"
+#include "content/page.h"
+#include "effects/logo_carousel.h"
+#include "effects/spectrum_trace.h"
+#include "effects/swarm.h"
+#include "menu/menu.h"
+#include "menu/panels.h"
+#include "menu/picking.h"
+#include "render/primitives.h"
+
+namespace {
+
+enum : int32_t {
+    SongLabelSlot = 20,
+    SwitchLabelSlot = 25,
+    SeparatorSlot = 26,
+    HeaderBarSlot = 61,
+    FooterBarSlot = 62,
+    TextBackdropSlot = 68,
+};
+
+bool IntroStreamReleased = false;
+
+void DrawBarsAndBackground() {
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    DrawOverlayImage(HeaderBarSlot, 0, 512.0f, 128.0f, 512.0f, 130.0f, 1.0f);
+    DrawOverlayImage(FooterBarSlot, 0, 512.0f, 128.0f, 512.0f, 677.0f, 1.0f);
+    DrawBackgroundCrossfade(PreviousBackgroundSection, BackgroundSection);
+}
+
+void DrawLabels() {
+    DrawTexturedQuad(SongLabelSlot, 1, 1.6f, 0.8f, -43.0f, 23.5f, -46.1f, 1.0f);
+    DrawTexturedQuad(SwitchLabelSlot, 1, 1.6f, 0.8f, -42.75f, 22.0f, -46.0f, 1.0f);
+    DrawTexturedQuad(SeparatorSlot, 1, 0.4f, 0.4f, -38.0f, 22.0f, -46.0f, 1.0f);
+}
+
+}  // namespace
+
+void MagazineFrame() {
+    if (!IntroStreamReleased) {
+        ReleaseIntroStream();
+        IntroStreamReleased = true;
+    }
+    // The cube maps leave their target enabled; in the magazine it would
+    // override every 2D texture.
+    if (CubeMapActive)
+        glDisable(GL_TEXTURE_CUBE_MAP_ARB);
+    MusicFrame();
+    DrawBarsAndBackground();
+    DrawPage();
+    DrawTexturedQuad(TextBackdropSlot, 1, 25.6f, 6.4f, 30.0f, -16.0f, -46.0f, 0.9f);
+    DrawMenu();
+    DrawLabels();
+    DrawLogoCarousel();
+    DrawSpectrumTrace();
+    DrawParticleSwarm(true);
+    DrawSectionPanels();
+    DrawPointer();
+    if (ExitRequested)
+        Shutdown();
+}

@@ -1,3 +1,249 @@
+// Page rendering: titles in Tahoma at the bottom, body text and charts in
+// Courier, all white and additive over the section background.
+//
+// Text positions use the fixed 1024 x 768 layout with y measured up from the
+// bottom edge (the print helpers turn it into 768 - y). Every page is a row of
+// the tables below; the text comes from runs of ContentLines, and every index
+// into a run is bounded by the run's length, so a short run or a short ranking
+// row shows less text instead of reading past its end.
 #include "content/page.h"
 
-void DrawPage() {}
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/frame.h"
+#include "content/content.h"
+#include "content/content_lines.h"
+#include "render/primitives.h"
+#include "resources/fonts.h"
+
+char PageTitleBuffer[PageTitleCapacity];
+
+namespace {
+
+constexpr float TitleY = 78.0f;
+constexpr float PageTextFadeSpeed = 0.015f;  // per frame at 75 frames per second
+constexpr float ChartRevealSpeed = 0.03f;
+
+// A page of text: a fixed page shows its whole run; a paged text (linesPerPage
+// above 0) shows one slice of its run per page, its title formatted with n.
+struct TextPage {
+    const char* title;  // a "%02d" format for paged texts
+    float titleX, bodyX, firstY, step;
+    int runStart, runLines;
+    int linesPerPage;
+};
+
+constexpr TextPage MessagesPaged = {"Messages - %02d/20", 470, 160, 530, 12, MessagesTextStart, MessagesTextLines, MessageLinesPerPage};
+constexpr TextPage MessagesPage19 = {"Messages - 19/20", 470, 200, 540, 12, MessagesPage19Start, MessagesPage19Lines, 0};
+constexpr TextPage MessagesPage20 = {"Messages - 20/20", 470, 200, 470, 12, MessagesPage20Start, MessagesPage20Lines, 0};
+constexpr TextPage CreditsPage = {"Credits", 500, 250, 540, 12, CreditsStart, CreditsLines, 0};
+constexpr TextPage WelcomePage = {"Welcome", 485, 110, 490, 12, WelcomeStart, WelcomeLines, 0};
+constexpr TextPage ContactPage = {"Contact information", 460, 360, 530, 12, ContactInformationStart, ContactInformationLines, 0};
+constexpr TextPage VotersPaged = {"List of voters - %02d/09", 455, 150, 510, 12, VotersTextStart, VotersTextLines, MessageLinesPerPage};
+constexpr TextPage Bonus3Paged = {"Bonus - %02d/03", 470, 200, 500, 12, Bonus3TextStart, Bonus3TextLines, BonusLinesPerPage};
+constexpr TextPage Bonus5Paged = {"Bonus - %02d/05", 470, 140, 500, 12, Bonus5TextStart, Bonus5TextLines, BonusLinesPerPage};
+constexpr TextPage Bonus7Paged = {"Bonus - %02d/07", 470, 140, 530, 12, Bonus7TextStart, Bonus7TextLines, BonusLinesPerPage};
+
+constexpr TextPage NewsPages[NewsPageCount] = {
+    {"News & information - 01/03", 450, 105, 490, 12, NewsPageStart(0), NewsPageLines[0], 0},
+    {"News & information - 02/03", 450, 105, 490, 12, NewsPageStart(1), NewsPageLines[1], 0},
+    {"News & information - 03/03", 450, 105, 490, 12, NewsPageStart(2), NewsPageLines[2], 0},
+};
+
+constexpr TextPage AdvertisementPages[AdvertisementPageCount] = {
+    {"Advertisements - 01/09", 455, 200, 580, 12, AdvertisementPageStart(0), AdvertisementPageLines[0], 0},
+    {"Advertisements - 02/09", 455, 200, 510, 12, AdvertisementPageStart(1), AdvertisementPageLines[1], 0},
+    {"Advertisements - 03/09", 455, 200, 580, 11, AdvertisementPageStart(2), AdvertisementPageLines[2], 0},
+    {"Advertisements - 04/09", 455, 200, 510, 12, AdvertisementPageStart(3), AdvertisementPageLines[3], 0},
+    {"Advertisements - 05/09", 455, 360, 510, 12, AdvertisementPageStart(4), AdvertisementPageLines[4], 0},
+    {"Advertisements - 06/09", 455, 200, 560, 11, AdvertisementPageStart(5), AdvertisementPageLines[5], 0},
+    {"Advertisements - 07/09", 455, 200, 500, 11, AdvertisementPageStart(6), AdvertisementPageLines[6], 0},
+    {"Advertisements - 08/09", 455, 320, 450, 11, AdvertisementPageStart(7), AdvertisementPageLines[7], 0},
+    {"Advertisements - 09/09", 455, 180, 500, 11, AdvertisementPageStart(8), AdvertisementPageLines[8], 0},
+};
+
+enum ChartKind : uint8_t { ChartTable, CancelledChart, ShortChart };
+
+struct ChartTopic {
+    int32_t pick;
+    ChartKind kind;
+    float titleX;
+};
+
+constexpr ChartTopic ChartTopics[ChartCount] = {
+    {15, ChartTable, 400}, {16, ChartTable, 400}, {17, ChartTable, 400}, {18, ChartTable, 400},
+    {19, ChartTable, 400}, {20, ChartTable, 400}, {21, ChartTable, 400}, {22, ChartTable, 400},
+    {23, ChartTable, 400}, {24, CancelledChart, 400}, {25, ChartTable, 400}, {26, ChartTable, 400},
+    {27, ChartTable, 400}, {28, ChartTable, 400}, {29, ChartTable, 390}, {30, ChartTable, 380},
+    {31, ChartTable, 410}, {32, ChartTable, 400}, {33, ChartTable, 410}, {34, ChartTable, 410},
+    {35, ChartTable, 410}, {36, ChartTable, 410}, {37, ChartTable, 405}, {38, ChartTable, 410},
+    {39, ChartTable, 410}, {40, ChartTable, 410}, {41, ChartTable, 405}, {42, ChartTable, 410},
+    {43, ChartTable, 410}, {44, ChartTable, 390}, {45, ChartTable, 390}, {46, ChartTable, 410},
+    {47, ChartTable, 400}, {48, ChartTable, 400}, {49, ChartTable, 400}, {50, ChartTable, 400},
+    {51, ChartTable, 400}, {52, ShortChart, 400}, {53, ChartTable, 400}, {54, ChartTable, 400},
+    {55, ChartTable, 390}, {56, ChartTable, 390}, {57, ChartTable, 390}, {58, ChartTable, 400},
+    {59, ChartTable, 400}, {60, ChartTable, 400}, {61, CancelledChart, 400}, {62, ChartTable, 400},
+    {63, CancelledChart, 400}, {64, ChartTable, 400}, {65, ChartTable, 400}, {66, ChartTable, 400},
+    {67, ChartTable, 400}, {68, ChartTable, 400}, {69, CancelledChart, 400}, {70, ChartTable, 400},
+    {71, ChartTable, 400}, {72, ChartTable, 400}, {73, ChartTable, 400}, {74, ChartTable, 400},
+    {75, ChartTable, 400}, {76, ChartTable, 400}, {77, ChartTable, 410},
+};
+
+// Chart rows sit below the heading, one rank every 15 pixels.
+constexpr float ChartX = 340, SecondColumnX = 740, HeadingY = 470, FirstRowY = 440, RowStep = 15;
+constexpr int SecondColumnWidth = 20;
+constexpr int ShortChartRevealOffset = 7;  // its four rows appear after the usual ten
+constexpr float ShortChartNoteY[2] = {380, 365};
+
+// The group photo of Bonus7 page 1, in overlay pixels (y from the top).
+constexpr int32_t GroupPhotoSlot = 80;
+constexpr float GroupPhotoX = 360, GroupPhotoY = 430, GroupPhotoHalfWidth = 219.56522f, GroupPhotoHalfHeight = 130;
+
+const char* RunLine(int runStart, int index) { return ContentLines[runStart + index]; }
+
+void SetTextAlpha(float alpha) { glColor4f(1.0f, 1.0f, 1.0f, alpha); }
+
+void DrawTextPage(const TextPage& page, int32_t pageIndex) {
+    int first = 0, end = page.runLines;
+    if (page.linesPerPage > 0) {
+        if (pageIndex < 0)
+            pageIndex = 0;
+        std::snprintf(PageTitleBuffer, sizeof PageTitleBuffer, page.title, pageIndex + 1);
+        PrintTahoma(page.titleX, TitleY, PageTitleBuffer);
+        long start = long(page.linesPerPage) * pageIndex;
+        first = start < page.runLines ? int(start) : page.runLines;
+        end = first + page.linesPerPage < page.runLines ? first + page.linesPerPage : page.runLines;
+    } else {
+        PrintTahoma(page.titleX, TitleY, page.title);
+    }
+    for (int i = first; i < end; ++i)
+        PrintCourier(page.bodyX, page.firstY - page.step * float(i - first), RunLine(page.runStart, i));
+    SetTextAlpha(1.0f);
+}
+
+// Copies up to `width` characters of `row` from `offset` on; a row that ends
+// earlier gives a shorter or empty column.
+void CopyColumn(char* out, size_t capacity, const char* row, size_t offset, size_t width) {
+    size_t length = std::strlen(row);
+    size_t from = offset < length ? offset : length;
+    size_t count = length - from < width ? length - from : width;
+    if (count > capacity - 1)
+        count = capacity - 1;
+    std::memcpy(out, row + from, count);
+    out[count] = '\0';
+}
+
+float CentredHeadingX(const char* heading) {
+    float length = float(std::strlen(heading));
+    return ((24.0f - length * 0.5f) * 12.0f) * 0.5f + ChartX;
+}
+
+void DrawRankingRows(int runStart, int rows, int splitWidth, float revealOffset) {
+    char first[64], second[SecondColumnWidth + 1];
+    for (int k = 0; k < rows; ++k) {
+        const char* row = RunLine(runStart, ChartFirstRowOffset + k);
+        CopyColumn(first, sizeof first, row, 0, size_t(splitWidth));
+        CopyColumn(second, sizeof second, row, size_t(splitWidth), SecondColumnWidth);
+        SetTextAlpha(float(k) + revealOffset - ChartReveal);
+        float y = FirstRowY - RowStep * float(k);
+        PrintCourier(ChartX, y, first);
+        PrintCourier(SecondColumnX, y, second);
+    }
+}
+
+void DrawChart(const ChartTopic& chart) {
+    int runStart = ChartRunStart(chart.pick);
+    const char* heading = RunLine(runStart, ChartHeadingOffset);
+    ChartReveal -= ChartRevealSpeed * FrameStep;
+    SetTextAlpha(ChartRevealStart - ChartReveal);
+    switch (chart.kind) {
+    case CancelledChart:
+        PrintCourier(ChartX, HeadingY, heading);
+        PrintCourier(ChartX, FirstRowY, RunLine(runStart, CancelledNoticeOffset));
+        PrintTahoma(chart.titleX, TitleY, heading);
+        break;
+    case ShortChart:
+        PrintCourier(CentredHeadingX(heading), HeadingY, heading);
+        PrintCourier(ChartX, ShortChartNoteY[0], RunLine(runStart, ShortChartFirstNote));
+        PrintCourier(ChartX, ShortChartNoteY[1], RunLine(runStart, ShortChartSecondNote));
+        PrintTahoma(chart.titleX, TitleY, heading);
+        DrawRankingRows(runStart, ShortChartRows, ChartSplitWidth(chart.pick), 2.0f + ShortChartRevealOffset);
+        break;
+    case ChartTable:
+        PrintCourier(CentredHeadingX(heading), HeadingY, heading);
+        PrintTahoma(chart.titleX, TitleY, heading);
+        DrawRankingRows(runStart, ChartRankCount, ChartSplitWidth(chart.pick), 2.0f);
+        break;
+    }
+    SetTextAlpha(1.0f);
+}
+
+// Opaque over a dark backing rather than additive, so the faces stay readable
+// over any background; it fades in with the text.
+void DrawGroupPhoto() {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    DrawOverlayShade(1, GroupPhotoHalfWidth, GroupPhotoHalfHeight, GroupPhotoX, GroupPhotoY, PageTextAlpha);
+    DrawOverlayImage(GroupPhotoSlot, 1, GroupPhotoHalfWidth, GroupPhotoHalfHeight, GroupPhotoX, GroupPhotoY, PageTextAlpha);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+}
+
+const TextPage* IntroTopicPage(int32_t topic, int32_t page) {
+    int32_t index = page < 0 ? 0 : page;
+    switch (topic) {
+    case WelcomeTopic: return &WelcomePage;
+    case NewsAndInformationTopic: return &NewsPages[index < NewsPageCount ? index : NewsPageCount - 1];
+    case ListOfVotersTopic: return &VotersPaged;
+    case AdvertisementsTopic:
+        return &AdvertisementPages[index < AdvertisementPageCount ? index : AdvertisementPageCount - 1];
+    case ContactInformationTopic: return &ContactPage;
+    case Bonus3Topic: return &Bonus3Paged;
+    case Bonus5Topic: return &Bonus5Paged;
+    case Bonus7Topic: return &Bonus7Paged;
+    default: return nullptr;
+    }
+}
+
+const ChartTopic* ShownChart() {
+    const int32_t topics[ChartSectionCount] = {AmigaTopic, PcTopic, C64Topic, WarezTopic, FunTopic};
+    for (int32_t topic : topics)
+        if (topic >= FirstChartPick && topic <= LastChartPick)
+            return &ChartTopics[topic - FirstChartPick];
+    return nullptr;
+}
+
+void DrawSelectedPage() {
+    if (ActiveSection == Messages) {
+        if (CurrentPage == 18)
+            DrawTextPage(MessagesPage19, 0);
+        else if (CurrentPage == 19)
+            DrawTextPage(MessagesPage20, 0);
+        else
+            DrawTextPage(MessagesPaged, CurrentPage);
+    } else if (ActiveSection == Credits) {
+        DrawTextPage(CreditsPage, 0);
+    } else if (const TextPage* page = IntroTopicPage(IntroTopic, CurrentPage)) {
+        DrawTextPage(*page, CurrentPage);
+        if (IntroTopic == Bonus7Topic && CurrentPage == 0)
+            DrawGroupPhoto();
+    } else if (const ChartTopic* chart = ShownChart()) {
+        DrawChart(*chart);
+    }
+}
+
+}  // namespace
+
+void DrawPage() {
+    ResetOverlayState();
+    if (PageTextAlpha < 1.0f)
+        PageTextAlpha += PageTextFadeSpeed * FrameStep;
+    SetTextAlpha(PageTextAlpha);
+    OverlayBegin();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_BLEND);
+    DrawSelectedPage();
+    glDisable(GL_BLEND);
+    OverlayEnd();
+}

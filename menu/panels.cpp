@@ -1,8 +1,83 @@
+// The topic panels of sections 0..5: the shown section's panel slides in with
+// a decelerating motion, the others fade out where they rest. Both use
+// AverageFrameStep, so a sudden change of frame rate alters their speed only
+// at its next refresh.
 #include "menu/panels.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "app/frame.h"
+#include "content/content.h"
+#include "render/primitives.h"
 
 float PanelSlide[PanelCount] = {-40.0f, -32.0f, -32.0f, -32.0f, -32.0f, -32.0f};
 float PanelAlpha[PanelCount] = {};
 
-void DrawSectionPanels() {}
-void SlidePanelIn(int32_t section) {}
-void FadePanelOut(int32_t section) {}
+namespace {
+
+struct PanelRow {
+    int32_t textureSlot;
+    float halfWidth, halfHeight;
+    float restX, z;
+    float slideStart;  // also the slide's scale, as a positive number
+};
+
+// Section 0's panel enters from the right, the chart panels from the left.
+const PanelRow Panels[PanelCount] = {
+    {39, 12.8f, 12.8f, 40.0f, -46.0f, -40.0f},
+    {16, 12.8f, 25.6f, -32.0f, -45.9f, -32.0f},
+    {15, 12.8f, 25.6f, -32.0f, -45.9f, -32.0f},
+    {17, 12.8f, 12.8f, -32.0f, -45.9f, -32.0f},
+    {18, 12.8f, 25.6f, -32.0f, -45.9f, -32.0f},
+    {19, 12.8f, 6.4f, -32.0f, -45.9f, -32.0f},
+};
+
+constexpr float PanelRestAlpha = 0.75f;
+constexpr float SlideSpeed = 0.6f;   // units per step at the start of a slide
+constexpr float FadeSpeed = 0.01f;   // alpha per step
+
+// The fade order of the other panels: the chart panels first, section 0 last.
+constexpr int32_t FadeOrder[PanelCount] = {1, 2, 3, 4, 5, 0};
+
+float SlidingX(int32_t section) {
+    return section == Introduction ? Panels[0].restX - PanelSlide[0] : PanelSlide[section] + Panels[section].restX;
+}
+
+void DrawPanel(int32_t section, float x, float alpha) {
+    const PanelRow& panel = Panels[section];
+    DrawTexturedQuad(panel.textureSlot, 1, panel.halfWidth, panel.halfHeight, x, 0.0f, panel.z, alpha);
+}
+
+}  // namespace
+
+void SlidePanelIn(int32_t section) {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    if (PanelSlide[section] < 0.0f) {
+        float scale = -Panels[section].slideStart;
+        PanelSlide[section] += std::sqrt(-PanelSlide[section] / scale) * SlideSpeed * AverageFrameStep;
+    } else {
+        PanelAlpha[section] = PanelRestAlpha;
+    }
+    DrawPanel(section, SlidingX(section), PanelRestAlpha);
+}
+
+void FadePanelOut(int32_t section) {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    if (PanelAlpha[section] <= 0.0f) {
+        PanelSlide[section] = Panels[section].slideStart;
+        return;
+    }
+    PanelAlpha[section] -= FadeSpeed * AverageFrameStep;
+    DrawPanel(section, Panels[section].restX, PanelAlpha[section]);
+}
+
+void DrawSectionPanels() {
+    bool showsPanel = ActiveSection >= Introduction && ActiveSection <= FunCharts;
+    if (showsPanel)
+        SlidePanelIn(ActiveSection);
+    for (int32_t section : FadeOrder)
+        if (!showsPanel || section != ActiveSection)
+            FadePanelOut(section);
+}
