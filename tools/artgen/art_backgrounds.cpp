@@ -1,0 +1,227 @@
+// The seven section backgrounds: medical and microscope imagery after their
+// file names (a child's outline, a brain, a skull, an x-ray hand, a
+// fertilisation, a flood of cells, cells against a tumour).
+//
+// They fill the window behind white text, so they stay dim: the brightest
+// light is kept near 0.4. Each is composed at the 1024 x 768 it is seen at
+// and stored as a square 1024 x 1024 RGB picture, since the cube-map option
+// uploads the same files as square three-byte faces.
+#include <algorithm>
+#include <cmath>
+
+#include "artgen.h"
+#include "shapes.h"
+
+namespace {
+
+constexpr int Width = 1024, Height = 768;
+
+// A dim, grainy field of the given tint, darker towards the corners.
+void Backdrop(Canvas& c, Rgb tint, float scale, uint32_t seed) {
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x) {
+            const float dx = (x - 512.0f) / 560.0f, dy = (y - 384.0f) / 430.0f;
+            const float vignette = std::max(0.0f, 1.0f - 0.75f * (dx * dx + dy * dy));
+            const float cloud = Fbm(x / scale, y / scale, 5, seed);
+            const float grain = 0.85f + 0.3f * HashUnit(x, y, seed + 9);
+            PaintOver(c, x, y, Scale(tint, vignette * cloud * grain), 1.0f);
+        }
+}
+
+// A swimming cell: an oval head and a tail that waves less towards its end.
+void Sperm(Canvas& c, float x, float y, float heading, float size, float phase, Rgb colour, float amount) {
+    const float dx = std::cos(heading), dy = std::sin(heading);
+    GlowEllipse(c, x, y, 7.0f * size, 4.5f * size, heading, 1.2f * size, 2.0f * size, colour, amount);
+    GlowDot(c, x, y, 3.0f * size, colour, amount * 0.6f);
+    float px = x - dx * 7.0f * size, py = y - dy * 7.0f * size;
+    for (int i = 1; i <= 16; ++i) {
+        const float along = i * 4.5f * size;
+        const float sway = std::sin(phase + i * 0.55f) * 5.0f * size * (i / 16.0f);
+        const float nx = x - dx * (7.0f * size + along) - dy * sway;
+        const float ny = y - dy * (7.0f * size + along) + dx * sway;
+        const float fade = 1.0f - i / 18.0f;
+        GlowStroke(c, px, py, nx, ny, 0.6f * size * fade, 1.2f * size, colour, amount * 0.8f * fade);
+        px = nx;
+        py = ny;
+    }
+}
+
+// A bone of the x-ray hand: a faint flesh halo, a bright cortex and a darker
+// marrow, with knobbed ends.
+void Bone(Canvas& c, float x0, float y0, float x1, float y1, float radius, Rgb colour) {
+    GlowStroke(c, x0, y0, x1, y1, radius * 2.2f, radius * 1.5f, colour, 0.04f);
+    GlowStroke(c, x0, y0, x1, y1, radius, radius * 0.35f, colour, 0.22f);
+    GlowDot(c, x0, y0, radius * 1.1f, colour, 0.12f);
+    GlowDot(c, x1, y1, radius * 1.1f, colour, 0.12f);
+}
+
+Canvas Child() {
+    Canvas c = MakeCanvas(Width, Height);
+    const Rgb tone{0.36f, 0.29f, 0.2f};
+    // The ultrasound fan: speckle inside a sector opening downwards.
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x) {
+            const float dx = x - 512.0f, dy = y + 80.0f;
+            const float r = std::sqrt(dx * dx + dy * dy), a = std::atan2(dx, dy);
+            const float inside = Smoothstep(0.68f, 0.62f, std::fabs(a)) * Smoothstep(150.0f, 190.0f, r) *
+                                 Smoothstep(830.0f, 780.0f, r);
+            const float speckle = Fbm(a * 60.0f, r / 9.0f, 3, 41) * (0.6f + 0.5f * HashUnit(x, y, 42));
+            const float depth = 1.0f - r / 1100.0f;
+            PaintOver(c, x, y, Scale(tone, inside * speckle * depth * 0.55f), 1.0f);
+        }
+    // The sac is dark fluid; the child lies curled inside it.
+    FillEllipse(c, 520.0f, 430.0f, 260.0f, 200.0f, 0.1f, 30.0f, {0.01f, 0.008f, 0.005f}, 0.85f);
+    GlowEllipse(c, 520.0f, 430.0f, 262.0f, 202.0f, 0.1f, 6.0f, 10.0f, tone, 0.35f);
+    GlowEllipse(c, 430.0f, 360.0f, 95.0f, 88.0f, 0.0f, 4.0f, 7.0f, tone, 0.9f);    // head
+    GlowEllipse(c, 575.0f, 470.0f, 150.0f, 105.0f, 0.5f, 4.0f, 7.0f, tone, 0.8f);  // back and body
+    GlowEllipse(c, 495.0f, 505.0f, 70.0f, 30.0f, -0.4f, 3.0f, 5.0f, tone, 0.6f);   // folded arm
+    GlowEllipse(c, 640.0f, 545.0f, 85.0f, 32.0f, 0.2f, 3.0f, 5.0f, tone, 0.6f);    // legs
+    GlowDot(c, 400.0f, 350.0f, 10.0f, tone, 0.3f);                                  // eye
+    return c;
+}
+
+Canvas Brain() {
+    Canvas c = MakeCanvas(Width, Height);
+    const Rgb tone{0.27f, 0.2f, 0.42f};
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x) {
+            const float dx = (x - 512.0f) / 300.0f, dy = (y - 384.0f) / 345.0f;
+            const float d = std::sqrt(dx * dx + dy * dy);
+            const float inside = Smoothstep(1.0f, 0.96f, d);
+            // Folds: stripes of a warped field, split by the dark midline.
+            const float warp = Fbm(x / 70.0f, y / 70.0f, 4, 13);
+            const float folds = 0.5f + 0.5f * std::sin(warp * 40.0f + dx * 6.0f);
+            const float midline = Smoothstep(0.0f, 0.05f, std::fabs(dx));
+            const float skull = std::exp(-std::fabs(d - 1.06f) * 40.0f);
+            const float v = inside * (0.25f + 0.6f * folds * folds) * midline * (1.1f - 0.4f * d) + skull * 0.9f;
+            const float haze = 0.15f * Fbm(x / 200.0f, y / 200.0f, 3, 14);
+            PaintOver(c, x, y, Scale(tone, v + haze), 1.0f);
+        }
+    return c;
+}
+
+Canvas Skull() {
+    Canvas c = MakeCanvas(Width, Height);
+    const Rgb tone{0.2f, 0.32f, 0.42f};
+    Backdrop(c, Scale(tone, 0.35f), 220.0f, 21);
+    FillEllipse(c, 512.0f, 330.0f, 250.0f, 270.0f, 0.0f, 40.0f, Scale(tone, 0.35f), 0.8f);
+    GlowEllipse(c, 512.0f, 330.0f, 250.0f, 270.0f, 0.0f, 10.0f, 12.0f, tone, 0.6f);
+    FillEllipse(c, 512.0f, 560.0f, 160.0f, 120.0f, 0.0f, 30.0f, Scale(tone, 0.3f), 0.8f);   // jaw
+    GlowEllipse(c, 512.0f, 560.0f, 160.0f, 120.0f, 0.0f, 6.0f, 8.0f, tone, 0.35f);
+    for (int side = -1; side <= 1; side += 2) {
+        FillEllipse(c, 512.0f + side * 95.0f, 390.0f, 62.0f, 52.0f, side * 0.15f, 10.0f, {0, 0, 0}, 0.9f);
+        GlowEllipse(c, 512.0f + side * 95.0f, 390.0f, 64.0f, 54.0f, side * 0.15f, 4.0f, 6.0f, tone, 0.7f);
+    }
+    FillEllipse(c, 512.0f, 480.0f, 24.0f, 40.0f, 0.0f, 8.0f, {0, 0, 0}, 0.9f);  // nose
+    for (int i = -5; i <= 5; ++i) {
+        const float x = 512.0f + i * 20.0f;
+        GlowStroke(c, x, 545.0f, x, 580.0f - std::abs(i) * 2.0f, 6.0f, 3.0f, tone, 0.18f);
+    }
+    return c;
+}
+
+Canvas Hand() {
+    Canvas c = MakeCanvas(Width, Height);
+    const Rgb tone{0.3f, 0.42f, 0.48f};
+    Backdrop(c, Scale(tone, 0.25f), 240.0f, 31);
+    FillEllipse(c, 520.0f, 520.0f, 190.0f, 160.0f, 0.0f, 60.0f, Scale(tone, 0.12f), 1.0f);  // palm flesh
+    // Five rays of metacarpal and phalanges, splayed from the wrist.
+    static const float Angles[5] = {-1.05f, -0.38f, -0.12f, 0.13f, 0.4f};
+    static const float Lengths[5] = {0.75f, 1.0f, 1.08f, 1.0f, 0.82f};
+    const float wristX = 520.0f, wristY = 660.0f;
+    for (int f = 0; f < 5; ++f) {
+        const float dx = std::sin(Angles[f]), dy = -std::cos(Angles[f]);
+        float x = wristX + dx * 60.0f, y = wristY + dy * 60.0f;
+        const float segments[4] = {150.0f, 95.0f, 62.0f, 44.0f};
+        for (int s = (f == 0 ? 1 : 0); s < 4; ++s) {
+            const float len = segments[s] * Lengths[f];
+            const float nx = x + dx * len, ny = y + dy * len;
+            Bone(c, x, y, nx - dx * 6.0f, ny - dy * 6.0f, 11.0f - s * 1.8f, tone);
+            x = nx;
+            y = ny;
+        }
+    }
+    for (int i = 0; i < 8; ++i)  // carpal bones
+        GlowEllipse(c, 470.0f + (i % 4) * 32.0f, 668.0f + (i / 4) * 30.0f, 16.0f, 13.0f, i * 0.7f, 3.0f, 4.0f,
+                    tone, 0.25f);
+    Bone(c, 470.0f, 720.0f, 460.0f, 800.0f, 18.0f, tone);
+    Bone(c, 575.0f, 720.0f, 590.0f, 800.0f, 15.0f, tone);
+    return c;
+}
+
+Canvas Fertilisation() {
+    Canvas c = MakeCanvas(Width, Height);
+    const Rgb tone{0.42f, 0.28f, 0.18f};
+    Backdrop(c, Scale(tone, 0.3f), 160.0f, 51);
+    const float ex = 640.0f, ey = 400.0f, er = 250.0f;
+    FillEllipse(c, ex, ey, er, er, 0.0f, 30.0f, Scale(tone, 0.35f), 0.9f);
+    GlowEllipse(c, ex, ey, er, er, 0.0f, 8.0f, 14.0f, tone, 0.55f);
+    GlowEllipse(c, ex, ey, er + 26.0f, er + 26.0f, 0.0f, 3.0f, 10.0f, tone, 0.2f);
+    GlowDot(c, ex - 40.0f, ey - 30.0f, 60.0f, {0.5f, 0.3f, 0.25f}, 0.25f);  // nucleus
+    Rng rng{52};
+    for (int i = 0; i < 140; ++i) {  // corona of follicle cells
+        const float a = NextRange(rng, 0.0f, 6.2832f), r = er + NextRange(rng, 35.0f, 80.0f);
+        GlowDot(c, ex + std::cos(a) * r, ey + std::sin(a) * r, NextRange(rng, 4.0f, 9.0f), tone, 0.25f);
+    }
+    for (int i = 0; i < 16; ++i) {  // swimmers converging on the egg
+        const float a = NextRange(rng, 2.0f, 4.4f), r = er + NextRange(rng, 90.0f, 420.0f);
+        const float x = ex + std::cos(a) * r, y = ey + std::sin(a) * r;
+        Sperm(c, x, y, std::atan2(ey - y, ex - x), NextRange(rng, 1.0f, 1.5f), NextRange(rng, 0.0f, 6.0f),
+              {0.45f, 0.38f, 0.3f}, 0.5f);
+    }
+    return c;
+}
+
+Canvas Flood() {
+    Canvas c = MakeCanvas(Width, Height);
+    const Rgb tone{0.15f, 0.36f, 0.38f};
+    Backdrop(c, Scale(tone, 0.35f), 200.0f, 61);
+    Rng rng{62};
+    for (int i = 0; i < 170; ++i) {
+        const float x = NextRange(rng, -60.0f, 1084.0f), y = NextRange(rng, -60.0f, 828.0f);
+        // The current runs from lower left to upper right with eddies.
+        const float heading = -0.5f + (Fbm(x / 300.0f, y / 300.0f, 2, 63) - 0.5f) * 2.5f;
+        const float near = NextUnit(rng);
+        Sperm(c, x, y, heading, 0.6f + near * 0.9f, NextRange(rng, 0.0f, 6.0f), tone, 0.25f + near * 0.45f);
+    }
+    return c;
+}
+
+Canvas Tumour() {
+    Canvas c = MakeCanvas(Width, Height);
+    const Rgb tone{0.42f, 0.12f, 0.2f};
+    Backdrop(c, Scale(tone, 0.3f), 180.0f, 71);
+    const float tx = 560.0f, ty = 390.0f;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x) {
+            const float dx = x - tx, dy = y - ty;
+            const float a = std::atan2(dy, dx), r = std::sqrt(dx * dx + dy * dy);
+            const float edge = 170.0f + 70.0f * Fbm(std::cos(a) * 2.0f + 5.0f, std::sin(a) * 2.0f + 5.0f, 3, 72);
+            const float body = Smoothstep(edge, edge - 20.0f, r);
+            const float rim = std::exp(-std::fabs(r - edge) / 6.0f);
+            const float lumps = Fbm(x / 25.0f, y / 25.0f, 4, 73);
+            PaintAdd(c, x, y, tone, body * (0.25f + 0.45f * lumps * lumps) + rim * 0.45f);
+        }
+    Rng rng{74};
+    for (int i = 0; i < 60; ++i) {  // the attackers ring the mass
+        const float a = NextRange(rng, 0.0f, 6.2832f), r = NextRange(rng, 250.0f, 520.0f);
+        const float x = tx + std::cos(a) * r * 1.2f, y = ty + std::sin(a) * r;
+        Sperm(c, x, y, std::atan2(ty - y, tx - x) + NextRange(rng, -0.3f, 0.3f), NextRange(rng, 0.8f, 1.4f),
+              NextRange(rng, 0.0f, 6.0f), {0.32f, 0.32f, 0.42f}, 0.45f);
+    }
+    return c;
+}
+
+}  // namespace
+
+Canvas PaintBackground(int index) {
+    Canvas (*const painters[7])() = {Child, Brain, Skull, Hand, Fertilisation, Flood, Tumour};
+    Canvas c = painters[std::clamp(index, 0, 6)]();
+    // Nothing may come out brighter than the dim ceiling, whatever overlapped.
+    for (size_t i = 0; i < c.pixels.size(); i += 4)
+        for (int ch = 0; ch < 3; ++ch) {
+            float& v = c.pixels[i + ch];
+            v = v < 0.3f ? v : 0.3f + 0.12f * std::tanh((v - 0.3f) / 0.12f);
+        }
+    return Resized(c, 1024, 1024);
+}

@@ -1,0 +1,154 @@
+// Section panels: translucent plates that carry each section's printed topic
+// list, lying behind the invisible topic hit areas of the button bar.
+//
+// A name has to sit exactly where its hit area appears on screen while the
+// panel rests, so that hovering a name lights that name. Hit areas lie at
+// depth 46, the chart panels at depth 45.9 (the Introduction panel at 46): a
+// point (x, y) of a hit area therefore shows at (x, y) x depth / 46 on its
+// panel. Panels are painted at 10 texels per scene unit, texel rows from the
+// top edge; every printed name's inked box is recorded in PrintedTopics.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "artgen.h"
+#include "lettering.h"
+#include "shapes.h"
+
+std::vector<TopicBox> PrintedTopics;
+
+namespace {
+
+constexpr float HitDepth = 46.0f;
+constexpr float TexelsPerUnit = 10.0f;
+constexpr int NameSize = 11;        // Tahoma's 11-pixel bitmap strike
+constexpr int NameCapHeight = 8;    // its capitals stand this tall
+
+const Rgb NameColour{0.82f, 0.88f, 1.0f};
+const Rgb HeadColour{0.55f, 0.7f, 1.0f};
+const Rgb Frame{0.25f, 0.35f, 0.6f};
+
+struct PanelShape {
+    const char* title;
+    float restX, depth, halfWidth, halfHeight;
+};
+
+const PanelShape Panels[6] = {
+    {"INTRODUCTION", 40.0f, 46.0f, 12.8f, 12.8f}, {"AMIGA CHARTS", -32.0f, 45.9f, 12.8f, 25.6f},
+    {"PC CHARTS", -32.0f, 45.9f, 12.8f, 25.6f},   {"C64 CHARTS", -32.0f, 45.9f, 12.8f, 12.8f},
+    {"WAREZ CHARTS", -32.0f, 45.9f, 12.8f, 25.6f}, {"FUN CHARTS", -32.0f, 45.9f, 12.8f, 6.4f},
+};
+
+// The printed name of each topic, pick names 15..85. Chart names are their
+// headings without the words the panel's title already says.
+const char* const TopicNames[71] = {
+    // Amiga charts, 15..30
+    "Groups", "\"oldschool\" Groups", "Coders", "Graphicians", "Musicians", "Ascii-Artists", "Ascii-Groups",
+    "Demos", "Intros 64k", "Intros 40k", "Intros 4k", "Musicdisks", "Diskmags", "Slideshows",
+    "PC / Amiga Group-Homepages", "PC / Amiga Demoscene-Homepages",
+    // PC charts, 31..45
+    "Groups", "\"oldschool\" Groups", "Coders", "Graphicians", "Musicians", "Ascii-Artists",
+    "Ascii/Ansi Groups", "Demos", "Intros 64k", "Intros 4k", "Wilddemos", "Musicdisks", "Diskmags",
+    "PC / Amiga Group-Homepages", "PC / Amiga Demoscene-Homepages",
+    // C64 charts, 46..54
+    "Groups", "\"oldschool\" Groups", "Coders", "Graphicians", "Musicians", "Demos", "Intros", "Diskmags",
+    "Homepages",
+    // Warez charts: the 3 x 3 grid 55..63 by language, then the list 64..73
+    "german", "english", "swedish", "german", "english", "swedish", "german", "english", "swedish",
+    "Rip-Apps Groups", "Rip-Game Groups", "Iso-Apps Groups", "Iso-Game Groups", "Trainer/Patch Groups",
+    "XXX Groups", "GBA Groups", "PS2 Groups", "XBox Groups", "MP3 Groups",
+    // Fun charts, 74..77
+    "Most Drunken Sceners", "Most Hated Groups", "Most Hated Sceners", "Best Scene Partys",
+    // Introduction, 78..85
+    "Welcome", "News & information", "List of voters", "Advertisements", "Contact information", "Bonus one",
+    "Bonus two", "Bonus three",
+};
+
+// The rows of the warez grid, printed above their three language cells.
+const char* const GridHeadings[3] = {"DvdRip (S)VCD Groups", "Screener Groups", "TV Groups"};
+
+int SectionOf(int pick) {
+    if (pick >= 78) return 0;
+    if (pick >= 74) return 5;
+    if (pick >= 55) return 4;
+    if (pick >= 46) return 3;
+    if (pick >= 31) return 2;
+    return 1;
+}
+
+// Centre of a topic's hit area in scene units (the button table's layout).
+void HitCentre(int pick, float& x, float& y) {
+    static const float IntroY[8] = {6.2f, 4.6f, 3.0f, 1.4f, -0.2f, -3.6f, -5.1f, -6.6f};
+    static const float FunY[4] = {3.0f, 1.2f, -0.6f, -2.3f};
+    static const float GridX[3] = {-36.6f, -32.0f, -27.4f};
+    static const float GridY[3] = {11.6f, 7.9f, 4.3f};
+    x = -32.0f;
+    if (pick >= 78) {
+        x = 40.0f;
+        y = IntroY[pick - 78];
+    } else if (pick >= 74) y = FunY[pick - 74];
+    else if (pick >= 64) y = 2.6f - 1.8f * (pick - 64);
+    else if (pick >= 55) {
+        x = GridX[(pick - 55) % 3];
+        y = GridY[(pick - 55) / 3];
+    } else if (pick >= 46) y = 7.3f - 1.8f * (pick - 46);
+    else if (pick >= 31) y = 12.7f - 1.8f * (pick - 31);
+    else y = 13.9f - 1.8f * (pick - 15);
+}
+
+// Texel of the panel picture that shows at the same screen point as the
+// scene point (x, y) at the hit areas' depth.
+void PanelTexel(const PanelShape& panel, float x, float y, float& column, float& row) {
+    const float k = panel.depth / HitDepth;
+    column = (x * k - panel.restX + panel.halfWidth) * TexelsPerUnit;
+    row = (panel.halfHeight - y * k) * TexelsPerUnit;
+}
+
+// A name centred on a texel, its capitals straddling that row.
+TextBox PrintCentredOn(Canvas& c, float column, float row, const char* text, Rgb colour) {
+    const int baseline = static_cast<int>(std::lround(row + NameCapHeight * 0.5f));
+    return DrawTextCentred(c, FontTahoma, NameSize, column, baseline, text, colour, LetteringMono);
+}
+
+void PaintPlate(Canvas& c, const char* title) {
+    const int w = c.width, h = c.height;
+    for (int y = 1; y < h - 1; ++y)
+        for (int x = 1; x < w - 1; ++x) {
+            const float fall = 0.5f + 0.5f * static_cast<float>(h - y) / h;
+            PaintOver(c, x, y, {0.018f * fall, 0.026f * fall, 0.06f * fall}, 1.0f);
+        }
+    FrameRect(c, 1, 1, w - 2, h - 2, Frame);
+    FrameRect(c, 3, 3, w - 4, h - 4, Scale(Frame, 0.35f));
+    FillRect(c, 4, 4, w - 5, 19, {0.06f, 0.09f, 0.2f});
+    DrawText(c, FontTahomaBold, 11, 10.0f, 16, title, HeadColour, LetteringMono);
+    for (int x = 10; x < w - 10; x += 3) PaintOver(c, x, 22, Scale(Frame, 0.8f), 1.0f);
+}
+
+}  // namespace
+
+Canvas PaintPanel(int section) {
+    const PanelShape& panel = Panels[std::clamp(section, 0, 5)];
+    Canvas c = MakeCanvas(static_cast<int>(panel.halfWidth * 2 * TexelsPerUnit),
+                          static_cast<int>(panel.halfHeight * 2 * TexelsPerUnit));
+    PaintPlate(c, panel.title);
+    for (int pick = 15; pick <= 85; ++pick) {
+        if (SectionOf(pick) != section) continue;
+        float x, y, column, row;
+        HitCentre(pick, x, y);
+        PanelTexel(panel, x, y, column, row);
+        if (pick >= 55 && pick <= 63 && (pick - 55) % 3 == 0) {
+            float headColumn, headRow;
+            PanelTexel(panel, -32.0f, y + 1.7f, headColumn, headRow);
+            PrintCentredOn(c, headColumn, headRow, GridHeadings[(pick - 55) / 3], HeadColour);
+        }
+        if (pick == 83) {
+            float headColumn, headRow;
+            PanelTexel(panel, x, -1.9f, headColumn, headRow);
+            PrintCentredOn(c, headColumn, headRow, "- bonus texts -", HeadColour);
+        }
+        const TextBox box = PrintCentredOn(c, column, row, TopicNames[pick - 15], NameColour);
+        PrintedTopics.push_back({pick, section, box.x0, box.y0, box.x1, box.y1});
+    }
+    return c;
+}

@@ -1,0 +1,41 @@
+// Lettering with FreeType: the fonts the pictures use, text measurement and
+// text drawn into a canvas.
+//
+// Fonts are opened from fixed paths of Debian packages (fonts-wine,
+// fonts-dejavu-core, fonts-liberation), never through a font matcher, so a
+// picture does not change with what else is installed. Mono lettering is
+// hinted and aliased for pixel-exact small text under nearest filtering;
+// smooth lettering is anti-aliased. Glyph bitmaps are clipped to the canvas.
+#pragma once
+#include "canvas.h"
+
+enum FontId {
+    FontTahoma,       // panel lists, loading line
+    FontTahomaBold,   // headings
+    FontSmall,        // Wine's "Small Fonts": tiny pixel lettering
+    FontSansSerif,    // Wine's "MS Sans Serif": pixel lettering, 8 to 13 px
+    FontBlack,        // DejaVu Sans Bold: title cards and logos
+    FontCondensed,    // DejaVu Sans Condensed Bold
+    FontMono,         // Liberation Mono: code-like small print
+    FontCount
+};
+
+enum Lettering { LetteringSmooth, LetteringMono };
+
+struct TextBox {
+    int x0, y0, x1, y1;  // inked pixels, inclusive; x0 > x1 when nothing was inked
+};
+
+// Opens every font; false with a message naming the missing file.
+bool OpenFonts();
+void CloseFonts();
+
+// Advance width in pixels of text at the given pixel size.
+float TextWidth(FontId font, int pixelSize, const char* text, Lettering mode, float tracking = 0.0f);
+// Draws text with its baseline at y, starting at pen position x; tracking
+// adds pixels between letters. Returns the box of the inked pixels.
+TextBox DrawText(Canvas& c, FontId font, int pixelSize, float x, int baseline, const char* text, Rgb colour,
+                 Lettering mode, float alpha = 1.0f, float tracking = 0.0f);
+// The same, centred horizontally on centreX.
+TextBox DrawTextCentred(Canvas& c, FontId font, int pixelSize, float centreX, int baseline, const char* text,
+                        Rgb colour, Lettering mode, float alpha = 1.0f, float tracking = 0.0f);
