@@ -29,6 +29,11 @@ struct DecodedImage {
     uint8_t* pixels = nullptr;  // malloc'd, width * height * channels bytes
 };
 
+// A damaged file is the caller's to report, with its own message; libpng's
+// default handlers would also print to standard error.
+[[noreturn]] void AbandonDecode(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void IgnoreWarning(png_structp, png_const_charp) {}
+
 uint32_t MaxImageSide() {
     GLint glMax = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &glMax);
@@ -93,7 +98,7 @@ bool ReadImage(png_structp png, png_infop info, FILE* file, bool keepAlpha,
 bool DecodePng(const char* fileName, bool keepAlpha, DecodedImage* image) {
     FILE* file = OpenDataFile(fileName, "rb");
     if (!file) return false;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, AbandonDecode, IgnoreWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     png_bytep* rows = nullptr;
     bool ok = info && ReadImage(png, info, file, keepAlpha, image, &rows);

@@ -1,12 +1,12 @@
 #include "tests/support/gl_harness.h"
 
 #include <GL/freeglut.h>
-#include <png.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <vector>
 
 #include "app/startup.h"
+#include "tests/support/test_files.h"
 
 static int harnessWindow = 0;
 
@@ -42,23 +42,11 @@ bool SaveBackBufferPng(const char* path, int width, int height) {
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    FILE* file = std::fopen(path, "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int row = height - 1; row >= 0; --row)  // GL rows are bottom first
-        png_write_row(png, pixels.data() + size_t(row) * width * 3);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return true;
+    // GL gives the bottom row first; the file wants the top row first.
+    std::vector<unsigned char> flipped(pixels.size());
+    size_t stride = size_t(width) * 3;
+    for (int row = 0; row < height; ++row)
+        std::copy_n(pixels.data() + size_t(height - 1 - row) * stride, stride,
+                    flipped.data() + size_t(row) * stride);
+    return WriteTestPng(path, width, height, 3, flipped.data());
 }

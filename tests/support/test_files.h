@@ -1,0 +1,17 @@
+// Files for tests: PNG pictures made on the spot and a throw-away working
+// directory with its own data/.
+#pragma once
+#include <string>
+
+// Writes an 8-bit PNG of 1 (grey), 2 (grey + alpha), 3 (RGB) or 4 (RGBA)
+// channels; pixels hold the rows top row first, tightly packed.
+bool WriteTestPng(const char* path, int width, int height, int channels,
+                  const unsigned char* pixels);
+// Writes a PNG of one colour (0xRRGGBB) with 3 channels.
+bool WriteSolidPng(const char* path, int width, int height, unsigned rgb);
+
+// Makes a new empty directory under the system's temporary directory with
+// an empty data/ inside, makes it the working directory and returns its path.
+std::string EnterTempWorkDir();
+// Returns to the working directory of before and removes the temporary one.
+void LeaveTempWorkDir();
