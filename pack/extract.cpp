@@ -1,0 +1,89 @@
+// Start-up extraction: the pack's members become loose files in the data
+// directory for as long as the resources load, then go again.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "pack/pack.h"
+#include "platform/paths.h"
+
+static constexpr char TargetPrefix[] = "Data\\";
+static constexpr size_t TargetPathBytes = 128;
+static constexpr char ErrorMessage[] = "Error!\n";
+static constexpr char WriteErrorMessage[] = "  o Error creating binary output file!\n\n";
+
+int IsSafeMemberName(const char* name) {
+    size_t length = name ? std::strlen(name) : 0;
+    if (length == 0 || length + sizeof TargetPrefix > TargetPathBytes) return 0;
+    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return 0;
+    return std::strpbrk(name, "/\\:") == nullptr;
+}
+
+// "Data\" + name in out; false for a name that must not become a file there.
+static bool BuildTargetPath(const char* name, char (&out)[TargetPathBytes]) {
+    if (!IsSafeMemberName(name)) return false;
+    std::snprintf(out, sizeof out, "%s%s", TargetPrefix, name);
+    return true;
+}
+
+void WriteOutputFile(const char* path, const uint8_t* data, uint32_t size) {
+    FILE* file = path ? OpenDataFile(path, "wb") : nullptr;
+    bool written = file && data && std::fwrite(data, 1, size, file) == size;
+    if (file && std::fclose(file) != 0) written = false;
+    if (!written) std::fputs(WriteErrorMessage, stdout);
+}
+
+static void WriteMemberFile(const char* name, const uint8_t* data, uint32_t size) {
+    char target[TargetPathBytes];
+    if (BuildTargetPath(name, target)) {
+        WriteOutputFile(target, data, size);
+    } else {
+        std::fputs(WriteErrorMessage, stdout);
+    }
+}
+
+static void ExtractOne(const char* name) {
+    uint8_t* data = nullptr;
+    uint32_t size = 0;
+    if (ExtractMember(&data, &size, name, PackPath, PackPassword)) {
+        WriteMemberFile(name, data, size);
+        std::free(data);
+    } else {
+        std::fputs(ErrorMessage, stdout);
+    }
+}
+
+static void WriteExtractedMember(void*, const char* name, const uint8_t* data, uint32_t size,
+                                 int ok) {
+    if (ok) {
+        WriteMemberFile(name, data, size);
+    } else {
+        std::fputs(ErrorMessage, stdout);
+    }
+}
+
+void ExtractLoadingImage() {
+    MemberRecord* head = nullptr;
+    if (ListMembers(PackPath, &head) == 0) return;
+    ExtractOne(LoadingImageName);
+    FreeMemberList(head);
+}
+
+void ExtractPack() {
+    MemberRecord* head = nullptr;
+    if (ListMembers(PackPath, &head) == 0) return;
+    // One walk unpacks a solid pack once instead of once per member; only
+    // members of twin names need the member-by-member way.
+    if (ExtractEveryMember(PackPath, PackPassword, WriteExtractedMember, nullptr) < 0)
+        for (MemberRecord* record = head; record; record = record->Next) ExtractOne(record->Name);
+    FreeMemberList(head);
+}
+
+void DeleteExtractedFiles() {
+    MemberRecord* head = nullptr;
+    ListMembers(PackPath, &head);
+    char target[TargetPathBytes];
+    for (MemberRecord* record = head; record; record = record->Next)
+        if (BuildTargetPath(record->Name, target)) RemoveDataFile(target);
+    FreeMemberList(head);
+}

@@ -1,0 +1,324 @@
+#include "pack/unpack.h"
+
+#include <cstring>
+
+#include "pack/pack.h"
+#include "pack/reader_context.h"
+
+UnpackState Unpacker;
+
+// Refill points: the main loop reads at most 7 bytes per symbol, a table
+// read 10 bytes before its first length symbol and 3 per symbol, so these
+// keep every peek inside the buffer.
+static constexpr uint32_t MainRefillPoint = 8162;
+static constexpr uint32_t TableRefillPoint = 8167;
+static constexpr uint32_t LengthRefillPoint = 8187;
+// A flush is due when the write position comes this close to unflushed
+// bytes; it exceeds the longest match (260).
+static constexpr uint32_t FlushDistance = 270;
+
+void ResetUnpackState() {
+    UnpackState& u = Unpacker;
+    u.InputPos = 0;
+    u.InputBit = 0;
+    u.OutputOverrun = 0;
+    if (Reader.Header.Flags & MemberContinuesSolid) return;
+    std::memset(u.AudioPredictors, 0, sizeof u.AudioPredictors);
+    u.ChannelDelta = 0;
+    u.CurrentChannel = 0;
+    std::memset(u.RecentDistances, 0, sizeof u.RecentDistances);
+    u.RecentIndex = 0;
+    u.LastDistance = 0;
+    u.LastLength = 0;
+    std::memset(u.Window, 0, WindowSize);
+    std::memset(u.PreviousLengths, 0, sizeof u.PreviousLengths);
+    u.WritePos = 0;
+    u.FlushPos = 0;
+}
+
+void RefillInput(bool first) {
+    UnpackState& u = Unpacker;
+    if (first) {
+        u.InputEnd = ReadPackedBytes(u.InputBuffer, InputBufferSize);
+        u.InputPos = 0;
+        return;
+    }
+    const uint32_t moved = InputBufferSize - InputKeep;
+    std::memmove(u.InputBuffer, u.InputBuffer + moved, InputKeep);
+    u.InputPos = u.InputPos >= moved ? u.InputPos - moved : 0;
+    if (u.InputEnd == InputBufferSize) {
+        u.InputEnd = InputKeep + ReadPackedBytes(u.InputBuffer + InputKeep, moved);
+    } else {
+        // The packed data ended in an earlier read: only the kept tail is valid.
+        u.InputEnd = u.InputEnd > moved ? u.InputEnd - moved : 0;
+    }
+}
+
+uint32_t GetBits() {
+    const uint8_t* p = Unpacker.InputBuffer + Unpacker.InputPos;
+    uint32_t word = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+    return (word >> (16 - Unpacker.InputBit)) & 0xFFFF;
+}
+
+void AddBits(uint32_t count) {
+    count += Unpacker.InputBit;
+    Unpacker.InputPos += count >> 3;
+    Unpacker.InputBit = count & 7;
+}
+
+static uint32_t ReadExtraBits(uint32_t count) {
+    if (count == 0) return 0;
+    uint32_t value = GetBits() >> (16 - count);
+    AddBits(count);
+    return value;
+}
+
+// The canonical rule: the code length is the first whose limit lies above
+// the 16-bit peek, and the symbol is found by the peek's offset into that
+// length's group. Incomplete or oversubscribed codes decode to something
+// in the alphabet, never outside it.
+static uint32_t SlowDecode(const DecodeTable& table, uint32_t bits, uint32_t* length) {
+    uint32_t i = 1;
+    while (i < 15 && bits >= table.LimitCode[i]) i++;
+    *length = i;
+    uint32_t n = table.FirstIndex[i] + ((bits - table.LimitCode[i - 1]) >> (16 - i));
+    return n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0];
+}
+
+static void BuildQuickTable(DecodeTable& table) {
+    for (uint32_t prefix = 0; prefix < (1u << QuickBits); prefix++) {
+        uint32_t length = 0;
+        uint32_t symbol = SlowDecode(table, prefix << (16 - QuickBits), &length);
+        table.Quick[prefix] = length <= QuickBits ? uint16_t(length << 12 | symbol) : 0;
+    }
+}
+
+void BuildDecodeTable(const uint8_t* lengths, DecodeTable& table, uint32_t size) {
+    uint32_t count[16] = {};
+    for (uint32_t i = 0; i < size; i++) count[lengths[i] & 15]++;
+    count[0] = 0;
+    table.LimitCode[0] = 0;
+    table.FirstIndex[0] = 0;
+    uint32_t n = 0;
+    for (int i = 1; i < 16; i++) {
+        n = 2 * (n + count[i]);
+        uint32_t limit = n << (15 - i);
+        table.LimitCode[i] = limit > 0xFFFF ? 0xFFFF : limit;
+        table.FirstIndex[i] = table.FirstIndex[i - 1] + count[i - 1];
+    }
+    uint32_t next[16];
+    std::memcpy(next, table.FirstIndex, sizeof next);
+    std::memset(table.SortedSymbols, 0, sizeof table.SortedSymbols);
+    for (uint32_t symbol = 0; symbol < size; symbol++) {
+        uint32_t length = lengths[symbol] & 15;
+        if (length) table.SortedSymbols[next[length]++] = uint16_t(symbol);
+    }
+    table.SymbolCount = size;
+    BuildQuickTable(table);
+}
+
+uint32_t DecodeSymbol(const DecodeTable& table) {
+    uint32_t bits = GetBits() & 0xFFFE;
+    uint32_t quick = table.Quick[bits >> (16 - QuickBits)];
+    if (quick) {
+        AddBits(quick >> 12);
+        return quick & 0xFFF;
+    }
+    uint32_t length = 0;
+    uint32_t symbol = SlowDecode(table, bits, &length);
+    AddBits(length);
+    return symbol;
+}
+
+// Fills lengths[0..size) from the code-length alphabet: differences to the
+// previous set, or runs that a run never carries past size.
+static void ReadLengthList(uint8_t* lengths, uint32_t size) {
+    UnpackState& u = Unpacker;
+    for (uint32_t i = 0; i < size;) {
+        if (u.InputPos > LengthRefillPoint) RefillInput(false);
+        uint32_t symbol = DecodeSymbol(u.LengthsTable);
+        if (symbol < 16) {
+            lengths[i] = uint8_t((symbol + u.PreviousLengths[i]) & 15);
+            i++;
+            continue;
+        }
+        uint32_t run;
+        uint8_t value = 0;
+        if (symbol == RunRepeatPrevious) {
+            run = ReadExtraBits(2) + 3;
+            value = i > 0 ? lengths[i - 1] : 0;
+        } else if (symbol == RunShortZeros) {
+            run = ReadExtraBits(3) + 3;
+        } else {
+            run = ReadExtraBits(7) + 11;
+        }
+        for (; run > 0 && i < size; run--) lengths[i++] = value;
+    }
+}
+
+void ReadCodeTables() {
+    UnpackState& u = Unpacker;
+    if (u.InputPos > TableRefillPoint) RefillInput(false);
+    uint32_t bits = GetBits();
+    u.AudioBlock = (bits & 0x8000) != 0;
+    if (!(bits & 0x4000)) std::memset(u.PreviousLengths, 0, sizeof u.PreviousLengths);
+    AddBits(2);
+    uint32_t size = LzTableSize;
+    if (u.AudioBlock) {
+        u.AudioChannels = ((bits >> 12) & 3) + 1;
+        if (u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
+        AddBits(2);
+        size = AudioSymbols * u.AudioChannels;
+    }
+    uint8_t lengthLengths[LengthSymbols];
+    for (uint8_t& length : lengthLengths) {
+        length = uint8_t(GetBits() >> 12);
+        AddBits(4);
+    }
+    BuildDecodeTable(lengthLengths, u.LengthsTable, LengthSymbols);
+    uint8_t lengths[MaxTableSize] = {};
+    ReadLengthList(lengths, size);
+    if (u.AudioBlock) {
+        for (uint32_t c = 0; c < u.AudioChannels; c++)
+            BuildDecodeTable(lengths + AudioSymbols * c, u.AudioTables[c], AudioSymbols);
+    } else {
+        BuildDecodeTable(lengths, u.MainTable, MainSymbols);
+        BuildDecodeTable(lengths + MainSymbols, u.DistTable, DistSymbols);
+        BuildDecodeTable(lengths + MainSymbols + DistSymbols, u.RepLenTable, RepLenSymbols);
+    }
+    std::memcpy(u.PreviousLengths, lengths, sizeof u.PreviousLengths);
+}
+
+void ReadEndTables() {
+    UnpackState& u = Unpacker;
+    if (u.InputEnd < u.InputPos + 5) return;
+    if (u.AudioBlock) {
+        if (DecodeSymbol(u.AudioTables[u.CurrentChannel]) == AudioTableSwitch) ReadCodeTables();
+    } else if (DecodeSymbol(u.MainTable) == SymbolTableSwitch) {
+        ReadCodeTables();
+    }
+}
+
+uint8_t DecodeAudioByte(uint8_t delta) {
+    UnpackState& u = Unpacker;
+    AudioPredictor& v = u.AudioPredictors[u.CurrentChannel];
+    uint8_t value = uint8_t(PredictAudioByte(v, u.ChannelDelta) - delta);
+    LearnAudioByte(v, u.ChannelDelta, delta, value);
+    return value;
+}
+
+// Copies the unflushed window bytes to the output buffer, in two pieces
+// when they wrap past the window's end.
+static void FlushWindow() {
+    UnpackState& u = Unpacker;
+    u.WritePos &= WindowMask;
+    uint32_t pending = (u.WritePos - u.FlushPos) & WindowMask;
+    bool collecting = Reader.MemberFound && OutputBuffer && !u.OutputOverrun;
+    if (collecting && pending > OutputSize - OutputPos) u.OutputOverrun = 1;
+    if (collecting && !u.OutputOverrun) {
+        uint32_t first = WindowSize - u.FlushPos < pending ? WindowSize - u.FlushPos : pending;
+        std::memcpy(OutputBuffer + OutputPos, u.Window + u.FlushPos, first);
+        std::memcpy(OutputBuffer + OutputPos + first, u.Window, pending - first);
+        OutputPos += pending;
+    }
+    u.FlushPos = u.WritePos;
+}
+
+static void CopyMatch(uint32_t length, uint32_t distance) {
+    UnpackState& u = Unpacker;
+    u.RecentDistances[u.RecentIndex & 3] = distance;
+    u.RecentIndex++;
+    u.LastDistance = distance;
+    u.LastLength = length;
+    u.BytesLeft -= length;
+    uint8_t* window = u.Window;
+    uint32_t dest = u.WritePos;
+    uint32_t source = (dest - distance) & WindowMask;
+    if (distance >= length && dest + length <= WindowSize && source + length <= WindowSize) {
+        std::memcpy(window + dest, window + source, length);
+        u.WritePos = dest + length;
+        return;
+    }
+    // Overlapping or wrapping: byte by byte, so that short distances repeat.
+    for (; length > 0; length--) {
+        window[dest] = window[source];
+        dest = (dest + 1) & WindowMask;
+        source = (source + 1) & WindowMask;
+    }
+    u.WritePos = dest;
+}
+
+static void DecodeAudioSymbol() {
+    UnpackState& u = Unpacker;
+    uint32_t symbol = DecodeSymbol(u.AudioTables[u.CurrentChannel]);
+    if (symbol == AudioTableSwitch) {
+        ReadCodeTables();
+        return;
+    }
+    u.Window[u.WritePos++] = DecodeAudioByte(uint8_t(symbol));
+    if (++u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
+    u.BytesLeft--;
+}
+
+static void DecodeNewMatch(uint32_t symbol) {
+    UnpackState& u = Unpacker;
+    uint32_t slot = symbol - SymbolFirstLength;
+    uint32_t length = LengthBase[slot] + 3 + ReadExtraBits(LengthBits[slot]);
+    uint32_t d = DecodeSymbol(u.DistTable);
+    uint32_t distance = DistanceBase[d] + 1 + ReadExtraBits(DistanceBits[d]);
+    CopyMatch(length + MatchLengthBonus(distance), distance);
+}
+
+static void DecodeRecentMatch(uint32_t symbol) {
+    UnpackState& u = Unpacker;
+    uint32_t distance = u.RecentDistances[(u.RecentIndex - (symbol - SymbolRepeatLast)) & 3];
+    uint32_t slot = DecodeSymbol(u.RepLenTable);
+    uint32_t length = LengthBase[slot] + 2 + ReadExtraBits(LengthBits[slot]);
+    CopyMatch(length + RecentLengthBonus(distance), distance);
+}
+
+static void DecodeLzSymbol() {
+    UnpackState& u = Unpacker;
+    uint32_t symbol = DecodeSymbol(u.MainTable);
+    if (symbol < 256) {
+        u.Window[u.WritePos++] = uint8_t(symbol);
+        u.BytesLeft--;
+    } else if (symbol >= SymbolFirstLength) {
+        DecodeNewMatch(symbol);
+    } else if (symbol == SymbolTableSwitch) {
+        ReadCodeTables();
+    } else if (symbol == SymbolRepeatLast) {
+        CopyMatch(u.LastLength, u.LastDistance);
+    } else if (symbol < SymbolFirstShort) {
+        DecodeRecentMatch(symbol);
+    } else {
+        uint32_t slot = symbol - SymbolFirstShort;
+        CopyMatch(2, ShortDistanceBase[slot] + 1 + ReadExtraBits(ShortDistanceBits[slot]));
+    }
+}
+
+void UnpackMember(uint8_t* workMemory) {
+    UnpackState& u = Unpacker;
+    u.Window = workMemory;
+    ResetUnpackState();
+    std::memset(u.InputBuffer + InputBufferSize, 0, sizeof u.InputBuffer - InputBufferSize);
+    RefillInput(true);
+    if (!(Reader.Header.Flags & MemberContinuesSolid)) ReadCodeTables();
+    u.BytesLeft = int64_t(OutputSize) - 1;
+    while (u.BytesLeft >= 0) {
+        u.WritePos &= WindowMask;
+        if (u.InputPos > MainRefillPoint) RefillInput(false);
+        // Past the last valid byte every further symbol would be made up;
+        // stopping here also ends hostile streams that never produce bytes.
+        if (u.InputPos >= u.InputEnd) break;
+        if (((u.FlushPos - u.WritePos) & WindowMask) < FlushDistance && u.FlushPos != u.WritePos)
+            FlushWindow();
+        if (u.AudioBlock) {
+            DecodeAudioSymbol();
+        } else {
+            DecodeLzSymbol();
+        }
+    }
+    ReadEndTables();
+    FlushWindow();
+}
