@@ -2,6 +2,8 @@
 
 #include <GL/freeglut.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -9,6 +11,9 @@
 #include "tests/support/test_files.h"
 
 static int harnessWindow = 0;
+
+// Tests draw and read back on their own; GLUT only insists on a callback.
+static void IgnoreDisplayRequest() {}
 
 void OpenTestWindow(int width, int height) {
     if (!harnessWindow) {
@@ -20,10 +25,21 @@ void OpenTestWindow(int width, int height) {
         glutInitWindowPosition(0, 0);
         glutInitWindowSize(width, height);
         harnessWindow = glutCreateWindow("Tallyboard");
+        glutDisplayFunc(IgnoreDisplayRequest);
     } else {
+        glutSetWindow(harnessWindow);
         glutReshapeWindow(width, height);
     }
+    // GLUT carries out window changes from its event loop; the drawable has
+    // the new size only once the server has confirmed it.
+    for (int round = 0; round < 200; ++round) {
+        glutMainLoopEvent();
+        if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height) break;
+        usleep(1000);
+    }
     glutSetWindow(harnessWindow);
+    // Mesa takes the drawable's new size at the next swap.
+    glutSwapBuffers();
     glViewport(0, 0, width, height);
     WindowWidth = width;
     WindowHeight = height;
