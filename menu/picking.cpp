@@ -25,6 +25,8 @@ int32_t PickNearestButton() {
     GLuint buffer[PickBufferSize];
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[2] - viewport[0] <= 0 || viewport[3] - viewport[1] <= 0)
+        return -1;  // a window of no size shows no button and has no aspect
     glSelectBuffer(PickBufferSize, buffer);
     glRenderMode(GL_SELECT);
     glInitNames();
