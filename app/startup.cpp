@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/frame.h"
+#include "pack/pack.h"
 #include "resources/fonts.h"
 #include "resources/textures.h"
 
@@ -53,6 +54,7 @@ void InitGraphicsState() {
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glutSetCursor(GLUT_CURSOR_NONE);
+    ExtractLoadingImage();
     LoadLoadingTexture();
     CreateTahomaFont();
     CreateCourierFont();

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <strings.h>
 
+#include "platform/cp1252.h"
+
 namespace {
 
 constexpr int MaxGlyphSide = 128;
@@ -30,19 +32,6 @@ const char WineFontConfig[] =
     "<selectfont><acceptfont><pattern>"
     "<patelt name=\"family\"><string>Courier</string></patelt>"
     "</pattern></acceptfont></selectfont></fontconfig>";
-
-// Unicode of the Windows-1252 codes 0x80..0x9F; the five unassigned codes
-// keep their own value, as Windows' conversion does.
-const uint16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-uint32_t Cp1252ToUnicode(int code) {
-    return code >= 0x80 && code < 0xA0 ? Cp1252High[code - 0x80] : uint32_t(code);
-}
 
 FcConfig* ProcessFontConfig() {
     static FcConfig* config = nullptr;
@@ -158,7 +147,7 @@ void CompileGlyphs(FT_Face face, uint32_t listBase) {
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     for (int code = 0; code < GlyphCount; ++code) {
-        FT_UInt glyph = FT_Get_Char_Index(face, Cp1252ToUnicode(code));
+        FT_UInt glyph = FT_Get_Char_Index(face, Cp1252ToUnicode(uint8_t(code)));
         // Monochrome rendering keeps thin strokes that a grey render cut at a
         // threshold would lose.
         if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) == 0)
