@@ -65,8 +65,21 @@ static void PutCell(unsigned char* cell, int sample, int period, int effect, int
     cell[3] = static_cast<unsigned char>(parameter);
 }
 
-bool WriteTestModule(const char* path, int orders, int rows, int speed) {
+// Notes for the busy voices: a minor pentatonic run in ProTracker periods.
+static const int VoicePeriods[] = {428, 360, 320, 285, 240, 214, 180, 160};
+
+static void PutVoices(unsigned char* pattern, int rows, int voices) {
+    for (int row = 1; row < rows; ++row)
+        for (int voice = 0; voice < voices; ++voice) {
+            int period = VoicePeriods[(row * 3 + voice * 5) % 8];
+            // Channel 2 carries the pattern break on the last row.
+            if (voice != 1 || row != rows - 1) PutCell(pattern + row * 16 + voice * 4, 1, period, 0, 0);
+        }
+}
+
+bool WriteTestModule(const char* path, int orders, int rows, int speed, int voices) {
     if (orders < 1 || orders > 128 || rows < 1 || rows > 64 || speed < 1 || speed > 31) return false;
+    if (voices < 1 || voices > 4) return false;
     const int headerSize = 1084, patternSize = 64 * 4 * 4, toneLength = 32;
     std::vector<unsigned char> mod(headerSize + orders * patternSize + toneLength, 0);
     memcpy(mod.data(), "tallyboard test", 15);
@@ -84,6 +97,7 @@ bool WriteTestModule(const char* path, int orders, int rows, int speed) {
         unsigned char* pattern = mod.data() + headerSize + o * patternSize;
         PutCell(pattern, 1, 428, 0xF, speed);                       // row 0, channel 1
         PutCell(pattern + (rows - 1) * 16 + 4, 0, 0, 0xD, 0);       // break, channel 2
+        if (voices > 1) PutVoices(pattern, rows, voices);
     }
     unsigned char* wave = mod.data() + headerSize + orders * patternSize;
     for (int i = 0; i < toneLength; ++i)
