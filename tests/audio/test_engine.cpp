@@ -62,6 +62,26 @@ protected:
         return NoPosition;
     }
 
+    // Opens the output and plays a new stream or module from its start.
+    static uint32_t PlayStream(const char* path) {
+        EXPECT_TRUE(OpenSoundOutput());
+        uint32_t stream = CreateFileStream(path);
+        EXPECT_NE(stream, 0u) << path;
+        StartOutput();
+        PlayFromStart(stream);
+        return stream;
+    }
+
+    static uint32_t PlayModule(const char* path) {
+        EXPECT_TRUE(OpenSoundOutput());
+        uint32_t module = LoadModuleFile(path);
+        EXPECT_NE(module, 0u) << path;
+        SetModulePositionScaler(module, 10);
+        StartOutput();
+        PlayFromStart(module);
+        return module;
+    }
+
     std::filesystem::path previousDirectory;
     std::filesystem::path scratchDirectory;
 };
@@ -102,10 +122,7 @@ TEST_F(EngineTest, StreamKeepsPlayingAfterItsFileIsDeleted) {
 TEST_F(EngineTest, SineGivesItsPeakInTheRightBinAtItsAmplitude) {
     const int bin = 40;
     ASSERT_TRUE(WriteSineMp3("data/sine.mp3", 2.0, bin * BinHertz, 0.5));
-    ASSERT_TRUE(OpenSoundOutput());
-    uint32_t stream = CreateFileStream("data/sine.mp3");
-    StartOutput();
-    PlayFromStart(stream);
+    uint32_t stream = PlayStream("data/sine.mp3");
     Wait(0.3);
     float spectrum[SpectrumBins];
     ReadSpectrum(stream, spectrum);
@@ -136,10 +153,7 @@ TEST_F(EngineTest, SpectrumIsZeroForChannelsNotPlaying) {
 
 TEST_F(EngineTest, StreamEndsAndKeepsItsPosition) {
     ASSERT_TRUE(WriteSineMp3("data/short.mp3", 0.3, 440.0, 0.5));
-    ASSERT_TRUE(OpenSoundOutput());
-    uint32_t stream = CreateFileStream("data/short.mp3");
-    StartOutput();
-    PlayFromStart(stream);
+    uint32_t stream = PlayStream("data/short.mp3");
     Wait(0.8);
     uint32_t end = ChannelPosition(stream);
     EXPECT_NEAR(end, 0.3 * OutputBytesPerSecond, 0.05 * OutputBytesPerSecond);
@@ -152,11 +166,7 @@ TEST_F(EngineTest, TruncatedStreamPlaysWhatItHasThenEndsQuietly) {
     auto size = std::filesystem::file_size("data/whole.mp3");
     std::filesystem::copy_file("data/whole.mp3", "data/cut.mp3");
     std::filesystem::resize_file("data/cut.mp3", size / 8 + 37);  // ends inside a frame
-    ASSERT_TRUE(OpenSoundOutput());
-    uint32_t stream = CreateFileStream("data/cut.mp3");
-    ASSERT_NE(stream, 0u);
-    StartOutput();
-    PlayFromStart(stream);
+    uint32_t stream = PlayStream("data/cut.mp3");
     Wait(0.8);
     uint32_t end = ChannelPosition(stream);
     EXPECT_GT(end, OutputBytesPerSecond / 10);
@@ -181,12 +191,7 @@ TEST_F(EngineTest, BadSoundFilesGiveNoChannel) {
 
 TEST_F(EngineTest, ModulePositionMovesThenStaysAtItsEnd) {
     ASSERT_TRUE(WriteTestModule("data/song.mod", 2, 8, 3));  // 16 rows of 60 ms
-    ASSERT_TRUE(OpenSoundOutput());
-    uint32_t module = LoadModuleFile("data/song.mod");
-    ASSERT_NE(module, 0u);
-    SetModulePositionScaler(module, 10);
-    StartOutput();
-    ASSERT_TRUE(PlayFromStart(module));
+    uint32_t module = PlayModule("data/song.mod");
     EXPECT_EQ(ChannelPosition(module), 0u);
     Wait(0.1);
     uint32_t early = ChannelPosition(module);
@@ -209,11 +214,7 @@ TEST_F(EngineTest, ModulePositionMovesThenStaysAtItsEnd) {
 
 TEST_F(EngineTest, FineStepsDivideEachRow) {
     ASSERT_TRUE(WriteTestModule("data/slow.mod", 1, 4, 31));  // rows of 620 ms
-    ASSERT_TRUE(OpenSoundOutput());
-    uint32_t module = LoadModuleFile("data/slow.mod");
-    SetModulePositionScaler(module, 10);
-    StartOutput();
-    PlayFromStart(module);
+    uint32_t module = PlayModule("data/slow.mod");
     Wait(0.45);
     uint32_t high = ChannelPosition(module) >> 16;
     EXPECT_GE(high, 4u);  // row 0, well into it
@@ -222,11 +223,7 @@ TEST_F(EngineTest, FineStepsDivideEachRow) {
 
 TEST_F(EngineTest, RestartAfterTheEndBeginsAtOrderZeroRowZero) {
     ASSERT_TRUE(WriteTestModule("data/song.mod", 2, 4, 3));
-    ASSERT_TRUE(OpenSoundOutput());
-    uint32_t module = LoadModuleFile("data/song.mod");
-    SetModulePositionScaler(module, 10);
-    StartOutput();
-    PlayFromStart(module);
+    uint32_t module = PlayModule("data/song.mod");
     ASSERT_NE(WaitForEnd(module, 3.0), NoPosition);
     ASSERT_TRUE(PlayFromStart(module));
     EXPECT_EQ(ChannelPosition(module), 0u);
@@ -239,10 +236,7 @@ TEST_F(EngineTest, RestartAfterTheEndBeginsAtOrderZeroRowZero) {
 
 TEST_F(EngineTest, StopOutputStopsEveryChannelAndFreedHandlesAreInert) {
     ASSERT_TRUE(WriteTestModule("data/song.mod", 8, 64, 6));
-    ASSERT_TRUE(OpenSoundOutput());
-    uint32_t module = LoadModuleFile("data/song.mod");
-    StartOutput();
-    PlayFromStart(module);
+    uint32_t module = PlayModule("data/song.mod");
     Wait(0.15);
     StopOutput();
     uint32_t held = ChannelPosition(module);
