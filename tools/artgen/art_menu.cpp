@@ -69,9 +69,11 @@ Canvas PaintOffButton(int) {
     return c;
 }
 
+// The separator between the music switches. One of its catalogue slots loads
+// it with alpha, so it carries real alpha: opaque stroke, clear elsewhere.
 Canvas PaintSlash(int) {
-    Canvas c = MakeCanvas(8, 8);
-    for (int i = 0; i < 6; ++i) PaintOver(c, 5 - i / 2 + 0, 1 + i, Steel, 1.0f);
+    Canvas c = MakeCanvas(8, 8, {0, 0, 0}, 0.0f);
+    for (int i = 0; i < 6; ++i) PaintOver(c, 5 - i / 2, 1 + i, Steel, 1.0f);
     return c;
 }
 

@@ -160,7 +160,7 @@ bool SavePng(const Canvas& c, const char* path, PngFormat format) {
     if (ok && setjmp(png_jmpbuf(png))) ok = false;
     else if (ok) {
         png_init_io(png, file);
-        png_set_compression_level(png, 9);
+        png_set_compression_level(png, 6);
         png_set_IHDR(png, info, c.width, c.height, 8, format == PngRgba ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);

@@ -51,7 +51,7 @@ const Picture Pictures[] = {
     {"button-song4.png", PaintSongButton, 4, PngRgb},
     {"button-song5.png", PaintSongButton, 5, PngRgb},
     {"switch.png", PaintSwitchLabel, 0, PngRgb},
-    {"slash.png", PaintSlash, 0, PngRgb},
+    {"slash.png", PaintSlash, 0, PngRgba},
     {"button-on.png", PaintOnButton, 0, PngRgb},
     {"button-off.png", PaintOffButton, 0, PngRgb},
     {"quillon-logo.png", PaintLogo, 0, PngRgb},

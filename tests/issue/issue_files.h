@@ -1,0 +1,27 @@
+// Reading the generated issue in tests: where it lies and what its PNG files
+// hold.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The working directory (build/issue), its data directory, and the staging
+// directory artgen paints into.
+std::string IssueDir();
+std::string IssueDataDir();
+std::string ArtStagingDir();
+std::string ArtgenProgram();
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+bool FileExists(const std::string& path);
+
+struct PngFacts {
+    bool ok = false;
+    int width = 0, height = 0;
+    bool colour = false, alpha = false, eightBit = false, palette = false;
+    std::vector<uint8_t> rgba;  // width * height * 4, rows from the top
+};
+PngFacts ReadPngFile(const std::string& path);
+
+// The members the issue packs into data/Data.pak.
+extern const char* const PackedMembers[7];
