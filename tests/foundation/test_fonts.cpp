@@ -182,4 +182,14 @@ TEST_F(Fonts, Screenshot) {
     EXPECT_TRUE(SaveBackBufferPng(path.c_str(), Width, Height));
 }
 
+// Last in the suite: it deletes the Courier lists.
+TEST_F(Fonts, DeletingTwiceLeavesOtherListsAlone) {
+    ASSERT_TRUE(glIsList(TahomaListBase + 'A'));
+    DeleteCourierFont();
+    EXPECT_EQ(CourierListBase, 0u);
+    DeleteCourierFont();  // a base of 0 must not free lists 1..255
+    EXPECT_TRUE(glIsList(TahomaListBase + 'A'));
+    EXPECT_TRUE(glIsList(TahomaListBase + 255));
+}
+
 }  // namespace
