@@ -19,6 +19,7 @@ static std::string BinaryDir() {
 std::string IssueDir() { return BinaryDir() + "/issue"; }
 std::string IssueDataDir() { return IssueDir() + "/data"; }
 std::string ArtStagingDir() { return BinaryDir() + "/issue-art"; }
+std::string SoundStagingDir() { return BinaryDir() + "/issue-sound"; }
 std::string ArtgenProgram() { return BinaryDir() + "/tools/artgen/artgen"; }
 
 bool FileExists(const std::string& path) {

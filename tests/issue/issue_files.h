@@ -6,10 +6,11 @@
 #include <vector>
 
 // The working directory (build/issue), its data directory, and the staging
-// directory artgen paints into.
+// directories artgen and soundgen write into.
 std::string IssueDir();
 std::string IssueDataDir();
 std::string ArtStagingDir();
+std::string SoundStagingDir();
 std::string ArtgenProgram();
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);

@@ -29,7 +29,7 @@ endforeach()
 if(TBPACK)
     # Written aside and renamed, so a failed run never leaves half a pack.
     execute_process(
-        COMMAND ${TBPACK} create --solid --password lark.png ${data}/Data.pak.part ${members}
+        COMMAND ${TBPACK} create --solid --method normal --password lark.png ${data}/Data.pak.part ${members}
         RESULT_VARIABLE status)
     if(NOT status EQUAL 0)
         file(REMOVE ${data}/Data.pak.part)
