@@ -183,7 +183,10 @@ TEST_F(EngineTest, BadSoundFilesGiveNoChannel) {
     fclose(junk);
     fclose(fopen("data/empty.bin", "wb"));
     std::filesystem::create_directory("data/folder.mo3");
-    for (const char* path : {"data/missing.mp3", "data/junk.bin", "data/empty.bin", "data/folder.mo3"}) {
+    fclose(fopen("data/huge.mp3", "wb"));
+    std::filesystem::resize_file("data/huge.mp3", MaxSoundFileBytes + 1);  // sparse: costs no disk
+    for (const char* path :
+         {"data/missing.mp3", "data/junk.bin", "data/empty.bin", "data/folder.mo3", "data/huge.mp3"}) {
         EXPECT_EQ(CreateFileStream(path), 0u) << path;
         EXPECT_EQ(LoadModuleFile(path), 0u) << path;
     }
