@@ -62,7 +62,9 @@ struct Kit {
 
 struct Mix {
     StereoSignal dry;
+    StereoSignal ducked;    // pads and bass: pushed down under every kick
     StereoSignal echoSend;  // fed to the ping-pong delay
+    std::vector<int> kickUnits;
 };
 
 Kit MakeKit()
@@ -165,20 +167,34 @@ void AddNote(Mix& mix, const SynthVoice& voice, double midiNote, int unit, int l
     PlaceWithEcho(mix, note, unit, gain, pan, echo);
 }
 
+// Pads and bass go through the ducked bus, which the kicks pump.
+void AddDuckedNote(Mix& mix, const SynthVoice& voice, double midiNote, int unit, int lengthUnits, float gain, float pan)
+{
+    const Signal note = RenderSynthNote(voice, MidiFrequency(midiNote), lengthUnits * SecondsPerUnit, IntroSampleRate);
+    Place(mix.ducked, note, unit, gain, pan);
+    Place(mix.echoSend, note, unit, gain * 0.3f, pan);
+}
+
+void AddKick(Mix& mix, const Signal& kick, int unit, float gain)
+{
+    Place(mix.dry, kick, unit, gain, 0.0f);
+    mix.kickUnits.push_back(unit);
+}
+
 void AddPadChord(Mix& mix, const Triad& chord, int transpose, int unit, int lengthUnits, float gain)
 {
     static const SynthVoice pad = PadVoice();
     constexpr float Pans[3] = {-0.4f, 0.0f, 0.4f};
     for (int i = 0; i < 3; ++i)
-        AddNote(mix, pad, chord.notes[i] + transpose, unit, lengthUnits, gain, Pans[i], 0.3f);
+        AddDuckedNote(mix, pad, chord.notes[i] + transpose, unit, lengthUnits, gain, Pans[i]);
 }
 
 // Lub-dub pairs, `interval` units apart, softer when far from the build.
 void AddHeartbeat(Mix& mix, const Kit& kit, int from, int to, int interval, float gain)
 {
     for (int unit = from; unit < to; unit += interval) {
-        Place(mix.dry, kit.heartbeat, unit, gain, 0.0f);
-        Place(mix.dry, kit.heartbeat, unit + 28, gain * 0.6f, 0.0f);
+        AddKick(mix, kit.heartbeat, unit, gain);
+        AddKick(mix, kit.heartbeat, unit + 28, gain * 0.6f);
     }
 }
 
@@ -217,7 +233,7 @@ void AddStrobeStabs(Mix& mix, const Kit& kit)
         for (int note : GrooveChords[0].notes)
             AddNote(mix, pluck, note + (step % 2) * 12, unit, 8, 0.18f, step % 2 ? 0.5f : -0.5f, 0.4f);
         Place(mix.dry, kit.hat, unit, 0.5f, 0.2f);
-        Place(mix.dry, kit.heartbeat, unit, 0.6f, 0.0f);
+        AddKick(mix, kit.heartbeat, unit, 0.6f);
     }
 }
 
@@ -235,7 +251,7 @@ void AddDrums(Mix& mix, const Kit& kit, const GrooveSection& section)
     const int kickStep = section.halfTime ? 2 * Beat : Beat;
     const int hatStep = section.sixteenthHats ? Eighth / 2 : Eighth;
     for (int unit = section.start; unit < section.end; unit += kickStep)
-        Place(mix.dry, kit.kick, unit, 0.95f, 0.0f);
+        AddKick(mix, kit.kick, unit, 0.95f);
     for (int unit = section.start + kickStep; unit < section.end; unit += 2 * kickStep)
         Place(mix.dry, kit.snare, unit, 0.45f, 0.1f);
     for (int unit = section.start; unit < section.end; unit += hatStep) {
@@ -255,7 +271,7 @@ void AddBass(Mix& mix, const GrooveSection& section)
         if (!section.halfTime && onBeat)
             continue;
         const Triad& chord = GrooveChords[((unit - section.start) / Bar) % 4];
-        AddNote(mix, bass, chord.notes[0] - 24 + section.transpose, unit, step - 8, 0.55f, 0.0f, 0.0f);
+        AddDuckedNote(mix, bass, chord.notes[0] - 24 + section.transpose, unit, step - 8, 0.55f, 0.0f);
     }
 }
 
@@ -295,11 +311,33 @@ void AddOutro(Mix& mix)
     for (int unit = PictureFadeCue; unit < IntroEndCue; unit += Beat) {
         const float fade = 1.0f - 0.8f * (unit - PictureFadeCue) / static_cast<float>(IntroEndCue - PictureFadeCue);
         const Triad& chord = GrooveChords[((unit - PictureFadeCue) / Bar) % 4];
-        AddNote(mix, bass, chord.notes[0] - 24 + Transpose, unit, Beat - 10, 0.6f * fade, 0.0f, 0.0f);
+        AddDuckedNote(mix, bass, chord.notes[0] - 24 + Transpose, unit, Beat - 10, 0.6f * fade, 0.0f);
         if ((unit - PictureFadeCue) % Bar == 0)
             AddPadChord(mix, chord, Transpose - 12, unit, Bar, 0.12f * fade);
     }
     AddPadChord(mix, GrooveChords[0], Transpose - 12, IntroEndCue, 300, 0.06f);
+}
+
+// Side-chain pumping: the ducked bus drops to a fifth under each kick and
+// recovers within about a tenth of a second, so the low bins empty out
+// between the beats and the flicker has a deep pulse to follow.
+void ApplyDucking(Mix& mix)
+{
+    constexpr float Depth = 0.8f;
+    constexpr float RecoverySeconds = 0.06f;
+    const size_t span = static_cast<size_t>(0.4f * IntroSampleRate);
+    Signal gain(mix.ducked.left.size(), 1.0f);
+    for (int unit : mix.kickUnits) {
+        const size_t start = static_cast<size_t>(unit) * FramesPerClockUnit;
+        for (size_t i = 0; i < span && start + i < gain.size(); ++i) {
+            const float duck = 1.0f - Depth * std::exp(-static_cast<float>(i) / (RecoverySeconds * IntroSampleRate));
+            gain[start + i] = std::min(gain[start + i], duck);
+        }
+    }
+    for (size_t i = 0; i < gain.size(); ++i) {
+        mix.dry.left[i] += mix.ducked.left[i] * gain[i];
+        mix.dry.right[i] += mix.ducked.right[i] * gain[i];
+    }
 }
 
 // Ping-pong delay of a dotted eighth: left feeds right and back.
@@ -338,6 +376,7 @@ StereoSignal ComposeIntro()
     Mix mix;
     mix.dry.left.assign(frames, 0.0f);
     mix.dry.right.assign(frames, 0.0f);
+    mix.ducked = mix.dry;
     mix.echoSend = mix.dry;
     const Kit kit = MakeKit();
     AddOpening(mix, kit);
@@ -346,6 +385,7 @@ StereoSignal ComposeIntro()
         AddGroove(mix, kit, section);
     AddImpacts(mix, kit);
     AddOutro(mix);
+    ApplyDucking(mix);
     ApplyEcho(mix);
     NormaliseStereo(mix.dry, 0.89f);
     return mix.dry;

@@ -26,7 +26,7 @@ lame_global_flags* OpenEncoder(int sampleRate, int kilobitsPerSecond)
     lame_set_num_channels(encoder, 2);
     lame_set_mode(encoder, JOINT_STEREO);
     lame_set_brate(encoder, kilobitsPerSecond);
-    lame_set_quality(encoder, 5);
+    lame_set_quality(encoder, 7);  // the fast setting: a soundtrack, not an archive
     lame_set_bWriteVbrTag(encoder, 1);
     if (lame_init_params(encoder) < 0) {
         lame_close(encoder);

@@ -22,13 +22,18 @@ std::vector<uint8_t> GenerateSoundFile(int n)
 
 namespace {
 
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+// Opens before composing, so a bad directory fails before seconds of work.
+bool MakeFile(const std::string& path, int n)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    const std::vector<uint8_t> bytes = GenerateSoundFile(n);
+    const bool written = !bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed)
+        std::remove(path.c_str());  // no half-written file for the pack to pick up
+    return written && closed;
 }
 
 } // namespace
@@ -37,8 +42,7 @@ bool WriteSoundFiles(const std::string& outDir)
 {
     for (int n = 0; n < SoundFileCount; ++n) {
         const std::string path = outDir + "/" + SoundFileNames[n];
-        const std::vector<uint8_t> bytes = GenerateSoundFile(n);
-        if (bytes.empty() || !WriteWholeFile(path, bytes)) {
+        if (!MakeFile(path, n)) {
             std::fprintf(stderr, "soundgen: can't make %s\n", path.c_str());
             return false;
         }

@@ -39,30 +39,60 @@ double BandLimitedSquare(double phase, double increment)
 struct LowPassState {
     double low = 0.0;
     double band = 0.0;
+    double coefficient = 0.0;
 };
 
-double RunLowPass(LowPassState& state, double input, double cutoffHz, double resonance, int rate)
+void SetLowPassCutoff(LowPassState& state, double cutoffHz, int rate)
 {
     const double clamped = std::clamp(cutoffHz, 20.0, rate / 6.0);
-    const double f = 2.0 * std::sin(TwoPi * 0.5 * clamped / rate);
+    state.coefficient = 2.0 * std::sin(TwoPi * 0.5 * clamped / rate);
+}
+
+double RunLowPass(LowPassState& state, double input, double resonance)
+{
     const double damping = 2.0 * (1.0 - resonance);
-    state.low += f * state.band;
+    state.low += state.coefficient * state.band;
     const double high = input - state.low - damping * state.band;
-    state.band += f * high;
+    state.band += state.coefficient * high;
     return state.low;
 }
 
-double Envelope(const SynthVoice& voice, double t, double held)
+// Attack/decay/sustain/release, advanced one sample at a time with
+// multiplicative steps instead of an exp() per sample.
+struct EnvelopeState {
+    double decay = 1.0;      // the part above the sustain level, falling to 0
+    double release = 1.0;
+    double decayStep = 1.0;
+    double releaseStep = 1.0;
+};
+
+EnvelopeState StartEnvelope(const SynthVoice& voice, int rate)
+{
+    EnvelopeState state;
+    state.decayStep = std::exp(-1.0 / (voice.decaySeconds * rate));
+    state.releaseStep = std::exp(-1.0 / (voice.releaseSeconds * rate));
+    return state;
+}
+
+double NextEnvelope(EnvelopeState& state, const SynthVoice& voice, double t, double held)
 {
     double level;
-    if (t < voice.attackSeconds)
+    if (t < voice.attackSeconds) {
         level = t / voice.attackSeconds;
-    else
-        level = voice.sustainLevel
-              + (1.0 - voice.sustainLevel) * std::exp(-(t - voice.attackSeconds) / voice.decaySeconds);
-    if (t > held)
-        level *= std::exp(-(t - held) / voice.releaseSeconds);
+    } else {
+        level = voice.sustainLevel + (1.0 - voice.sustainLevel) * state.decay;
+        state.decay *= state.decayStep;
+    }
+    if (t > held) {
+        level *= state.release;
+        state.release *= state.releaseStep;
+    }
     return level;
+}
+
+double WrapPhase(double phase)
+{
+    return phase >= 1.0 ? phase - 1.0 : phase;
 }
 
 Signal DecayingNoise(int rate, float seconds, uint32_t seed, float decaySeconds)
@@ -110,25 +140,34 @@ double MidiFrequency(double midiNote)
 
 Signal RenderSynthNote(const SynthVoice& voice, double frequency, double seconds, int rate)
 {
+    // The filter's cutoff moves slowly; recomputing it every few samples
+    // saves a sin() and an exp() per sample without audible steps.
+    constexpr int CutoffRefreshFrames = 16;
     const double total = seconds + voice.releaseSeconds * 5.0;
     Signal out(static_cast<size_t>(total * rate));
     const double increment = frequency / rate;
     const double detunedIncrement = increment * std::pow(2.0, voice.detuneCents / 1200.0);
     double phase = 0.0, detunedPhase = 0.25, subPhase = 0.0;
     LowPassState filter;
+    EnvelopeState envelope = StartEnvelope(voice, rate);
     for (size_t i = 0; i < out.size(); ++i) {
         const double t = static_cast<double>(i) / rate;
-        double osc = voice.saw * BandLimitedSaw(phase, increment)
-                   + voice.square * BandLimitedSquare(phase, increment)
-                   + voice.sub * std::sin(TwoPi * subPhase);
+        if (i % CutoffRefreshFrames == 0) {
+            const double fall = std::exp(-t / voice.cutoffDecaySeconds);
+            SetLowPassCutoff(filter, voice.cutoffEndHz + (voice.cutoffStartHz - voice.cutoffEndHz) * fall, rate);
+        }
+        double osc = voice.saw * BandLimitedSaw(phase, increment);
+        if (voice.square != 0.0f)
+            osc += voice.square * BandLimitedSquare(phase, increment);
+        if (voice.sub != 0.0f)
+            osc += voice.sub * std::sin(TwoPi * subPhase);
         if (voice.detuneCents != 0.0f)
             osc += voice.saw * BandLimitedSaw(detunedPhase, detunedIncrement);
-        const double cutoff = voice.cutoffEndHz
-                            + (voice.cutoffStartHz - voice.cutoffEndHz) * std::exp(-t / voice.cutoffDecaySeconds);
-        out[i] = static_cast<float>(RunLowPass(filter, osc, cutoff, voice.resonance, rate) * Envelope(voice, t, seconds));
-        phase = std::fmod(phase + increment, 1.0);
-        detunedPhase = std::fmod(detunedPhase + detunedIncrement, 1.0);
-        subPhase = std::fmod(subPhase + increment * 0.5, 1.0);
+        const double filtered = RunLowPass(filter, osc, voice.resonance);
+        out[i] = static_cast<float>(filtered * NextEnvelope(envelope, voice, t, seconds));
+        phase = WrapPhase(phase + increment);
+        detunedPhase = WrapPhase(detunedPhase + detunedIncrement);
+        subPhase = WrapPhase(subPhase + increment * 0.5);
     }
     return out;
 }
@@ -184,8 +223,9 @@ Signal RenderRiser(int rate, float seconds, uint32_t seed)
     LowPassState filter;
     for (size_t i = 0; i < out.size(); ++i) {
         const double progress = static_cast<double>(i) / out.size();
-        const double cutoff = 200.0 * std::pow(40.0, progress);
-        out[i] = static_cast<float>(RunLowPass(filter, RandomSigned(state), cutoff, 0.6, rate) * progress * progress);
+        if (i % 16 == 0)
+            SetLowPassCutoff(filter, 200.0 * std::pow(40.0, progress), rate);
+        out[i] = static_cast<float>(RunLowPass(filter, RandomSigned(state), 0.6) * progress * progress);
     }
     return out;
 }

@@ -1,0 +1,31 @@
+// Decoding helpers for the sound tests: MP3 through libmpg123, modules
+// through libopenmpt, and the bass measure the intro noise flicker uses.
+#pragma once
+
+#include <libopenmpt/libopenmpt.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct DecodedAudio {
+    long rate = 0;
+    int channels = 0;
+    std::vector<float> left;
+    std::vector<float> right;
+};
+
+// Whole stream; rate 0 when the data is not a decodable MP3.
+DecodedAudio DecodeMp3(const std::vector<uint8_t>& bytes);
+
+// Mean magnitude of the 10 lowest of 512 bins of 1024-frame Hann-windowed
+// FFTs of the left+right average, one value per `hopFrames`. Magnitudes are
+// scaled so a full-scale sine puts 1.0 into its bin.
+std::vector<float> BassTrace(const DecodedAudio& audio, size_t hopFrames);
+
+struct ModuleDeleter {
+    void operator()(openmpt_module* module) const { openmpt_module_destroy(module); }
+};
+using ModuleHandle = std::unique_ptr<openmpt_module, ModuleDeleter>;
+
+ModuleHandle LoadModule(const std::vector<uint8_t>& bytes);
