@@ -111,7 +111,7 @@ void PrepareDecryption(const char* password) {
     std::memcpy(CryptKey, StartKey, sizeof CryptKey);
     uint8_t p[256] = {};
     size_t length = password ? strnlen(password, 254) : 0;
-    std::memcpy(p, password, length);
+    if (length) std::memcpy(p, password, length);
     std::memcpy(SubstTable, InitSubstTable, sizeof SubstTable);
     for (int j = 0; j < 256; j++) {
         for (size_t i = 0; i < length; i += 2) {

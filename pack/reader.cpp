@@ -35,7 +35,7 @@ static uint32_t Read32(const uint8_t* p) {
 
 static void CopyBounded(char* out, size_t capacity, const char* text) {
     size_t length = text ? strnlen(text, capacity - 1) : 0;
-    std::memcpy(out, text, length);
+    if (length) std::memcpy(out, text, length);
     out[length] = '\0';
 }
 

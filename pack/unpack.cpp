@@ -85,11 +85,20 @@ static uint32_t SlowDecode(const DecodeTable& table, uint32_t bits, uint32_t* le
     return n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0];
 }
 
+// Codes of length I cover the peeks from LimitCode[I-1] to LimitCode[I]
+// (the limits never decrease), so each short length fills one range of
+// prefixes with what SlowDecode would give for them.
 static void BuildQuickTable(DecodeTable& table) {
-    for (uint32_t prefix = 0; prefix < (1u << QuickBits); prefix++) {
-        uint32_t length = 0;
-        uint32_t symbol = SlowDecode(table, prefix << (16 - QuickBits), &length);
-        table.Quick[prefix] = length <= QuickBits ? uint16_t(length << 12 | symbol) : 0;
+    std::memset(table.Quick, 0, sizeof table.Quick);
+    const uint32_t shift = 16 - QuickBits;
+    for (uint32_t i = 1; i <= QuickBits && table.LimitCode[i - 1] < 0xFFFF; i++) {
+        uint32_t first = table.LimitCode[i - 1] >> shift;
+        uint32_t end = table.LimitCode[i] >= 0xFFFF ? 1u << QuickBits : table.LimitCode[i] >> shift;
+        for (uint32_t prefix = first; prefix < end; prefix++) {
+            uint32_t n = table.FirstIndex[i] + (((prefix << shift) - table.LimitCode[i - 1]) >> (16 - i));
+            uint32_t symbol = n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0];
+            table.Quick[prefix] = uint16_t(i << 12 | symbol);
+        }
     }
 }
 

@@ -1,0 +1,2 @@
+#include "pack_test_util.h"
+int main(){return 0;}

@@ -1,0 +1,21 @@
+#!/bin/sh
+# Builds the pack reader's libFuzzer target with address and undefined-
+# behaviour sanitizers (clang) into build-fuzz/, then runs it on the corpus.
+#   tools/tbpack/fuzz.sh [SECONDS] [extra libFuzzer flags...]
+# New inputs go to build-fuzz/corpus; tools/tbpack/fuzz.sh 0 -merge=1 ...
+# or the minimise step below folds them back into the committed corpus.
+set -eu
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out="$root/build-fuzz"
+seconds=${1:-60}
+[ $# -gt 0 ] && shift
+mkdir -p "$out/corpus"
+clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+    -I"$root" \
+    "$root"/pack/crypt.cpp "$root"/pack/unpack.cpp "$root"/pack/reader.cpp \
+    "$root"/pack/audio_predictor.cpp "$root"/platform/paths.cpp \
+    "$root"/tests/pack/fuzz/fuzz_pack.cpp -o "$out/fuzz_pack"
+[ "$seconds" -eq 0 ] && exit 0
+cd "$out"
+./fuzz_pack -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 "$@" \
+    corpus "$root/tests/pack/fuzz/corpus"
