@@ -160,7 +160,8 @@ TEST(IssuePictures, GenerationGivesTheSameBytesTwice) {
     char pattern[] = "/tmp/tb-artgen-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string dir = pattern;
-    const std::string command = ArtgenProgram() + " " + dir + " " + dir + "/topic_boxes.txt";
+    const std::string command =
+        ArtgenProgram() + " " + dir + " " + TB_ISSUE_SOURCE_DIR "/content/text " + dir + "/topic_boxes.txt";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     std::set<std::string> names;
     for (int slot = 0; slot < TextureSlotCount; ++slot) names.insert(BaseName(TextureFileName(slot)));

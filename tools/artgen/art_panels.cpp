@@ -15,6 +15,7 @@
 #include "artgen.h"
 #include "lettering.h"
 #include "shapes.h"
+#include "topic_names.h"
 
 std::vector<TopicBox> PrintedTopics;
 
@@ -39,34 +40,6 @@ const PanelShape Panels[6] = {
     {"PC CHARTS", -32.0f, 45.9f, 12.8f, 25.6f},   {"C64 CHARTS", -32.0f, 45.9f, 12.8f, 12.8f},
     {"WAREZ CHARTS", -32.0f, 45.9f, 12.8f, 25.6f}, {"FUN CHARTS", -32.0f, 45.9f, 12.8f, 6.4f},
 };
-
-// The printed name of each topic, pick names 15..85. Chart names are their
-// headings without the words the panel's title already says.
-const char* const TopicNames[71] = {
-    // Amiga charts, 15..30
-    "Groups", "\"oldschool\" Groups", "Coders", "Graphicians", "Musicians", "Ascii-Artists", "Ascii-Groups",
-    "Demos", "Intros 64k", "Intros 40k", "Intros 4k", "Musicdisks", "Diskmags", "Slideshows",
-    "PC / Amiga Group-Homepages", "PC / Amiga Demoscene-Homepages",
-    // PC charts, 31..45
-    "Groups", "\"oldschool\" Groups", "Coders", "Graphicians", "Musicians", "Ascii-Artists",
-    "Ascii/Ansi Groups", "Demos", "Intros 64k", "Intros 4k", "Wilddemos", "Musicdisks", "Diskmags",
-    "PC / Amiga Group-Homepages", "PC / Amiga Demoscene-Homepages",
-    // C64 charts, 46..54
-    "Groups", "\"oldschool\" Groups", "Coders", "Graphicians", "Musicians", "Demos", "Intros", "Diskmags",
-    "Homepages",
-    // Warez charts: the 3 x 3 grid 55..63 by language, then the list 64..73
-    "german", "english", "swedish", "german", "english", "swedish", "german", "english", "swedish",
-    "Rip-Apps Groups", "Rip-Game Groups", "Iso-Apps Groups", "Iso-Game Groups", "Trainer/Patch Groups",
-    "XXX Groups", "GBA Groups", "PS2 Groups", "XBox Groups", "MP3 Groups",
-    // Fun charts, 74..77
-    "Most Drunken Sceners", "Most Hated Groups", "Most Hated Sceners", "Best Scene Partys",
-    // Introduction, 78..85
-    "Welcome", "News & information", "List of voters", "Advertisements", "Contact information", "Bonus one",
-    "Bonus two", "Bonus three",
-};
-
-// The rows of the warez grid, printed above their three language cells.
-const char* const GridHeadings[3] = {"DvdRip (S)VCD Groups", "Screener Groups", "TV Groups"};
 
 int SectionOf(int pick) {
     if (pick >= 78) return 0;
@@ -132,7 +105,7 @@ Canvas PaintPanel(int section) {
     Canvas c = MakeCanvas(static_cast<int>(panel.halfWidth * 2 * TexelsPerUnit),
                           static_cast<int>(panel.halfHeight * 2 * TexelsPerUnit));
     PaintPlate(c, panel.title);
-    for (int pick = 15; pick <= 85; ++pick) {
+    for (int pick = FirstTopicPick; pick <= LastTopicPick; ++pick) {
         if (SectionOf(pick) != section) continue;
         float x, y, column, row;
         HitCentre(pick, x, y);
@@ -140,14 +113,14 @@ Canvas PaintPanel(int section) {
         if (pick >= 55 && pick <= 63 && (pick - 55) % 3 == 0) {
             float headColumn, headRow;
             PanelTexel(panel, -32.0f, y + 1.7f, headColumn, headRow);
-            PrintCentredOn(c, headColumn, headRow, GridHeadings[(pick - 55) / 3], HeadColour);
+            PrintCentredOn(c, headColumn, headRow, GridRowName(pick).c_str(), HeadColour);
         }
         if (pick == 83) {
             float headColumn, headRow;
             PanelTexel(panel, x, -1.9f, headColumn, headRow);
             PrintCentredOn(c, headColumn, headRow, "- bonus texts -", HeadColour);
         }
-        const TextBox box = PrintCentredOn(c, column, row, TopicNames[pick - 15], NameColour);
+        const TextBox box = PrintCentredOn(c, column, row, TopicName(pick).c_str(), NameColour);
         PrintedTopics.push_back({pick, section, box.x0, box.y0, box.x1, box.y1});
     }
     return c;

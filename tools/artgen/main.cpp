@@ -1,10 +1,11 @@
 // artgen: paints every picture of the issue into one directory.
 //
-//   artgen <directory> [<topic boxes file>]
+//   artgen <directory> <text directory> [<topic boxes file>]
 //
 // The pictures are a pure function of this program: fixed seeds, fixed fonts,
-// no clock, so two runs write the same bytes. The optional second argument
-// names a text file that receives, per topic, the inked box of its printed
+// no clock, so two runs write the same bytes. The text directory holds the
+// magazine's text sources, whose chart headings the panels print. The
+// optional third argument names a text file that receives, per topic, the inked box of its printed
 // name on its panel ("pick section x0 y0 x1 y1", texels from the top left),
 // which the issue's tests check against the topic hit areas.
 #include <cstdio>
@@ -12,6 +13,7 @@
 
 #include "artgen.h"
 #include "lettering.h"
+#include "topic_names.h"
 
 namespace {
 
@@ -106,17 +108,17 @@ bool WriteTopicBoxes(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: artgen <directory> [<topic boxes file>]\n");
+    if (argc < 3 || argc > 4) {
+        std::fprintf(stderr, "usage: artgen <directory> <text directory> [<topic boxes file>]\n");
         return 2;
     }
-    if (!OpenFonts()) return 1;
+    if (!LoadTopicNames(argv[2]) || !OpenFonts()) return 1;
     bool ok = true;
     for (const Picture& picture : Pictures) {
         const std::string path = std::string(argv[1]) + "/" + picture.file;
         ok = SavePng(picture.paint(picture.variant), path.c_str(), picture.format) && ok;
     }
     CloseFonts();
-    if (argc == 3) ok = WriteTopicBoxes(argv[2]) && ok;
+    if (argc == 4) ok = WriteTopicBoxes(argv[3]) && ok;
     return ok ? 0 : 1;
 }
