@@ -253,15 +253,6 @@ TEST_F(EngineTest, StopOutputStopsEveryChannelAndFreedHandlesAreInert) {
     EXPECT_EQ(ChannelPosition(module), NoPosition);
 }
 
-TEST_F(EngineTest, VolumeIsClampedAndKept) {
-    EXPECT_EQ(OutputVolume(), FullVolume);
-    SetOutputVolume(250);
-    EXPECT_EQ(OutputVolume(), FullVolume);
-    SetOutputVolume(40);
-    EXPECT_EQ(OutputVolume(), 40u);
-    SetOutputVolume(FullVolume);
-}
-
 TEST_F(EngineTest, ChannelTableFullGivesNoChannel) {
     ASSERT_TRUE(WriteTestModule("data/song.mod", 1, 4, 3));
     uint32_t handles[EngineChannelLimit];
