@@ -215,16 +215,111 @@ TEST(Mo3Writer, IllFormedSongsAreRefused)
     EXPECT_TRUE(refused(song));
 }
 
-// The packed stream: first byte as is, then a zero control byte before each
-// group of up to eight literals.
-TEST(Mo3Packer, LiteralGroupsAndTheirControlBytes)
+namespace {
+
+// An unpacker written from the scheme's description, for the distances and
+// codes our packer uses; empty on a malformed stream.
+struct BitSource {
+    const std::vector<uint8_t>& in;
+    size_t next = 0;
+    uint32_t bits = 0;  // 8-bit register with a marker bit behind the data
+    bool failed = false;
+};
+
+bool TakeBit(BitSource& source)
+{
+    source.bits = (source.bits << 1) & 0x1FF;
+    if ((source.bits & 0xFF) == 0) {
+        if (source.next >= source.in.size()) {
+            source.failed = true;
+            return false;
+        }
+        source.bits = (static_cast<uint32_t>(source.in[source.next++]) << 1) | 1;
+    }
+    return source.bits & 0x100;
+}
+
+uint32_t TakeGamma(BitSource& source)
+{
+    uint32_t value = 1;
+    do {
+        value = (value << 1) | TakeBit(source);
+    } while (TakeBit(source) && !source.failed && value < (1u << 24));
+    return value;
+}
+
+std::vector<uint8_t> Unpack(const std::vector<uint8_t>& packed, size_t size)
+{
+    std::vector<uint8_t> out;
+    if (packed.empty())
+        return out;
+    BitSource source{packed, 1};
+    out.push_back(packed[0]);
+    while (out.size() < size && !source.failed) {
+        if (!TakeBit(source)) {
+            if (source.next >= packed.size())
+                return {};
+            out.push_back(packed[source.next++]);
+            continue;
+        }
+        const uint32_t high = TakeGamma(source);
+        if (high < 3 || source.next >= packed.size())
+            return {};  // previous-distance reuse: never written by our packer
+        const size_t distance = (((high - 3) << 8) | packed[source.next++]) + 1;
+        uint32_t code = TakeBit(source) << 1;
+        code |= TakeBit(source);
+        if (code == 0)
+            code = TakeGamma(source) + 2;
+        if (distance > out.size())
+            return {};
+        for (uint32_t i = 0; i <= code; ++i)
+            out.push_back(out[out.size() - distance]);
+    }
+    return source.failed ? std::vector<uint8_t>{} : out;
+}
+
+void ExpectRoundTrip(const std::vector<uint8_t>& plain)
+{
+    const std::vector<uint8_t> packed = PackMo3MusicData(plain);
+    EXPECT_EQ(Unpack(packed, plain.size()), plain);
+}
+
+} // namespace
+
+TEST(Mo3Packer, ShortInputs)
 {
     EXPECT_TRUE(PackMo3MusicData({}).empty());
     EXPECT_EQ(PackMo3MusicData({7}), (std::vector<uint8_t>{7}));
-    const std::vector<uint8_t> nine = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-    EXPECT_EQ(PackMo3MusicData(nine), (std::vector<uint8_t>{1, 0, 2, 3, 4, 5, 6, 7, 8, 9}));
-    const std::vector<uint8_t> ten = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    EXPECT_EQ(PackMo3MusicData(ten), (std::vector<uint8_t>{1, 0, 2, 3, 4, 5, 6, 7, 8, 9, 0, 10}));
-    const std::vector<uint8_t> large(1000, 0xAB);
-    EXPECT_EQ(PackMo3MusicData(large).size(), 1000u + (999 + 7) / 8);
+    // One literal: a control byte with a 0 bit, then the byte.
+    EXPECT_EQ(PackMo3MusicData({7, 9}), (std::vector<uint8_t>{7, 0x00, 9}));
+    ExpectRoundTrip({1, 2});
+    ExpectRoundTrip({5, 5, 5});
+}
+
+TEST(Mo3Packer, RunsRepeatsAndNoiseSurviveTheRoundTrip)
+{
+    const std::vector<uint8_t> zeros(5000, 0);
+    ExpectRoundTrip(zeros);
+    EXPECT_LT(PackMo3MusicData(zeros).size(), 40u);
+
+    std::vector<uint8_t> noise(3000);
+    uint32_t state = 0x1234567u;
+    for (uint8_t& value : noise) {
+        state = state * 1103515245u + 12345u;
+        value = static_cast<uint8_t>(state >> 23);
+    }
+    ExpectRoundTrip(noise);
+    EXPECT_LT(PackMo3MusicData(noise).size(), noise.size() + noise.size() / 8 + 2);
+
+    // A block repeated at exactly the copy reach shrinks to one block and a
+    // few long copies; repeated just beyond it, the data still round-trips.
+    std::vector<uint8_t> near;
+    for (int copy = 0; copy < 3; ++copy)
+        near.insert(near.end(), noise.begin(), noise.begin() + 1024);
+    ExpectRoundTrip(near);
+    EXPECT_LT(PackMo3MusicData(near).size(), 1024u + 1024u / 8 + 40u);
+    std::vector<uint8_t> far;
+    for (int copy = 0; copy < 3; ++copy)
+        far.insert(far.end(), noise.begin(), noise.begin() + 1025);
+    ExpectRoundTrip(far);
 }

@@ -16,8 +16,6 @@ std::vector<uint8_t> WriteMo3(const TrackerSong& song);
 // True when every count, index and size of the song fits the format.
 bool ValidateTrackerSong(const TrackerSong& song);
 
-// MO3's packing of the music data, exposed for the tests: the first byte is
-// stored as is; after it, every byte is either a literal or part of a copy
-// from earlier output, told apart by control bits read MSB first from
-// control bytes that are interleaved with the data where they are needed.
+// MO3's packing of the music data (an LZ77 scheme with gamma-coded control
+// bits, described in mo3_packer.cpp), exposed for the tests.
 std::vector<uint8_t> PackMo3MusicData(const std::vector<uint8_t>& plain);
