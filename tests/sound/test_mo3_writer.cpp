@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 
 namespace {
@@ -175,44 +176,26 @@ TEST(Mo3Writer, IllFormedSongsAreRefused)
 {
     const TrackerSong good = SmallSong(2, 16);
     ASSERT_TRUE(ValidateTrackerSong(good));
-    auto refused = [](TrackerSong song) { return WriteMo3(song).empty() && !ValidateTrackerSong(song); };
-    TrackerSong song = good;
-    song.channels = 0;
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.channels = MaxSongChannels + 1;
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.orders.push_back(2);  // no pattern 2
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.orders.clear();
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.patterns[0].cells[3].sample = 3;  // only two samples
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.patterns[0].cells[3].volume = 65;
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.patterns[0].cells[3].note = HighestNote + 1;
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.patterns[1].rows = 0;
-    song.patterns[1].cells.clear();
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.patterns[1].cells.pop_back();
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.samples[0].loopEnd = song.samples[0].pcm.size() + 1;
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.samples[1].pcm.clear();
-    EXPECT_TRUE(refused(song));
-    song = good;
-    song.samples[1].pan = 257;
-    EXPECT_TRUE(refused(song));
+    const std::pair<const char*, std::function<void(TrackerSong&)>> faults[] = {
+        {"no channels", [](TrackerSong& s) { s.channels = 0; }},
+        {"too many channels", [](TrackerSong& s) { s.channels = MaxSongChannels + 1; }},
+        {"order of a missing pattern", [](TrackerSong& s) { s.orders.push_back(2); }},
+        {"no orders", [](TrackerSong& s) { s.orders.clear(); }},
+        {"missing sample", [](TrackerSong& s) { s.patterns[0].cells[3].sample = 3; }},
+        {"volume above 64", [](TrackerSong& s) { s.patterns[0].cells[3].volume = 65; }},
+        {"note above B-9", [](TrackerSong& s) { s.patterns[0].cells[3].note = HighestNote + 1; }},
+        {"pattern of no rows", [](TrackerSong& s) { s.patterns[1].rows = 0; s.patterns[1].cells.clear(); }},
+        {"cells short of rows × channels", [](TrackerSong& s) { s.patterns[1].cells.pop_back(); }},
+        {"loop past the sample end", [](TrackerSong& s) { s.samples[0].loopEnd = s.samples[0].pcm.size() + 1; }},
+        {"empty sample", [](TrackerSong& s) { s.samples[1].pcm.clear(); }},
+        {"pan beyond right", [](TrackerSong& s) { s.samples[1].pan = 257; }},
+    };
+    for (const auto& [what, fault] : faults) {
+        TrackerSong song = good;
+        fault(song);
+        EXPECT_FALSE(ValidateTrackerSong(song)) << what;
+        EXPECT_TRUE(WriteMo3(song).empty()) << what;
+    }
 }
 
 namespace {

@@ -102,63 +102,19 @@ void PlaceWithEcho(Mix& mix, const Signal& sound, double unit, float gain, float
     Place(mix.echoSend, sound, unit, gain * echo, pan);
 }
 
-SynthVoice PadVoice()
-{
-    SynthVoice voice;
-    voice.detuneCents = 9.0f;
-    voice.cutoffStartHz = 900.0f;
-    voice.cutoffEndHz = 1400.0f;
-    voice.cutoffDecaySeconds = 1.5f;
-    voice.attackSeconds = 0.6f;
-    voice.decaySeconds = 1.0f;
-    voice.sustainLevel = 0.8f;
-    voice.releaseSeconds = 0.5f;
-    return voice;
-}
-
-SynthVoice BassVoice()
-{
-    SynthVoice voice;
-    voice.saw = 0.6f;
-    voice.sub = 1.0f;
-    voice.cutoffStartHz = 1200.0f;
-    voice.cutoffEndHz = 180.0f;
-    voice.cutoffDecaySeconds = 0.08f;
-    voice.resonance = 0.4f;
-    voice.decaySeconds = 0.12f;
-    voice.sustainLevel = 0.35f;
-    voice.releaseSeconds = 0.03f;
-    return voice;
-}
-
-SynthVoice LeadVoice()
-{
-    SynthVoice voice;
-    voice.saw = 0.5f;
-    voice.square = 0.5f;
-    voice.detuneCents = 6.0f;
-    voice.cutoffStartHz = 4000.0f;
-    voice.cutoffEndHz = 1800.0f;
-    voice.cutoffDecaySeconds = 0.3f;
-    voice.decaySeconds = 0.4f;
-    voice.sustainLevel = 0.7f;
-    voice.releaseSeconds = 0.15f;
-    return voice;
-}
-
-SynthVoice PluckVoice()
-{
-    SynthVoice voice;
-    voice.square = 0.7f;
-    voice.saw = 0.3f;
-    voice.cutoffStartHz = 5000.0f;
-    voice.cutoffEndHz = 500.0f;
-    voice.cutoffDecaySeconds = 0.06f;
-    voice.decaySeconds = 0.12f;
-    voice.sustainLevel = 0.0f;
-    voice.releaseSeconds = 0.05f;
-    return voice;
-}
+// The intro's four synthesiser voices (fields in SynthVoice's order).
+constexpr SynthVoice PadVoice{.detuneCents = 9.0f, .cutoffStartHz = 900.0f, .cutoffEndHz = 1400.0f,
+                              .cutoffDecaySeconds = 1.5f, .attackSeconds = 0.6f, .decaySeconds = 1.0f,
+                              .sustainLevel = 0.8f, .releaseSeconds = 0.5f};
+constexpr SynthVoice BassVoice{.saw = 0.6f, .sub = 1.0f, .cutoffStartHz = 1200.0f, .cutoffEndHz = 180.0f,
+                               .cutoffDecaySeconds = 0.08f, .resonance = 0.4f, .decaySeconds = 0.12f,
+                               .sustainLevel = 0.35f, .releaseSeconds = 0.03f};
+constexpr SynthVoice LeadVoice{.saw = 0.5f, .square = 0.5f, .detuneCents = 6.0f, .cutoffStartHz = 4000.0f,
+                               .cutoffEndHz = 1800.0f, .cutoffDecaySeconds = 0.3f, .decaySeconds = 0.4f,
+                               .sustainLevel = 0.7f, .releaseSeconds = 0.15f};
+constexpr SynthVoice PluckVoice{.saw = 0.3f, .square = 0.7f, .cutoffStartHz = 5000.0f, .cutoffEndHz = 500.0f,
+                                .cutoffDecaySeconds = 0.06f, .decaySeconds = 0.12f, .sustainLevel = 0.0f,
+                                .releaseSeconds = 0.05f};
 
 void AddNote(Mix& mix, const SynthVoice& voice, double midiNote, int unit, int lengthUnits, float gain, float pan,
              float echo)
@@ -183,10 +139,9 @@ void AddKick(Mix& mix, const Signal& kick, int unit, float gain)
 
 void AddPadChord(Mix& mix, const Triad& chord, int transpose, int unit, int lengthUnits, float gain)
 {
-    static const SynthVoice pad = PadVoice();
     constexpr float Pans[3] = {-0.4f, 0.0f, 0.4f};
     for (int i = 0; i < 3; ++i)
-        AddDuckedNote(mix, pad, chord.notes[i] + transpose, unit, lengthUnits, gain, Pans[i]);
+        AddDuckedNote(mix, PadVoice, chord.notes[i] + transpose, unit, lengthUnits, gain, Pans[i]);
 }
 
 // Lub-dub pairs, `interval` units apart, softer when far from the build.
@@ -200,12 +155,11 @@ void AddHeartbeat(Mix& mix, const Kit& kit, int from, int to, int interval, floa
 
 void AddArpeggio(Mix& mix, const Triad* chords, int transpose, int from, int to, int chordOrigin, float gain)
 {
-    static const SynthVoice pluck = PluckVoice();
     constexpr int Steps[4] = {0, 1, 2, 1};
     for (int unit = from; unit < to; unit += Eighth) {
         const Triad& chord = chords[((unit - chordOrigin) / Bar) % 4];
         const int step = ((unit - from) / Eighth) % 4;
-        AddNote(mix, pluck, chord.notes[Steps[step]] + 12 + transpose, unit, Eighth, gain, 0.35f, 0.5f);
+        AddNote(mix, PluckVoice, chord.notes[Steps[step]] + 12 + transpose, unit, Eighth, gain, 0.35f, 0.5f);
     }
 }
 
@@ -227,11 +181,10 @@ void AddOpening(Mix& mix, const Kit& kit)
 // One chord stab per strobe step (10 units apart), then a breath before the drop.
 void AddStrobeStabs(Mix& mix, const Kit& kit)
 {
-    static const SynthVoice pluck = PluckVoice();
     for (int step = 0; step < 4; ++step) {
         const int unit = StrobeCue + step * 10;
         for (int note : GrooveChords[0].notes)
-            AddNote(mix, pluck, note + (step % 2) * 12, unit, 8, 0.18f, step % 2 ? 0.5f : -0.5f, 0.4f);
+            AddNote(mix, PluckVoice, note + (step % 2) * 12, unit, 8, 0.18f, step % 2 ? 0.5f : -0.5f, 0.4f);
         Place(mix.dry, kit.hat, unit, 0.5f, 0.2f);
         AddKick(mix, kit.heartbeat, unit, 0.6f);
     }
@@ -264,27 +217,25 @@ void AddDrums(Mix& mix, const Kit& kit, const GrooveSection& section)
 // half time; each note starts with a filter snap so the low bins jump.
 void AddBass(Mix& mix, const GrooveSection& section)
 {
-    static const SynthVoice bass = BassVoice();
     const int step = section.halfTime ? Beat : Eighth;
     for (int unit = section.start; unit < section.end; unit += step) {
         const bool onBeat = (unit - OpeningCue) % Beat == 0;
         if (!section.halfTime && onBeat)
             continue;
         const Triad& chord = GrooveChords[((unit - section.start) / Bar) % 4];
-        AddDuckedNote(mix, bass, chord.notes[0] - 24 + section.transpose, unit, step - 8, 0.55f, 0.0f);
+        AddDuckedNote(mix, BassVoice, chord.notes[0] - 24 + section.transpose, unit, step - 8, 0.55f, 0.0f);
     }
 }
 
 void AddLead(Mix& mix, const GrooveSection& section)
 {
-    static const SynthVoice lead = LeadVoice();
     for (int phrase = section.start; phrase < section.end; phrase += 2 * Bar) {
         for (const MelodyNote& note : LeadMelody) {
             const int unit = phrase + note.start;
             if (unit >= section.end)
                 break;
             const int midi = 69 + MinorScale[note.degree % 7] + section.transpose;
-            AddNote(mix, lead, midi, unit, note.length - 5, 0.12f, -0.15f, 0.6f);
+            AddNote(mix, LeadVoice, midi, unit, note.length - 5, 0.12f, -0.15f, 0.6f);
         }
     }
 }
@@ -306,12 +257,11 @@ void AddGroove(Mix& mix, const Kit& kit, const GrooveSection& section)
 // The drums have gone; bass on every beat and the pad fade with the picture.
 void AddOutro(Mix& mix)
 {
-    static const SynthVoice bass = BassVoice();
     constexpr int Transpose = 2;
     for (int unit = PictureFadeCue; unit < IntroEndCue; unit += Beat) {
         const float fade = 1.0f - 0.8f * (unit - PictureFadeCue) / static_cast<float>(IntroEndCue - PictureFadeCue);
         const Triad& chord = GrooveChords[((unit - PictureFadeCue) / Bar) % 4];
-        AddDuckedNote(mix, bass, chord.notes[0] - 24 + Transpose, unit, Beat - 10, 0.6f * fade, 0.0f);
+        AddDuckedNote(mix, BassVoice, chord.notes[0] - 24 + Transpose, unit, Beat - 10, 0.6f * fade, 0.0f);
         if ((unit - PictureFadeCue) % Bar == 0)
             AddPadChord(mix, chord, Transpose - 12, unit, Bar, 0.12f * fade);
     }
