@@ -33,8 +33,7 @@ inline constexpr int AdvertisementPageCount = 9;
 inline constexpr int AdvertisementsStart = VotersTextStart + VotersTextLines;
 inline constexpr int AdvertisementPageLines[AdvertisementPageCount] = {33, 24, 36, 18, 21, 32, 22, 14, 21};
 
-constexpr int AdvertisementPageStart(int pageIndex)
-{
+constexpr int AdvertisementPageStart(int pageIndex) {
     int start = AdvertisementsStart;
     for (int page = 0; page < pageIndex; ++page)
         start += AdvertisementPageLines[page];
@@ -72,18 +71,15 @@ inline constexpr int RankingPointsEnd = 45;  // last character of the points
 inline constexpr int RankingTrendStart = 53;
 inline constexpr int RankingTrendLength = 5;
 
-constexpr bool IsCancelledChart(int pick)
-{
+constexpr bool IsCancelledChart(int pick) {
     return pick == 24 || pick == 61 || pick == 63 || pick == 69;
 }
 
-constexpr int ChartRunLength(int pick)
-{
+constexpr int ChartRunLength(int pick) {
     return IsCancelledChart(pick) ? CancelledChartRunLines : ChartRunLines;
 }
 
-constexpr int ChartRunStart(int pick)
-{
+constexpr int ChartRunStart(int pick) {
     int start = ChartsStart;
     for (int earlier = FirstChartPick; earlier < pick; ++earlier)
         start += ChartRunLength(earlier);
@@ -92,8 +88,7 @@ constexpr int ChartRunStart(int pick)
 
 // Width of a chart's first display column: rank and entry name. The points
 // start right after it, so the wider charts leave fewer places for points.
-constexpr int ChartSplitWidth(int pick)
-{
+constexpr int ChartSplitWidth(int pick) {
     if (pick == 25)
         return 44;
     if (pick == 30 || pick == 45 || pick == 51)
@@ -112,8 +107,7 @@ inline constexpr int NewsPageCount = 3;
 inline constexpr int NewsStart = WelcomeStart + WelcomeLines;
 inline constexpr int NewsPageLines[NewsPageCount] = {17, 22, 19};
 
-constexpr int NewsPageStart(int pageIndex)
-{
+constexpr int NewsPageStart(int pageIndex) {
     int start = NewsStart;
     for (int page = 0; page < pageIndex; ++page)
         start += NewsPageLines[page];
