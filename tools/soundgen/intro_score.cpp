@@ -108,7 +108,7 @@ constexpr SynthVoice PadVoice{.detuneCents = 9.0f, .cutoffStartHz = 900.0f, .cut
                               .sustainLevel = 0.8f, .releaseSeconds = 0.5f};
 constexpr SynthVoice BassVoice{.saw = 0.6f, .sub = 1.0f, .cutoffStartHz = 1200.0f, .cutoffEndHz = 180.0f,
                                .cutoffDecaySeconds = 0.08f, .resonance = 0.4f, .decaySeconds = 0.12f,
-                               .sustainLevel = 0.35f, .releaseSeconds = 0.03f};
+                               .sustainLevel = 0.2f, .releaseSeconds = 0.03f};
 constexpr SynthVoice LeadVoice{.saw = 0.5f, .square = 0.5f, .detuneCents = 6.0f, .cutoffStartHz = 4000.0f,
                                .cutoffEndHz = 1800.0f, .cutoffDecaySeconds = 0.3f, .decaySeconds = 0.4f,
                                .sustainLevel = 0.7f, .releaseSeconds = 0.15f};
@@ -123,12 +123,12 @@ void AddNote(Mix& mix, const SynthVoice& voice, double midiNote, int unit, int l
     PlaceWithEcho(mix, note, unit, gain, pan, echo);
 }
 
-// Pads and bass go through the ducked bus, which the kicks pump.
+// Pads and bass go through the ducked bus, which the kicks pump; they stay
+// out of the echo, whose repeats would fill the gaps between the pulses.
 void AddDuckedNote(Mix& mix, const SynthVoice& voice, double midiNote, int unit, int lengthUnits, float gain, float pan)
 {
     const Signal note = RenderSynthNote(voice, MidiFrequency(midiNote), lengthUnits * SecondsPerUnit, IntroSampleRate);
     Place(mix.ducked, note, unit, gain, pan);
-    Place(mix.echoSend, note, unit, gain * 0.3f, pan);
 }
 
 void AddKick(Mix& mix, const Signal& kick, int unit, float gain)
@@ -223,7 +223,7 @@ void AddBass(Mix& mix, const GrooveSection& section)
         if (!section.halfTime && onBeat)
             continue;
         const Triad& chord = GrooveChords[((unit - section.start) / Bar) % 4];
-        AddDuckedNote(mix, BassVoice, chord.notes[0] - 24 + section.transpose, unit, step - 8, 0.55f, 0.0f);
+        AddDuckedNote(mix, BassVoice, chord.notes[0] - 24 + section.transpose, unit, step / 2 + 5, 0.6f, 0.0f);
     }
 }
 
@@ -273,8 +273,8 @@ void AddOutro(Mix& mix)
 // between the beats and the flicker has a deep pulse to follow.
 void ApplyDucking(Mix& mix)
 {
-    constexpr float Depth = 0.8f;
-    constexpr float RecoverySeconds = 0.06f;
+    constexpr float Depth = 0.9f;
+    constexpr float RecoverySeconds = 0.15f;
     const size_t span = static_cast<size_t>(0.4f * IntroSampleRate);
     Signal gain(mix.ducked.left.size(), 1.0f);
     for (int unit : mix.kickUnits) {
