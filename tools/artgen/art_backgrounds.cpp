@@ -55,6 +55,22 @@ void Bone(Canvas& c, float x0, float y0, float x1, float y1, float radius, Rgb c
     GlowDot(c, x1, y1, radius * 1.1f, colour, 0.12f);
 }
 
+// Lights the tissue of a mask the way an ultrasound shows it: grainy body,
+// brighter echoes along its edges.
+void Echo(Canvas& c, Canvas mask, Rgb tone, uint32_t seed) {
+    // Overlapping limbs add up; the tissue is one body, so cap it first.
+    for (float& v : mask.pixels) v = std::min(v, 1.0f);
+    Canvas inner = mask;
+    Blur(inner, 10.0f);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float m = PixelAt(mask, x, y)[0];
+            const float edge = std::clamp((m - PixelAt(inner, x, y)[0]) * 2.5f, 0.0f, 1.0f);
+            const float speckle = 0.45f + 0.55f * Fbm(x / 4.0f, y / 4.0f, 2, seed) * HashUnit(x, y, seed + 1);
+            PaintAdd(c, x, y, tone, m * 0.45f * speckle + edge * 0.9f);
+        }
+}
+
 Canvas Child() {
     Canvas c = MakeCanvas(Width, Height);
     const Rgb tone{0.36f, 0.29f, 0.2f};
@@ -70,13 +86,24 @@ Canvas Child() {
             PaintOver(c, x, y, Scale(tone, inside * speckle * depth * 0.55f), 1.0f);
         }
     // The sac is dark fluid; the child lies curled inside it.
-    FillEllipse(c, 520.0f, 430.0f, 260.0f, 200.0f, 0.1f, 30.0f, {0.01f, 0.008f, 0.005f}, 0.85f);
-    GlowEllipse(c, 520.0f, 430.0f, 262.0f, 202.0f, 0.1f, 6.0f, 10.0f, tone, 0.35f);
-    GlowEllipse(c, 430.0f, 360.0f, 95.0f, 88.0f, 0.0f, 4.0f, 7.0f, tone, 0.9f);    // head
-    GlowEllipse(c, 575.0f, 470.0f, 150.0f, 105.0f, 0.5f, 4.0f, 7.0f, tone, 0.8f);  // back and body
-    GlowEllipse(c, 495.0f, 505.0f, 70.0f, 30.0f, -0.4f, 3.0f, 5.0f, tone, 0.6f);   // folded arm
-    GlowEllipse(c, 640.0f, 545.0f, 85.0f, 32.0f, 0.2f, 3.0f, 5.0f, tone, 0.6f);    // legs
-    GlowDot(c, 400.0f, 350.0f, 10.0f, tone, 0.3f);                                  // eye
+    FillEllipse(c, 520.0f, 440.0f, 280.0f, 215.0f, 0.1f, 30.0f, {0.01f, 0.008f, 0.005f}, 0.85f);
+    GlowEllipse(c, 520.0f, 440.0f, 282.0f, 217.0f, 0.1f, 6.0f, 10.0f, tone, 0.3f);
+    Canvas body = MakeCanvas(Width, Height);
+    const Rgb white{1, 1, 1};
+    FillEllipse(body, 420.0f, 350.0f, 98.0f, 90.0f, 0.0f, 2.0f, white, 1.0f);      // head
+    FillEllipse(body, 590.0f, 460.0f, 150.0f, 95.0f, 0.55f, 2.0f, white, 1.0f);    // back and belly
+    FillEllipse(body, 488.0f, 410.0f, 40.0f, 34.0f, 0.0f, 2.0f, white, 1.0f);      // neck
+    GlowStroke(body, 505.0f, 455.0f, 445.0f, 430.0f, 15.0f, 0.0f, white, 1.0f);    // forearm to the face
+    GlowStroke(body, 540.0f, 470.0f, 505.0f, 455.0f, 17.0f, 0.0f, white, 1.0f);    // upper arm
+    GlowStroke(body, 690.0f, 530.0f, 600.0f, 590.0f, 26.0f, 0.0f, white, 1.0f);    // thigh
+    GlowStroke(body, 600.0f, 590.0f, 500.0f, 560.0f, 20.0f, 0.0f, white, 1.0f);    // shin folded back
+    FillEllipse(body, 488.0f, 552.0f, 26.0f, 14.0f, 0.4f, 2.0f, white, 1.0f);      // foot
+    Blur(body, 2.0f);
+    Echo(c, body, tone, 43);
+    for (int i = 0; i < 14; ++i) {  // the spine along the curled back
+        const float a = -0.6f + i * 0.13f;
+        GlowDot(c, 600.0f + std::cos(a) * 120.0f, 450.0f + std::sin(a) * 80.0f - 40.0f, 6.0f, tone, 0.45f);
+    }
     return c;
 }
 
@@ -124,28 +151,31 @@ Canvas Hand() {
     Canvas c = MakeCanvas(Width, Height);
     const Rgb tone{0.3f, 0.42f, 0.48f};
     Backdrop(c, Scale(tone, 0.25f), 240.0f, 31);
-    FillEllipse(c, 520.0f, 520.0f, 190.0f, 160.0f, 0.0f, 60.0f, Scale(tone, 0.12f), 1.0f);  // palm flesh
-    // Five rays of metacarpal and phalanges, splayed from the wrist.
-    static const float Angles[5] = {-1.05f, -0.38f, -0.12f, 0.13f, 0.4f};
-    static const float Lengths[5] = {0.75f, 1.0f, 1.08f, 1.0f, 0.82f};
-    const float wristX = 520.0f, wristY = 660.0f;
+    FillEllipse(c, 515.0f, 640.0f, 150.0f, 160.0f, 0.0f, 80.0f, Scale(tone, 0.22f), 1.0f);  // palm flesh
+    // Five rays of metacarpal and phalanges, splayed from the wrist; the thumb
+    // has no middle phalanx.
+    static const float Angles[5] = {-0.95f, -0.3f, -0.08f, 0.14f, 0.36f};
+    static const float Lengths[5] = {0.8f, 1.0f, 1.08f, 1.0f, 0.8f};
+    static const float BaseX[5] = {415.0f, 458.0f, 512.0f, 566.0f, 614.0f};
+    static const float BaseY[5] = {720.0f, 700.0f, 695.0f, 700.0f, 712.0f};
     for (int f = 0; f < 5; ++f) {
         const float dx = std::sin(Angles[f]), dy = -std::cos(Angles[f]);
-        float x = wristX + dx * 60.0f, y = wristY + dy * 60.0f;
-        const float segments[4] = {150.0f, 95.0f, 62.0f, 44.0f};
-        for (int s = (f == 0 ? 1 : 0); s < 4; ++s) {
+        const float baseX = BaseX[f], baseY = BaseY[f];
+        float x = baseX, y = baseY;
+        const float segments[4] = {175.0f, 125.0f, 82.0f, 58.0f};
+        for (int s = 0; s < 4; ++s) {
+            if (f == 0 && s == 2) continue;
             const float len = segments[s] * Lengths[f];
             const float nx = x + dx * len, ny = y + dy * len;
-            Bone(c, x, y, nx - dx * 6.0f, ny - dy * 6.0f, 11.0f - s * 1.8f, tone);
+            Bone(c, x, y, nx - dx * 8.0f, ny - dy * 8.0f, 15.0f - s * 2.5f, tone);
             x = nx;
             y = ny;
         }
+        GlowStroke(c, baseX, baseY, x, y, 30.0f - f * 2.0f, 20.0f, tone, 0.05f);
     }
     for (int i = 0; i < 8; ++i)  // carpal bones
-        GlowEllipse(c, 470.0f + (i % 4) * 32.0f, 668.0f + (i / 4) * 30.0f, 16.0f, 13.0f, i * 0.7f, 3.0f, 4.0f,
+        GlowEllipse(c, 455.0f + (i % 4) * 44.0f, 740.0f + (i / 4) * 34.0f, 21.0f, 16.0f, i * 0.7f, 4.0f, 5.0f,
                     tone, 0.25f);
-    Bone(c, 470.0f, 720.0f, 460.0f, 800.0f, 18.0f, tone);
-    Bone(c, 575.0f, 720.0f, 590.0f, 800.0f, 15.0f, tone);
     return c;
 }
 

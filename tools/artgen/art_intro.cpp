@@ -96,8 +96,9 @@ Canvas PaintTitleCard(int card) {
                                          "amiga  -  pc  -  c64  -  warez  -  fun"};
     const int index = std::clamp(card, 1, 3) - 1;
     Canvas c = MakeCanvas(1024, 256);
-    GlowWord(c, FontBlack, index == 0 ? 132 : 100, 512.0f, 170, Words[index], {1, 1, 1},
-             index == 1 ? Cyan : Violet, 3.0f, 12.0f);
+    // Room is left at both ends for the glow and for the shake of the first card.
+    const int size = FittingSize(FontBlack, 132, Words[index], 880.0f, 3.0f);
+    GlowWord(c, FontBlack, size, 512.0f, 170, Words[index], {1, 1, 1}, index == 1 ? Cyan : Violet, 3.0f, 12.0f);
     GlowWord(c, FontTahomaBold, 22, 512.0f, 222, Lines[index], Ice, Ice, 4.0f, 0.0f);
     for (int x = 120; x < 904; ++x) {
         const float v = 0.5f * (1.0f - std::fabs(x - 512.0f) / 392.0f);
@@ -142,13 +143,35 @@ Canvas PaintStatic(int frame) {
 }
 
 // The group of Brennik on stage: a dusk backdrop with two spotlights, three
-// rows of silhouettes with a rim of light, the name on a banner above.
+// rows of backlit silhouettes (head, shoulders, a cap or long hair here and
+// there), the name above them.
+namespace {
+
+void Figure(Canvas& c, float x, float base, float s, Rgb fill, Rgb rim, Rng& rng) {
+    const float headY = base - 62.0f * s;
+    const int extra = static_cast<int>(NextUnit(rng) * 5.0f);  // 0 cap, 1 hair, else plain
+    for (int pass = 0; pass < 2; ++pass) {
+        // The rim pass paints the figure slightly larger in the light colour.
+        const float grow = pass == 0 ? 1.5f : 0.0f;
+        const Rgb colour = pass == 0 ? rim : fill;
+        const float a = pass == 0 ? 0.7f : 1.0f;
+        FillEllipse(c, x, headY, 11.0f * s + grow, 13.0f * s + grow, 0.0f, 1.5f, colour, a);
+        FillEllipse(c, x, headY + 16.0f * s, 5.0f * s + grow, 6.0f * s + grow, 0.0f, 1.5f, colour, a);
+        FillEllipse(c, x, headY + 40.0f * s, 30.0f * s + grow, 20.0f * s + grow, 0.0f, 1.5f, colour, a);
+        FillEllipse(c, x, headY + 80.0f * s, 27.0f * s + grow, 50.0f * s + grow, 0.0f, 1.5f, colour, a);
+        if (extra == 0) FillEllipse(c, x + 3.0f * s, headY - 9.0f * s, 13.0f * s + grow, 5.0f * s + grow, 0.0f, 1.5f, colour, a);
+        if (extra == 1) FillEllipse(c, x, headY + 6.0f * s, 12.5f * s + grow, 17.0f * s + grow, 0.0f, 1.5f, colour, a);
+    }
+}
+
+}  // namespace
+
 Canvas PaintGroupPhoto(int) {
     Canvas c = MakeCanvas(512, 256);
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 512; ++x) {
             const float t = y / 255.0f;
-            Rgb sky = Mix({0.10f, 0.06f, 0.22f}, {0.35f, 0.14f, 0.28f}, t);
+            const Rgb sky = Mix({0.10f, 0.06f, 0.22f}, {0.35f, 0.14f, 0.28f}, t);
             const float haze = Fbm(x / 60.0f, y / 40.0f, 4, 19);
             PaintOver(c, x, y, Scale(sky, 0.7f + 0.5f * haze), 1.0f);
         }
@@ -156,27 +179,19 @@ Canvas PaintGroupPhoto(int) {
     GlowStroke(c, 400.0f, 0.0f, 300.0f, 256.0f, 14.0f, 40.0f, {0.4f, 0.6f, 1.0f}, 0.18f);
     DrawTextCentred(c, FontBlack, 30, 256.0f, 44, "BRENNIK", {1.0f, 0.85f, 0.55f}, LetteringSmooth, 0.9f, 8.0f);
     Rng rng{2003};
-    const float rowY[3] = {150.0f, 182.0f, 220.0f};
-    const float rowScale[3] = {0.7f, 0.85f, 1.05f};
-    const int rowCount[3] = {11, 9, 7};
+    const float rowBase[3] = {175.0f, 215.0f, 262.0f};
+    const float rowScale[3] = {0.62f, 0.8f, 1.0f};
+    const int rowCount[3] = {11, 9, 6};
     for (int row = 0; row < 3; ++row) {
-        const float shade = 0.015f + 0.02f * row;
+        // Farther rows sit in more of the stage haze.
+        const float shade = 0.07f - 0.025f * row;
+        const Rgb fill{shade, shade * 0.8f, shade * 1.4f};
         for (int i = 0; i < rowCount[row]; ++i) {
-            const float s = rowScale[row] * NextRange(rng, 0.85f, 1.1f);
-            const float x = 30.0f + (452.0f * (i + 0.5f)) / rowCount[row] + NextRange(rng, -8.0f, 8.0f);
-            const float headY = rowY[row] - 34.0f * s + NextRange(rng, -4.0f, 4.0f);
-            const Rgb rim = Mix({0.9f, 0.6f, 0.9f}, {0.5f, 0.7f, 1.0f}, NextUnit(rng));
-            // Rim light first, then the dark figure slightly offset over it.
-            FillEllipse(c, x + 1.5f, headY - 1.0f, 11.0f * s, 13.0f * s, 0.0f, 2.0f, rim, 0.8f);
-            FillEllipse(c, x + 2.0f, rowY[row] + 14.0f * s, 30.0f * s, 28.0f * s, 0.0f, 2.0f, rim, 0.6f);
-            FillEllipse(c, x, headY, 11.0f * s, 13.0f * s, 0.0f, 1.5f, {shade, shade, shade * 1.5f}, 1.0f);
-            FillEllipse(c, x, rowY[row] + 15.0f * s, 30.0f * s, 28.0f * s, 0.0f, 1.5f, {shade, shade, shade * 1.5f},
-                        1.0f);
-            if (NextUnit(rng) < 0.25f)  // a raised arm
-                FillEllipse(c, x + 22.0f * s, headY - 4.0f * s, 24.0f * s, 4.5f * s, -1.2f, 1.5f,
-                            {shade, shade, shade * 1.5f}, 1.0f);
+            const float s = rowScale[row] * NextRange(rng, 0.88f, 1.08f);
+            const float x = 20.0f + (472.0f * (i + 0.5f)) / rowCount[row] + NextRange(rng, -9.0f, 9.0f);
+            const Rgb rim = Mix({0.95f, 0.6f, 0.85f}, {0.5f, 0.7f, 1.0f}, NextUnit(rng));
+            Figure(c, x, rowBase[row] + NextRange(rng, -5.0f, 5.0f), s, fill, rim, rng);
         }
     }
-    FillRect(c, 0, 248, 511, 255, {0.0f, 0.0f, 0.0f}, 0.85f);
     return c;
 }

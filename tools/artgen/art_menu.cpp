@@ -15,6 +15,7 @@
 namespace {
 
 const Rgb Ice{0.80f, 0.88f, 1.0f};
+const Rgb Sky{0.45f, 0.68f, 1.0f};
 const Rgb DeepBlue{0.10f, 0.22f, 0.55f};
 const Rgb Steel{0.35f, 0.45f, 0.65f};
 constexpr int PixelFontSize = 8;  // Tahoma's embedded bitmap strike
@@ -22,10 +23,22 @@ constexpr int PixelFontSize = 8;  // Tahoma's embedded bitmap strike
 const char* const SectionLabels[8] = {"INTRODUCTION", "AMIGA CHARTS", "PC CHARTS", "C64 CHARTS",
                                       "WAREZ CHARTS", "FUN CHARTS", "MESSAGES", "CREDITS"};
 
-// Caps of the 8-pixel strike stand six rows tall above the baseline.
+// Caps of the 8-pixel strike stand six rows tall above the baseline; the
+// lettering runs from white at its top row to the colour at its baseline,
+// the shading pixel fonts of the time had.
 Canvas PixelLabel(int width, int height, int baseline, float centreX, const char* text, Rgb colour) {
     Canvas c = MakeCanvas(width, height);
-    DrawTextCentred(c, FontTahoma, PixelFontSize, centreX, baseline, text, colour, LetteringMono);
+    const TextBox box = DrawTextCentred(c, FontTahoma, PixelFontSize, centreX, baseline, text, {1, 1, 1},
+                                        LetteringMono);
+    for (int y = box.y0; y <= box.y1; ++y) {
+        const Rgb shade = Mix(Mix(colour, {1, 1, 1}, 0.6f), colour, (y - box.y0) / std::max(1.0f, box.y1 - box.y0 + 0.0f));
+        for (int x = 0; x < width; ++x) {
+            float* p = PixelAt(c, x, y);
+            p[0] *= shade.r;
+            p[1] *= shade.g;
+            p[2] *= shade.b;
+        }
+    }
     return c;
 }
 
@@ -47,26 +60,24 @@ void ArrowHead(Canvas& c, float tipX, float midY, float length, float halfSpan, 
 Canvas PaintSectionButton(int section) {
     const bool wide = section == 1 || section == 4;
     const int width = wide ? 128 : 64;
-    Canvas c = PixelLabel(width, 8, 7, width * 0.5f, SectionLabels[section & 7], Ice);
-    return c;
+    return PixelLabel(width, 8, 7, width * 0.5f, SectionLabels[section & 7], Sky);
 }
 
 Canvas PaintSongButton(int song) {
     char label[4] = {'0', static_cast<char>('0' + song), 0, 0};
     if (song == 5) label[0] = label[1] = '-';
-    return PixelLabel(32, 16, 12, 16.0f, label, Ice);
+    return PixelLabel(32, 16, 12, 16.0f, label, Sky);
 }
 
 Canvas PaintSongLabel(int) { return PixelLabel(32, 16, 12, 16.0f, "song", Steel); }
 Canvas PaintSwitchLabel(int) { return PixelLabel(32, 16, 11, 14.0f, "music", Steel); }
-Canvas PaintOnButton(int) { return PixelLabel(16, 8, 7, 8.0f, "on", Ice); }
+Canvas PaintOnButton(int) { return PixelLabel(16, 8, 7, 8.0f, "on", Sky); }
 
 // The off button is twice as wide as its word; the word sits at its left end,
 // right after the separator.
 Canvas PaintOffButton(int) {
-    Canvas c = MakeCanvas(32, 8);
-    DrawText(c, FontTahoma, PixelFontSize, 4.0f, 7, "off", Ice, LetteringMono);
-    return c;
+    const float width = TextWidth(FontTahoma, PixelFontSize, "off", LetteringMono);
+    return PixelLabel(32, 8, 7, 4.0f + width * 0.5f, "off", Sky);
 }
 
 // The separator between the music switches. One of its catalogue slots loads

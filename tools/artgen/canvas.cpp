@@ -55,10 +55,12 @@ Rgb Mix(Rgb a, Rgb b, float t) {
 
 Rgb Scale(Rgb c, float k) { return {c.r * k, c.g * k, c.b * k}; }
 
-float* PixelAt(Canvas& c, int x, int y) {
+const float* PixelAt(const Canvas& c, int x, int y) {
     if (x < 0 || y < 0 || x >= c.width || y >= c.height) return nullptr;
     return c.pixels.data() + (static_cast<size_t>(y) * c.width + x) * 4;
 }
+
+float* PixelAt(Canvas& c, int x, int y) { return const_cast<float*>(PixelAt(static_cast<const Canvas&>(c), x, y)); }
 
 void PaintOver(Canvas& c, int x, int y, Rgb colour, float a) {
     float* p = PixelAt(c, x, y);

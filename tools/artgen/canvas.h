@@ -26,6 +26,7 @@ Rgb Mix(Rgb a, Rgb b, float t);
 Rgb Scale(Rgb c, float k);
 
 float* PixelAt(Canvas& c, int x, int y);  // nullptr outside the picture
+const float* PixelAt(const Canvas& c, int x, int y);
 // Lays colour over the pixel with coverage a (straight alpha, "over").
 void PaintOver(Canvas& c, int x, int y, Rgb colour, float a);
 // Adds light to the pixel's colour, leaving its alpha.

@@ -81,6 +81,12 @@ float TextWidth(FontId font, int pixelSize, const char* text, Lettering mode, fl
     return width;
 }
 
+int FittingSize(FontId font, int maxSize, const char* text, float maxWidth, float tracking) {
+    int size = maxSize;
+    while (size > 6 && TextWidth(font, size, text, LetteringSmooth, tracking) > maxWidth) --size;
+    return size;
+}
+
 TextBox DrawText(Canvas& c, FontId font, int pixelSize, float x, int baseline, const char* text, Rgb colour,
                  Lettering mode, float alpha, float tracking) {
     TextBox box{c.width, c.height, -1, -1};

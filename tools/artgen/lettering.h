@@ -32,6 +32,8 @@ void CloseFonts();
 
 // Advance width in pixels of text at the given pixel size.
 float TextWidth(FontId font, int pixelSize, const char* text, Lettering mode, float tracking = 0.0f);
+// The largest pixel size, at most maxSize, at which text fits in maxWidth.
+int FittingSize(FontId font, int maxSize, const char* text, float maxWidth, float tracking = 0.0f);
 // Draws text with its baseline at y, starting at pen position x; tracking
 // adds pixels between letters. Returns the box of the inked pixels.
 TextBox DrawText(Canvas& c, FontId font, int pixelSize, float x, int baseline, const char* text, Rgb colour,
