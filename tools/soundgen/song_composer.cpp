@@ -186,7 +186,7 @@ void AddBass(TrackerPattern& pattern, const SongPlan& plan, int firstRow, int en
 
 void AddChordTones(TrackerPattern& pattern, const SongPlan& plan, int row, int degree)
 {
-    const int tonic = plan.bassRootMidi + 24;
+    const int tonic = plan.bassRootMidi + 12;  // chords sit an octave above the bass
     for (int voice = 0; voice < 3; ++voice)
         SetNote(pattern, row, ChordChannel + voice, TrackerNote(ScaleNote(tonic, degree + 2 * voice)), ChordSample);
 }
@@ -214,7 +214,7 @@ void AddLead(TrackerPattern& pattern, const SongPlan& plan, uint32_t seed)
 {
     uint32_t state = seed | 1u;
     int degree = 7;
-    const int tonic = plan.bassRootMidi + 24;
+    const int tonic = plan.bassRootMidi + 12;  // degrees 7..16: the octave above the chords
     for (int row = 0; row < pattern.rows; row += 2) {
         const uint32_t roll = NextRandom(state) % 100;
         if (roll < 35) {
