@@ -35,7 +35,6 @@ constexpr MelodyNote LeadMelody[] = {
     {0, 100, 4}, {100, 50, 3}, {150, 50, 2}, {200, 150, 0}, {350, 50, 2},
     {400, 100, 4}, {500, 100, 5}, {600, 50, 4}, {650, 50, 2}, {700, 100, 3},
 };
-constexpr int MinorScale[7] = {0, 2, 3, 5, 7, 8, 10};
 
 // One stretch of the groove after the drop.
 struct GrooveSection {
@@ -234,7 +233,7 @@ void AddLead(Mix& mix, const GrooveSection& section)
             const int unit = phrase + note.start;
             if (unit >= section.end)
                 break;
-            const int midi = 69 + MinorScale[note.degree % 7] + section.transpose;
+            const int midi = MinorScaleNote(69, note.degree) + section.transpose;
             AddNote(mix, LeadVoice, midi, unit, note.length - 5, 0.12f, -0.15f, 0.6f);
         }
     }

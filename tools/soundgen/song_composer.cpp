@@ -45,14 +45,6 @@ constexpr SongPlan SongPlans[SongCount] = {
     {"fourth place", 130, 40, {5, 6, 0, 0}, 0x8888, 0x0808, 0x2222, 0xEEEE, true, 0.5f, 0x4F4Bu, "IAABBKBBAO"},
 };
 
-constexpr int MinorScale[7] = {0, 2, 3, 5, 7, 8, 10};
-
-int ScaleNote(int tonic, int degree)
-{
-    const int octave = degree >= 0 ? degree / 7 : -((6 - degree) / 7);
-    return tonic + 12 * octave + MinorScale[degree - 7 * octave];
-}
-
 uint8_t TrackerNote(int midi)
 {
     return static_cast<uint8_t>(std::clamp(midi + 1, 1, static_cast<int>(HighestNote)));
@@ -169,7 +161,7 @@ void AddDrums(TrackerPattern& pattern, const SongPlan& plan, int firstRow, int e
 void AddBass(TrackerPattern& pattern, const SongPlan& plan, int firstRow, int endRow, bool longNotes)
 {
     for (int row = firstRow; row < endRow; ++row) {
-        const int root = ScaleNote(plan.bassRootMidi, ChordRoot(plan, row / RowsPerBar));
+        const int root = MinorScaleNote(plan.bassRootMidi, ChordRoot(plan, row / RowsPerBar));
         if (longNotes) {
             if (row % RowsPerBar == 0)
                 SetNote(pattern, row, BassChannel, TrackerNote(root), BassSample);
@@ -188,7 +180,7 @@ void AddChordTones(TrackerPattern& pattern, const SongPlan& plan, int row, int d
 {
     const int tonic = plan.bassRootMidi + 12;  // chords sit an octave above the bass
     for (int voice = 0; voice < 3; ++voice)
-        SetNote(pattern, row, ChordChannel + voice, TrackerNote(ScaleNote(tonic, degree + 2 * voice)), ChordSample);
+        SetNote(pattern, row, ChordChannel + voice, TrackerNote(MinorScaleNote(tonic, degree + 2 * voice)), ChordSample);
 }
 
 void AddChords(TrackerPattern& pattern, const SongPlan& plan, int firstBar, int endBar)
@@ -226,7 +218,7 @@ void AddLead(TrackerPattern& pattern, const SongPlan& plan, uint32_t seed)
             const int chordRoot = ChordRoot(plan, row / RowsPerBar);
             degree = chordRoot + 7 + 2 * static_cast<int>(NextRandom(state) % 3);
         }
-        SetNote(pattern, row, LeadChannel, TrackerNote(ScaleNote(tonic, degree)), LeadSample);
+        SetNote(pattern, row, LeadChannel, TrackerNote(MinorScaleNote(tonic, degree)), LeadSample);
     }
 }
 

@@ -138,6 +138,13 @@ double MidiFrequency(double midiNote)
     return 440.0 * std::pow(2.0, (midiNote - 69.0) / 12.0);
 }
 
+int MinorScaleNote(int tonic, int degree)
+{
+    static constexpr int Steps[7] = {0, 2, 3, 5, 7, 8, 10};
+    const int octave = degree >= 0 ? degree / 7 : -((6 - degree) / 7);
+    return tonic + 12 * octave + Steps[degree - 7 * octave];
+}
+
 Signal RenderSynthNote(const SynthVoice& voice, double frequency, double seconds, int rate)
 {
     // The filter's cutoff moves slowly; recomputing it every few samples

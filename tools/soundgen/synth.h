@@ -16,6 +16,10 @@ float RandomSigned(uint32_t& state);  // uniform in [-1, 1)
 // 69 is A4 = 440 Hz, 60 is middle C.
 double MidiFrequency(double midiNote);
 
+// The MIDI note of a degree (0 = tonic, 7 = an octave up, negative below)
+// of the natural minor scale on `tonic`.
+int MinorScaleNote(int tonic, int degree);
+
 // A subtractive voice: oscillators through a resonant low-pass, with
 // exponential decays for the filter and an attack/decay/sustain/release
 // amplitude envelope.
