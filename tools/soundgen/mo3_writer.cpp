@@ -22,7 +22,6 @@
 
 #include "tools/soundgen/mo3_writer.h"
 
-#include <cmath>
 #include <map>
 
 namespace {

@@ -3,18 +3,12 @@
 #include <lame/lame.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
 constexpr int FramesPerChunk = 8192;
 // LAME's documented worst case for an output buffer: 1.25 × frames + 7200.
 constexpr int ChunkOutputBytes = FramesPerChunk * 5 / 4 + 7200;
-
-short ToPcm16(float value)
-{
-    return static_cast<short>(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
-}
 
 lame_global_flags* OpenEncoder(int sampleRate, int kilobitsPerSecond)
 {
@@ -42,8 +36,8 @@ bool EncodeFrames(lame_global_flags* encoder, const StereoSignal& pcm, std::vect
     for (size_t start = 0; start < pcm.left.size(); start += FramesPerChunk) {
         const int count = static_cast<int>(std::min<size_t>(FramesPerChunk, pcm.left.size() - start));
         for (int i = 0; i < count; ++i) {
-            left[i] = ToPcm16(pcm.left[start + i]);
-            right[i] = ToPcm16(pcm.right[start + i]);
+            left[i] = FloatToPcm16(pcm.left[start + i]);
+            right[i] = FloatToPcm16(pcm.right[start + i]);
         }
         const int written = lame_encode_buffer(encoder, left.data(), right.data(), count, chunk.data(), ChunkOutputBytes);
         if (written < 0)

@@ -3,7 +3,6 @@
 #include "tools/soundgen/synth.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 namespace {
@@ -59,7 +58,7 @@ std::vector<int16_t> ToPcm16(const Signal& signal)
 {
     std::vector<int16_t> pcm(signal.size());
     for (size_t i = 0; i < signal.size(); ++i)
-        pcm[i] = static_cast<int16_t>(std::lround(std::clamp(signal[i], -1.0f, 1.0f) * 32767.0f));
+        pcm[i] = FloatToPcm16(signal[i]);
     return pcm;
 }
 

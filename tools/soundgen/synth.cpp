@@ -261,6 +261,11 @@ LoopedTone RenderLoopedTone(const std::vector<float>& harmonics, int periodFrame
     return tone;
 }
 
+int16_t FloatToPcm16(float value)
+{
+    return static_cast<int16_t>(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
+}
+
 void Normalise(Signal& signal, float peak)
 {
     float largest = 0.0f;

@@ -61,5 +61,8 @@ struct LoopedTone {
 LoopedTone RenderLoopedTone(const std::vector<float>& harmonics, int periodFrames, int attackCycles,
                             int loopCycles, float attackBrightness);
 
+// -1..1 to signed 16-bit, rounded, clipped at full scale.
+int16_t FloatToPcm16(float value);
+
 // Scales the signal so that its largest magnitude is `peak`.
 void Normalise(Signal& signal, float peak);
