@@ -74,9 +74,9 @@ Canvas PaintTextBackdrop(int) {
             PaintOver(c, x, y, Scale(Line, 0.5f * fade), 1.0f);
         }
     Canvas word = MakeCanvas(512, 128);
-    DrawTextCentred(word, FontBlack, 64, 256.0f, 88, "TALLYBOARD", {0.12f, 0.16f, 0.3f}, LetteringSmooth, 1.0f, 2.0f);
+    DrawTextCentred(word, FontBlack, 64, 256.0f, 88, "TALLYBOARD", {0.06f, 0.08f, 0.16f}, LetteringSmooth, 1.0f, 2.0f);
     AddCanvas(c, word, 0, 0, 1.0f);
-    DrawTextCentred(c, FontTahoma, 11, 256.0f, 112, "issue fifteen  -  the scene charts", Scale(Line, 1.1f),
+    DrawTextCentred(c, FontTahoma, 11, 256.0f, 112, "issue fifteen  -  the scene charts", Scale(Line, 0.8f),
                     LetteringMono);
     return c;
 }

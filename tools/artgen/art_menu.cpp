@@ -84,7 +84,7 @@ Canvas PaintOffButton(int) {
 // it with alpha, so it carries real alpha: opaque stroke, clear elsewhere.
 Canvas PaintSlash(int) {
     Canvas c = MakeCanvas(8, 8, {0, 0, 0}, 0.0f);
-    for (int i = 0; i < 6; ++i) PaintOver(c, 5 - i / 2, 1 + i, Steel, 1.0f);
+    for (int i = 0; i < 6; ++i) PaintOver(c, 6 - (i * 4 + 2) / 5, 1 + i, Steel, 1.0f);
     return c;
 }
 

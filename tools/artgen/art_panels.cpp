@@ -9,7 +9,7 @@
 // top edge; every printed name's inked box is recorded in PrintedTopics.
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <cstdio>
 #include <string>
 
 #include "artgen.h"
@@ -84,7 +84,9 @@ TextBox PrintCentredOn(Canvas& c, float column, float row, const char* text, Rgb
     return DrawTextCentred(c, FontTahoma, NameSize, column, baseline, text, colour, LetteringMono);
 }
 
-void PaintPlate(Canvas& c, const char* title) {
+// The plate: a dark translucent body, a double frame and a title bar that
+// also says how many topics the list holds.
+void PaintPlate(Canvas& c, const char* title, int topics) {
     const int w = c.width, h = c.height;
     for (int y = 1; y < h - 1; ++y)
         for (int x = 1; x < w - 1; ++x) {
@@ -95,6 +97,10 @@ void PaintPlate(Canvas& c, const char* title) {
     FrameRect(c, 3, 3, w - 4, h - 4, Scale(Frame, 0.35f));
     FillRect(c, 4, 4, w - 5, 19, {0.06f, 0.09f, 0.2f});
     DrawText(c, FontTahomaBold, 11, 10.0f, 16, title, HeadColour, LetteringMono);
+    char count[32];
+    std::snprintf(count, sizeof count, "%d %s", topics, topics == 8 ? "topics" : "charts");
+    const float width = TextWidth(FontTahoma, NameSize, count, LetteringMono);
+    DrawText(c, FontTahoma, NameSize, w - 10.0f - width, 16, count, Scale(HeadColour, 0.7f), LetteringMono);
     for (int x = 10; x < w - 10; x += 3) PaintOver(c, x, 22, Scale(Frame, 0.8f), 1.0f);
 }
 
@@ -104,7 +110,9 @@ Canvas PaintPanel(int section) {
     const PanelShape& panel = Panels[std::clamp(section, 0, 5)];
     Canvas c = MakeCanvas(static_cast<int>(panel.halfWidth * 2 * TexelsPerUnit),
                           static_cast<int>(panel.halfHeight * 2 * TexelsPerUnit));
-    PaintPlate(c, panel.title);
+    int topics = 0;
+    for (int pick = FirstTopicPick; pick <= LastTopicPick; ++pick) topics += SectionOf(pick) == section;
+    PaintPlate(c, panel.title, topics);
     for (int pick = FirstTopicPick; pick <= LastTopicPick; ++pick) {
         if (SectionOf(pick) != section) continue;
         float x, y, column, row;
