@@ -1,5 +1,7 @@
 #include "pack/crypt.h"
 
+#include <zlib.h>
+
 #include <cstring>
 
 uint32_t CryptKey[4];
@@ -35,14 +37,14 @@ void BuildCrcTable() {
     }
 }
 
-uint32_t UpdateCrc32(uint32_t crc, const uint8_t* data, size_t size) {
-    if (CrcTable[1] == 0) BuildCrcTable();
-    for (size_t i = 0; i < size; i++) crc = (crc >> 8) ^ CrcTable[(data[i] ^ crc) & 255];
-    return crc;
-}
-
 uint32_t Crc32(const uint8_t* data, size_t size) {
-    return ~UpdateCrc32(0xFFFFFFFFu, data, size);
+    uLong crc = crc32(0, nullptr, 0);
+    for (size_t done = 0; done < size;) {
+        uInt piece = size - done > 0x40000000 ? 0x40000000u : uInt(size - done);
+        crc = crc32(crc, data + done, piece);
+        done += piece;
+    }
+    return uint32_t(crc);
 }
 
 static uint32_t RotateLeft(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }

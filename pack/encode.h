@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "pack/audio_predictor.h"
 #include "pack/rar20_tables.h"
 
 // One coded unit: a main symbol (literal/length alphabet, or an audio delta)

@@ -54,20 +54,3 @@ inline uint32_t MatchLengthBonus(uint32_t distance) {
 inline uint32_t RecentLengthBonus(uint32_t distance) {
     return (distance >= 0x101) + MatchLengthBonus(distance);
 }
-
-// One audio channel's adaptive predictor; the encoder runs the same one.
-struct AudioPredictor {
-    int32_t K1, K2, K3, K4, K5;
-    int32_t D1, D2, D3, D4;
-    int32_t LastDelta;
-    uint32_t LastByte;
-    uint32_t ByteCount;
-    uint32_t Err[11];
-};
-
-// Starts one audio byte: shifts the past deltas and returns the predicted
-// byte; the coded delta is prediction minus actual byte.
-uint32_t PredictAudioByte(AudioPredictor& v, int32_t channelDelta);
-// Finishes the byte: error sums, the last delta and, every 32nd byte, the
-// weight that would have predicted best.
-void LearnAudioByte(AudioPredictor& v, int32_t& channelDelta, uint8_t delta, uint8_t value);

@@ -54,22 +54,52 @@ void RefillInput(bool first) {
     }
 }
 
-uint32_t GetBits() {
-    const uint8_t* p = Unpacker.InputBuffer + Unpacker.InputPos;
+// A bit position in InputBuffer. The decoding loops keep one in registers
+// and write it back to Unpacker only where other code takes over.
+struct BitCursor {
+    const uint8_t* In;
+    uint32_t Pos;
+    uint32_t Bit;
+};
+
+static inline uint32_t Peek16(const BitCursor& c) {
+    const uint8_t* p = c.In + c.Pos;
     uint32_t word = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-    return (word >> (16 - Unpacker.InputBit)) & 0xFFFF;
+    return (word >> (16 - c.Bit)) & 0xFFFF;
 }
 
+static inline void Skip(BitCursor& c, uint32_t count) {
+    count += c.Bit;
+    c.Pos += count >> 3;
+    c.Bit = count & 7;
+}
+
+static inline uint32_t TakeBits(BitCursor& c, uint32_t count) {
+    if (count == 0) return 0;
+    uint32_t value = Peek16(c) >> (16 - count);
+    Skip(c, count);
+    return value;
+}
+
+static BitCursor LoadCursor() { return {Unpacker.InputBuffer, Unpacker.InputPos, Unpacker.InputBit}; }
+
+static void StoreCursor(const BitCursor& c) {
+    Unpacker.InputPos = c.Pos;
+    Unpacker.InputBit = c.Bit;
+}
+
+uint32_t GetBits() { return Peek16(LoadCursor()); }
+
 void AddBits(uint32_t count) {
-    count += Unpacker.InputBit;
-    Unpacker.InputPos += count >> 3;
-    Unpacker.InputBit = count & 7;
+    BitCursor c = LoadCursor();
+    Skip(c, count);
+    StoreCursor(c);
 }
 
 static uint32_t ReadExtraBits(uint32_t count) {
-    if (count == 0) return 0;
-    uint32_t value = GetBits() >> (16 - count);
-    AddBits(count);
+    BitCursor c = LoadCursor();
+    uint32_t value = TakeBits(c, count);
+    StoreCursor(c);
     return value;
 }
 
@@ -126,16 +156,23 @@ void BuildDecodeTable(const uint8_t* lengths, DecodeTable& table, uint32_t size)
     BuildQuickTable(table);
 }
 
-uint32_t DecodeSymbol(const DecodeTable& table) {
-    uint32_t bits = GetBits() & 0xFFFE;
+static inline uint32_t DecodeWith(BitCursor& c, const DecodeTable& table) {
+    uint32_t bits = Peek16(c) & 0xFFFE;
     uint32_t quick = table.Quick[bits >> (16 - QuickBits)];
     if (quick) {
-        AddBits(quick >> 12);
+        Skip(c, quick >> 12);
         return quick & 0xFFF;
     }
     uint32_t length = 0;
     uint32_t symbol = SlowDecode(table, bits, &length);
-    AddBits(length);
+    Skip(c, length);
+    return symbol;
+}
+
+uint32_t DecodeSymbol(const DecodeTable& table) {
+    BitCursor c = LoadCursor();
+    uint32_t symbol = DecodeWith(c, table);
+    StoreCursor(c);
     return symbol;
 }
 
@@ -208,14 +245,6 @@ void ReadEndTables() {
     }
 }
 
-uint8_t DecodeAudioByte(uint8_t delta) {
-    UnpackState& u = Unpacker;
-    AudioPredictor& v = u.AudioPredictors[u.CurrentChannel];
-    uint8_t value = uint8_t(PredictAudioByte(v, u.ChannelDelta) - delta);
-    LearnAudioByte(v, u.ChannelDelta, delta, value);
-    return value;
-}
-
 // Copies the unflushed window bytes to the output buffer, in two pieces
 // when they wrap past the window's end.
 static void FlushWindow() {
@@ -233,20 +262,16 @@ static void FlushWindow() {
     u.FlushPos = u.WritePos;
 }
 
-static void CopyMatch(uint32_t length, uint32_t distance) {
-    UnpackState& u = Unpacker;
-    u.RecentDistances[u.RecentIndex & 3] = distance;
-    u.RecentIndex++;
-    u.LastDistance = distance;
-    u.LastLength = length;
-    u.BytesLeft -= length;
-    uint8_t* window = u.Window;
-    uint32_t dest = u.WritePos;
+static inline bool FlushDue(uint32_t flushPos, uint32_t writePos) {
+    return ((flushPos - writePos) & WindowMask) < FlushDistance && flushPos != writePos;
+}
+
+// Copies a match inside the window and returns the new write position.
+static inline uint32_t CopyMatch(uint8_t* window, uint32_t dest, uint32_t length, uint32_t distance) {
     uint32_t source = (dest - distance) & WindowMask;
     if (distance >= length && dest + length <= WindowSize && source + length <= WindowSize) {
         std::memcpy(window + dest, window + source, length);
-        u.WritePos = dest + length;
-        return;
+        return dest + length;
     }
     // Overlapping or wrapping: byte by byte, so that short distances repeat.
     for (; length > 0; length--) {
@@ -254,56 +279,120 @@ static void CopyMatch(uint32_t length, uint32_t distance) {
         dest = (dest + 1) & WindowMask;
         source = (source + 1) & WindowMask;
     }
-    u.WritePos = dest;
+    return dest;
 }
 
-static void DecodeAudioSymbol() {
-    UnpackState& u = Unpacker;
-    uint32_t symbol = DecodeSymbol(u.AudioTables[u.CurrentChannel]);
-    if (symbol == AudioTableSwitch) {
-        ReadCodeTables();
-        return;
-    }
-    u.Window[u.WritePos++] = DecodeAudioByte(uint8_t(symbol));
-    if (++u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
-    u.BytesLeft--;
+// The decoder state a run of symbols works on, held in locals: the window
+// writes go through a byte pointer, which would otherwise make the
+// compiler reload every field of Unpacker after each byte.
+struct RunState {
+    BitCursor Bits;
+    uint32_t WritePos;
+    int64_t BytesLeft;
+    uint32_t InputEnd;  // these two stay put during a run
+    uint32_t FlushPos;
+};
+
+static RunState StartRun() {
+    return {LoadCursor(), Unpacker.WritePos, Unpacker.BytesLeft, Unpacker.InputEnd, Unpacker.FlushPos};
 }
 
-static void DecodeNewMatch(uint32_t symbol) {
-    UnpackState& u = Unpacker;
-    uint32_t slot = symbol - SymbolFirstLength;
-    uint32_t length = LengthBase[slot] + 3 + ReadExtraBits(LengthBits[slot]);
-    uint32_t d = DecodeSymbol(u.DistTable);
-    uint32_t distance = DistanceBase[d] + 1 + ReadExtraBits(DistanceBits[d]);
-    CopyMatch(length + MatchLengthBonus(distance), distance);
+static void EndRun(const RunState& run) {
+    StoreCursor(run.Bits);
+    Unpacker.WritePos = run.WritePos;
+    Unpacker.BytesLeft = run.BytesLeft;
 }
 
-static void DecodeRecentMatch(uint32_t symbol) {
-    UnpackState& u = Unpacker;
-    uint32_t distance = u.RecentDistances[(u.RecentIndex - (symbol - SymbolRepeatLast)) & 3];
-    uint32_t slot = DecodeSymbol(u.RepLenTable);
-    uint32_t length = LengthBase[slot] + 2 + ReadExtraBits(LengthBits[slot]);
-    CopyMatch(length + RecentLengthBonus(distance), distance);
+// Whether the general loop would do something other than decode a symbol
+// now: end the member, refill, stop at the input's end or flush.
+static inline bool RunMustStop(RunState& run) {
+    run.WritePos &= WindowMask;
+    return run.BytesLeft < 0 || run.Bits.Pos > MainRefillPoint ||
+           run.Bits.Pos >= run.InputEnd || FlushDue(run.FlushPos, run.WritePos);
 }
 
-static void DecodeLzSymbol() {
+// Length and distance of the match a main symbol from 256 up stands for.
+static inline void ReadMatch(BitCursor& bits, uint32_t symbol, uint32_t* length, uint32_t* distance) {
     UnpackState& u = Unpacker;
-    uint32_t symbol = DecodeSymbol(u.MainTable);
-    if (symbol < 256) {
-        u.Window[u.WritePos++] = uint8_t(symbol);
-        u.BytesLeft--;
-    } else if (symbol >= SymbolFirstLength) {
-        DecodeNewMatch(symbol);
-    } else if (symbol == SymbolTableSwitch) {
-        ReadCodeTables();
+    if (symbol >= SymbolFirstLength) {
+        uint32_t slot = symbol - SymbolFirstLength;
+        uint32_t base = LengthBase[slot] + 3 + TakeBits(bits, LengthBits[slot]);
+        uint32_t d = DecodeWith(bits, u.DistTable);
+        *distance = DistanceBase[d] + 1 + TakeBits(bits, DistanceBits[d]);
+        *length = base + MatchLengthBonus(*distance);
     } else if (symbol == SymbolRepeatLast) {
-        CopyMatch(u.LastLength, u.LastDistance);
+        *length = u.LastLength;
+        *distance = u.LastDistance;
     } else if (symbol < SymbolFirstShort) {
-        DecodeRecentMatch(symbol);
+        *distance = u.RecentDistances[(u.RecentIndex - (symbol - SymbolRepeatLast)) & 3];
+        uint32_t slot = DecodeWith(bits, u.RepLenTable);
+        *length = LengthBase[slot] + 2 + TakeBits(bits, LengthBits[slot]) + RecentLengthBonus(*distance);
     } else {
         uint32_t slot = symbol - SymbolFirstShort;
-        CopyMatch(2, ShortDistanceBase[slot] + 1 + ReadExtraBits(ShortDistanceBits[slot]));
+        *distance = ShortDistanceBase[slot] + 1 + TakeBits(bits, ShortDistanceBits[slot]);
+        *length = 2;
     }
+}
+
+// Decodes literals and matches for as long as nothing else is due.
+static void DecodeLzRun() {
+    UnpackState& u = Unpacker;
+    RunState run = StartRun();
+    uint8_t* const window = u.Window;
+    while (!RunMustStop(run)) {
+        uint32_t symbol = DecodeWith(run.Bits, u.MainTable);
+        if (symbol < 256) {
+            window[run.WritePos++] = uint8_t(symbol);
+            run.BytesLeft--;
+            continue;
+        }
+        if (symbol == SymbolTableSwitch) {
+            EndRun(run);
+            ReadCodeTables();
+            return;
+        }
+        uint32_t length, distance;
+        ReadMatch(run.Bits, symbol, &length, &distance);
+        u.RecentDistances[u.RecentIndex & 3] = distance;
+        u.RecentIndex++;
+        u.LastDistance = distance;
+        u.LastLength = length;
+        run.BytesLeft -= length;
+        run.WritePos = CopyMatch(window, run.WritePos, length, distance);
+    }
+    EndRun(run);
+}
+
+// Decodes audio bytes for as long as nothing else is due; the predictors
+// are worked on in a local copy for the same reason as the run state.
+static void DecodeAudioRun() {
+    UnpackState& u = Unpacker;
+    RunState run = StartRun();
+    uint8_t* const window = u.Window;
+    AudioPredictor predictors[4];
+    std::memcpy(predictors, u.AudioPredictors, sizeof predictors);
+    int32_t channelDelta = u.ChannelDelta;
+    uint32_t channel = u.CurrentChannel;
+    const uint32_t channels = u.AudioChannels;
+    bool tableSwitch = false;
+    while (!RunMustStop(run)) {
+        uint32_t delta = DecodeWith(run.Bits, u.AudioTables[channel]);
+        if (delta == AudioTableSwitch) {
+            tableSwitch = true;
+            break;
+        }
+        AudioPredictor& v = predictors[channel];
+        uint8_t value = uint8_t(PredictAudioByte(v, channelDelta) - delta);
+        LearnAudioByte(v, channelDelta, uint8_t(delta), value);
+        window[run.WritePos++] = value;
+        if (++channel >= channels) channel = 0;
+        run.BytesLeft--;
+    }
+    std::memcpy(u.AudioPredictors, predictors, sizeof predictors);
+    u.ChannelDelta = channelDelta;
+    u.CurrentChannel = channel;
+    EndRun(run);
+    if (tableSwitch) ReadCodeTables();
 }
 
 void UnpackMember(uint8_t* workMemory) {
@@ -320,12 +409,11 @@ void UnpackMember(uint8_t* workMemory) {
         // Past the last valid byte every further symbol would be made up;
         // stopping here also ends hostile streams that never produce bytes.
         if (u.InputPos >= u.InputEnd) break;
-        if (((u.FlushPos - u.WritePos) & WindowMask) < FlushDistance && u.FlushPos != u.WritePos)
-            FlushWindow();
+        if (FlushDue(u.FlushPos, u.WritePos)) FlushWindow();
         if (u.AudioBlock) {
-            DecodeAudioSymbol();
+            DecodeAudioRun();
         } else {
-            DecodeLzSymbol();
+            DecodeLzRun();
         }
     }
     ReadEndTables();

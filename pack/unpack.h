@@ -16,6 +16,7 @@
 #pragma once
 #include <cstdint>
 
+#include "pack/audio_predictor.h"
 #include "pack/rar20_tables.h"
 
 inline constexpr int QuickBits = 10;  // codes up to this length decode in one look-up
@@ -70,4 +71,3 @@ void BuildDecodeTable(const uint8_t* lengths, DecodeTable& table, uint32_t size)
 uint32_t DecodeSymbol(const DecodeTable& table);
 void ReadCodeTables();
 void ReadEndTables();
-uint8_t DecodeAudioByte(uint8_t delta);

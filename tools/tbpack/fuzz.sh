@@ -13,7 +13,7 @@ mkdir -p "$out/corpus"
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     -I"$root" \
     "$root"/pack/crypt.cpp "$root"/pack/unpack.cpp "$root"/pack/reader.cpp \
-    "$root"/pack/audio_predictor.cpp "$root"/platform/paths.cpp \
+    "$root"/platform/paths.cpp \
     "$root"/tests/pack/fuzz/fuzz_pack.cpp -o "$out/fuzz_pack"
 [ "$seconds" -eq 0 ] && exit 0
 cd "$out"
