@@ -14,6 +14,7 @@
 #include <string>
 
 #include "issue_files.h"
+#include "content/content.h"
 #include "menu/menu.h"
 #include "resources/textures.h"
 
@@ -190,14 +191,6 @@ const PanelPlacement Panels[6] = {
     {"window1-2-text.png", -32.0, 45.9, 12.8, 25.6}, {"window2-text.png", -32.0, 45.9, 12.8, 12.8},
     {"window3-text.png", -32.0, 45.9, 12.8, 25.6}, {"window4-text.png", -32.0, 45.9, 12.8, 6.4},
 };
-
-int SectionOfTopic(int pick) {
-    if (pick >= 78) return 0;
-    if (pick >= 74) return 5;
-    if (pick >= 55) return 4;
-    if (pick >= 46) return 3;
-    return pick >= 31 ? 2 : 1;
-}
 
 struct Box {
     int section, x0, y0, x1, y1;
