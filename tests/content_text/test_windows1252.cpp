@@ -29,7 +29,7 @@ TEST(Windows1252, LatinLettersAndTheHighBlockMapToOneByteEach) {
     EXPECT_EQ(Convert("Sk\xC3\xA4rg\xC3\xA5rd"), "Sk\xE4rg\xE5rd");
     EXPECT_EQ(Convert("\xE2\x82\xAC 5"), "\x80 5");               // euro sign
     EXPECT_EQ(Convert("\xE2\x80\x94\xE2\x80\x9C\xE2\x80\x9D"), "\x97\x93\x94");  // dash and quotes
-    EXPECT_EQ(Convert("\xC5\xBD\xC5\xBE\xC3\xBF"), "\x8E\x9E\xFF");
+    EXPECT_EQ(Convert("\xC5\xBD\xC5\xBE\xC3\xBF\xC5\xB8"), "\x8E\x9E\xFF\x9F");  // Z, z, y and Y with marks
     EXPECT_EQ(Convert(""), "");
 }
 

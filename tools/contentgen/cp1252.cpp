@@ -2,21 +2,16 @@
 
 #include <cstdio>
 
+#include "platform/cp1252.h"
+
 namespace {
 
-// Code points of the bytes 0x80..0x9F; 0 marks the five unassigned bytes.
-// Every other byte above 0x7F equals its Latin-1 code point.
-constexpr char32_t HighBlock[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0,
-};
-
+// The byte table is the one the fonts are built from, so the generator can
+// never accept a character that the program would draw as another.
 int ByteForCodePoint(char32_t code) {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<int>(code);
     for (int i = 0; i < 32; ++i)
-        if (HighBlock[i] != 0 && HighBlock[i] == code) return 0x80 + i;
+        if (Cp1252HighBlock[i] != 0 && Cp1252HighBlock[i] == code) return 0x80 + i;
     return -1;
 }
 
@@ -67,7 +62,7 @@ std::string ConvertWindows1252ToUtf8(std::string_view bytes) {
     std::string out;
     for (char c : bytes) {
         unsigned char byte = static_cast<unsigned char>(c);
-        char32_t code = byte >= 0x80 && byte < 0xA0 ? HighBlock[byte - 0x80] : byte;
+        char32_t code = byte >= 0x80 && byte < 0xA0 ? Cp1252HighBlock[byte - 0x80] : byte;
         if (code == 0) code = '?';
         if (code < 0x80) {
             out.push_back(static_cast<char>(code));
