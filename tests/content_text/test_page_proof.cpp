@@ -29,7 +29,7 @@ constexpr int HeaderLines = 2;  // title and layout note
 
 TEST(PageProof, PagedTextsShowTheirSliceAndNumberedTitle) {
     std::string voters = Proof(0, 80, 3);
-    EXPECT_NE(voters.find("List of voters - 03/09\n"), std::string::npos);
+    EXPECT_NE(voters.find("Title \"List of voters - 03/09\" (Tahoma at x 455, y 78)\n"), std::string::npos);
     EXPECT_NE(voters.find("\n 510 | "), std::string::npos);
     EXPECT_NE(voters.find("\n 222 | "), std::string::npos);
     EXPECT_EQ(LineCount(Proof(0, 80, 9)), HeaderLines + 20);
@@ -38,9 +38,9 @@ TEST(PageProof, PagedTextsShowTheirSliceAndNumberedTitle) {
 }
 
 TEST(PageProof, FixedPagesOfMessagesAndIntroductionTopics) {
-    EXPECT_NE(Proof(6, 0, 20).find("Messages - 20/20\n"), std::string::npos);
+    EXPECT_NE(Proof(6, 0, 20).find("\"Messages - 20/20\""), std::string::npos);
     EXPECT_EQ(LineCount(Proof(6, 0, 19)), HeaderLines + MessagesPage19Lines);
-    EXPECT_NE(Proof(0, 79, 2).find("News & information - 02/03\n"), std::string::npos);
+    EXPECT_NE(Proof(0, 79, 2).find("\"News & information - 02/03\""), std::string::npos);
     EXPECT_EQ(LineCount(Proof(0, 81, 3)), HeaderLines + AdvertisementPageLines[2]);
     EXPECT_NE(Proof(7, 0, 1).find("Courier from x 250"), std::string::npos);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tests/content_text/content_fixture.h"
@@ -151,4 +152,22 @@ TEST(RejectedSource, GeneratorStopsTheBuildAndWritesNothing) {
     EXPECT_NE(printed.find(At(scratch, Amiga, shortRow) + ": ranking row has 57 characters"), std::string::npos)
         << printed;
     EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+TEST(SourceFormat, ByteOrderMarkLineEndsAndNotesDoNotChangeTheText) {
+    ScratchText scratch;
+    std::string path = scratch.Path("welcome.txt");
+    std::ifstream in(path);
+    std::string windowsStyle = "\xEF\xBB\xBF";
+    for (std::string line; std::getline(in, line);) {
+        windowsStyle += line + "\r\n";
+        if (line.starts_with("@@ run")) windowsStyle += "@@ # edited on another machine\r\n";
+    }
+    in.close();
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << windowsStyle;
+
+    ContentText edited = ReadAndCheck(scratch.directory.string());
+    ContentText shipped = ReadAndCheck(ShippedTextDirectory());
+    EXPECT_TRUE(edited.faults.empty());
+    for (size_t i = 0; i < shipped.lines.size(); ++i) EXPECT_EQ(edited.lines[i].bytes, shipped.lines[i].bytes) << i;
 }

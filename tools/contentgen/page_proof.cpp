@@ -145,7 +145,9 @@ bool ProofPage(const ContentText& text, int section, int topic, int page, std::s
     }
     const RunSpec& run = *found.run;
     int leftX = run.kind == RunKind::Chart ? ChartLeftX : run.bodyX;
-    out += "Title (Tahoma, y " + std::to_string(TitleY) + "): " + ConvertWindows1252ToUtf8(TitleOf(found, text)) + "\n";
+    std::string titleAt = run.kind == RunKind::Chart ? "" : "at x " + std::to_string(run.titleX) + ", ";
+    out += "Title \"" + ConvertWindows1252ToUtf8(TitleOf(found, text)) + "\" (Tahoma " + titleAt + "y " +
+           std::to_string(TitleY) + ")\n";
     out += "Courier from x " + std::to_string(leftX) + ", 8 pixels a character; y counts up from the bottom\n";
     std::vector<PlacedText> placed;
     if (run.kind == RunKind::Chart) {
