@@ -109,18 +109,18 @@ Canvas Child() {
 
 Canvas Brain() {
     Canvas c = MakeCanvas(Width, Height);
-    const Rgb tone{0.27f, 0.2f, 0.42f};
+    const Rgb tone{0.2f, 0.15f, 0.34f};
     for (int y = 0; y < Height; ++y)
         for (int x = 0; x < Width; ++x) {
             const float dx = (x - 512.0f) / 300.0f, dy = (y - 384.0f) / 345.0f;
             const float d = std::sqrt(dx * dx + dy * dy);
             const float inside = Smoothstep(1.0f, 0.96f, d);
             // Folds: stripes of a warped field, split by the dark midline.
-            const float warp = Fbm(x / 70.0f, y / 70.0f, 4, 13);
+            const float warp = Fbm(x / 90.0f, y / 90.0f, 3, 13);
             const float folds = 0.5f + 0.5f * std::sin(warp * 40.0f + dx * 6.0f);
             const float midline = Smoothstep(0.0f, 0.05f, std::fabs(dx));
             const float skull = std::exp(-std::fabs(d - 1.06f) * 40.0f);
-            const float v = inside * (0.25f + 0.6f * folds * folds) * midline * (1.1f - 0.4f * d) + skull * 0.9f;
+            const float v = inside * (0.3f + 0.3f * folds * folds) * midline * (1.0f - 0.5f * d) + skull * 0.7f;
             const float haze = 0.15f * Fbm(x / 200.0f, y / 200.0f, 3, 14);
             PaintOver(c, x, y, Scale(tone, v + haze), 1.0f);
         }

@@ -128,14 +128,16 @@ Canvas PaintArrow(int variant) {
     return c;
 }
 
-// The topic highlight: a bar with soft ends, tinted light blue by the menu.
+// The topic highlight, tinted light blue by the menu: a bar with soft ends
+// and bright top and bottom rules, dim in the middle so that the name under
+// it stays readable.
 Canvas PaintMark(int) {
     Canvas c = MakeCanvas(128, 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 128; ++x) {
-            const float edgeX = Smoothstep(0.0f, 10.0f, x + 0.5f) * Smoothstep(0.0f, 10.0f, 128.0f - x - 0.5f);
-            const float edgeY = Smoothstep(0.0f, 4.0f, y + 0.5f) * Smoothstep(0.0f, 4.0f, 16.0f - y - 0.5f);
-            const float v = edgeX * edgeY;
+            const float ends = Smoothstep(0.0f, 12.0f, x + 0.5f) * Smoothstep(0.0f, 12.0f, 128.0f - x - 0.5f);
+            const float rule = (y == 1 || y == 14) ? 0.9f : ((y == 0 || y == 15) ? 0.3f : 0.35f);
+            const float v = ends * rule;
             PaintOver(c, x, y, {v, v, v}, 1.0f);
         }
     return c;

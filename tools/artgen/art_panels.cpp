@@ -85,23 +85,31 @@ TextBox PrintCentredOn(Canvas& c, float column, float row, const char* text, Rgb
 }
 
 // The plate: a dark translucent body, a double frame and a title bar that
-// also says how many topics the list holds.
-void PaintPlate(Canvas& c, const char* title, int topics) {
-    const int w = c.width, h = c.height;
-    for (int y = 1; y < h - 1; ++y)
+// also says how many topics the list holds, between rows top and bottom.
+void PaintPlate(Canvas& c, int top, int bottom, const char* title, int topics) {
+    const int w = c.width;
+    for (int y = top + 1; y < bottom; ++y)
         for (int x = 1; x < w - 1; ++x) {
-            const float fall = 0.5f + 0.5f * static_cast<float>(h - y) / h;
+            const float fall = 0.5f + 0.5f * static_cast<float>(bottom - y) / (bottom - top);
             PaintOver(c, x, y, {0.018f * fall, 0.026f * fall, 0.06f * fall}, 1.0f);
         }
-    FrameRect(c, 1, 1, w - 2, h - 2, Frame);
-    FrameRect(c, 3, 3, w - 4, h - 4, Scale(Frame, 0.35f));
-    FillRect(c, 4, 4, w - 5, 19, {0.06f, 0.09f, 0.2f});
-    DrawText(c, FontTahomaBold, 11, 10.0f, 16, title, HeadColour, LetteringMono);
+    FrameRect(c, 1, top, w - 2, bottom, Frame);
+    FrameRect(c, 3, top + 2, w - 4, bottom - 2, Scale(Frame, 0.35f));
+    FillRect(c, 4, top + 3, w - 5, top + 18, {0.06f, 0.09f, 0.2f});
+    DrawText(c, FontTahomaBold, 11, 10.0f, top + 15, title, HeadColour, LetteringMono);
     char count[32];
     std::snprintf(count, sizeof count, "%d %s", topics, topics == 8 ? "topics" : "charts");
     const float width = TextWidth(FontTahoma, NameSize, count, LetteringMono);
-    DrawText(c, FontTahoma, NameSize, w - 10.0f - width, 16, count, Scale(HeadColour, 0.7f), LetteringMono);
-    for (int x = 10; x < w - 10; x += 3) PaintOver(c, x, 22, Scale(Frame, 0.8f), 1.0f);
+    DrawText(c, FontTahoma, NameSize, w - 10.0f - width, top + 15, count, Scale(HeadColour, 0.7f), LetteringMono);
+    for (int x = 10; x < w - 10; x += 3) PaintOver(c, x, top + 21, Scale(Frame, 0.8f), 1.0f);
+}
+
+// The tall panels reach from the header's switches to the section buttons;
+// their plate keeps clear of both and leaves those rows black (invisible).
+void PlateRows(const PanelShape& panel, int height, int& top, int& bottom) {
+    const bool tall = panel.halfHeight > 20.0f;
+    top = tall ? 62 : 1;
+    bottom = tall ? height - 44 : height - 2;
 }
 
 }  // namespace
@@ -112,7 +120,9 @@ Canvas PaintPanel(int section) {
                           static_cast<int>(panel.halfHeight * 2 * TexelsPerUnit));
     int topics = 0;
     for (int pick = FirstTopicPick; pick <= LastTopicPick; ++pick) topics += SectionOf(pick) == section;
-    PaintPlate(c, panel.title, topics);
+    int top, bottom;
+    PlateRows(panel, c.height, top, bottom);
+    PaintPlate(c, top, bottom, panel.title, topics);
     for (int pick = FirstTopicPick; pick <= LastTopicPick; ++pick) {
         if (SectionOf(pick) != section) continue;
         float x, y, column, row;
