@@ -103,6 +103,9 @@ TEST_F(StartUp, UnwritableTargetIsReported) {
     EXPECT_EQ(Printed([] { WriteOutputFile("Data/missing/x.png", reinterpret_cast<const uint8_t*>("x"), 1); }),
               WriteError);
     EXPECT_EQ(Printed([] { WriteOutputFile("Data\\x.png", nullptr, 0); }), WriteError);
+    // A write that fails after the open (a full disk) is reported too.
+    EXPECT_EQ(Printed([] { WriteOutputFile("/dev/full", reinterpret_cast<const uint8_t*>("x"), 1); }),
+              WriteError);
     EXPECT_EQ(Printed([] { WriteOutputFile("Data\\x.png", reinterpret_cast<const uint8_t*>("xy"), 2); }), "");
     EXPECT_EQ(ReadBytes("data/x.png"), (Bytes{'x', 'y'}));
 }

@@ -110,6 +110,12 @@ TEST(Listing, DamagedHeadersEndTheSequence) {
     AppendRawMember(cut, StoredMember("cut", Content));
     cut.resize(cut.size() - Content.size() - 10);  // header ends inside the name
     EXPECT_EQ(Names(Save(cut)), std::vector<std::string>{"good"});
+    Bytes liar = archive;
+    RawMember m = StoredMember("name", Content);
+    m.NameSizeField = 200;  // longer than the header that holds it
+    AppendRawMember(liar, m);
+    AppendRawMember(liar, StoredMember("behind", Content));
+    EXPECT_EQ(Names(Save(liar)), std::vector<std::string>{"good"});
 }
 
 TEST(NameComparison, IgnoresCaseAndSeparators) {

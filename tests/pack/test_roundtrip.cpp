@@ -148,6 +148,28 @@ TEST(RoundTrip, TableSwitchesFollowChangingContent) {
     ExpectRoundTrip({{"mixed", mixed, PackMethodNormal, 0}}, false, "lark.png");
 }
 
+// Packed data that ends exactly where the input buffer is refilled: the
+// bytes still in the buffer's tail must count as valid input.
+TEST(RoundTrip, PackedDataEndingOnARefillBoundary) {
+    Bytes noise = RandomBytes(77, 20000);
+    auto packedSize = [&](uint32_t size) {
+        std::vector<uint8_t> packed;
+        return CompressMember(noise.data(), size, PackMethodNormal, 0, 0, &packed);
+    };
+    for (uint32_t target : {8192u, 8192u + 8160u}) {
+        uint32_t low = target - 2000, high = target;  // packed grows about as the input does
+        while (low < high) {
+            uint32_t middle = (low + high) / 2;
+            if (packedSize(middle) < target) low = middle + 1; else high = middle;
+        }
+        uint32_t size = low;
+        while (size < low + 16 && packedSize(size) != target) size++;
+        ASSERT_EQ(packedSize(size), target);
+        ExpectRoundTrip({{"edge", Bytes(noise.begin(), noise.begin() + size), PackMethodNormal, 0}}, false,
+                        nullptr);
+    }
+}
+
 TEST(Writer, RejectsNamesItCannotStore) {
     Bytes content = {1, 2, 3};
     std::string longName(260, 'n');

@@ -14,7 +14,7 @@ clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
     -I"$root" \
     "$root"/pack/crypt.cpp "$root"/pack/unpack.cpp "$root"/pack/reader.cpp \
     "$root"/platform/paths.cpp \
-    "$root"/tests/pack/fuzz/fuzz_pack.cpp -o "$out/fuzz_pack"
+    "$root"/tests/pack/fuzz/fuzz_pack.cpp -lz -o "$out/fuzz_pack"
 [ "$seconds" -eq 0 ] && exit 0
 cd "$out"
 ./fuzz_pack -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 "$@" \
