@@ -263,7 +263,7 @@ TEST_F(EngineTest, ChannelTableFullGivesNoChannel) {
     EXPECT_EQ(LoadModuleFile("data/song.mod"), 0u);
 }
 
-// Part 4.1 on the real engine: a machine whose device does not open.
+// The audio set-up on the real engine: a machine whose device does not open.
 TEST_F(EngineTest, NoDeviceReportsAndTheIntroClockStillAdvances) {
     setenv("SDL_AUDIODRIVER", "alsa", 1);  // present on Debian, but this device is not
     setenv("AUDIODEV", "tallyboard_no_such_device", 1);

@@ -20,7 +20,7 @@ const uint32_t M1 = FakeModuleHandle(0), M2 = FakeModuleHandle(1), M3 = FakeModu
 
 std::string Stop(uint32_t h) { return "StopChannel " + std::to_string(h); }
 std::string Play(uint32_t h) { return "PlayFromStart " + std::to_string(h); }
-std::string Spec(uint32_t h) { return "ReadSpectrum " + std::to_string(h); }
+std::string SpectrumRead(uint32_t h) { return "ReadSpectrum " + std::to_string(h); }
 std::string Pos(uint32_t h) { return "ChannelPosition " + std::to_string(h); }
 
 class MusicFrameTest : public testing::Test {
@@ -59,10 +59,10 @@ TEST_F(MusicFrameTest, EachSlotStopsTheOthersInItsOrderThenStartsAndReads) {
         int32_t slot;
         std::vector<std::string> calls;
     } rows[] = {
-        {8, {Stop(M2), Stop(M3), Stop(M4), "StartOutput", Play(M1), Spec(M1), Pos(M1)}},
-        {9, {Stop(M4), Stop(M3), Stop(M1), "StartOutput", Play(M2), Spec(M2), Pos(M2)}},
-        {10, {Stop(M1), Stop(M2), Stop(M4), "StartOutput", Play(M3), Spec(M3), Pos(M3)}},
-        {11, {Stop(M1), Stop(M2), Stop(M3), "StartOutput", Play(M4), Spec(M4), Pos(M4)}},
+        {8, {Stop(M2), Stop(M3), Stop(M4), "StartOutput", Play(M1), SpectrumRead(M1), Pos(M1)}},
+        {9, {Stop(M4), Stop(M3), Stop(M1), "StartOutput", Play(M2), SpectrumRead(M2), Pos(M2)}},
+        {10, {Stop(M1), Stop(M2), Stop(M4), "StartOutput", Play(M3), SpectrumRead(M3), Pos(M3)}},
+        {11, {Stop(M1), Stop(M2), Stop(M3), "StartOutput", Play(M4), SpectrumRead(M4), Pos(M4)}},
         {12, {Stop(M1), Stop(M2), Stop(M3), Stop(M4), "StartOutput"}},
     };
     for (const Row& row : rows) {
@@ -98,7 +98,7 @@ TEST_F(MusicFrameTest, PickingThePlayingSongChangesNothing) {
     FakeEngine.calls.clear();
     SongSelection = 8;  // the button bar writes the same value again
     MusicFrame();
-    EXPECT_THAT(FakeEngine.calls, ElementsAre(Stop(M2), Stop(M3), Stop(M4), Spec(M1), Pos(M1)));
+    EXPECT_THAT(FakeEngine.calls, ElementsAre(Stop(M2), Stop(M3), Stop(M4), SpectrumRead(M1), Pos(M1)));
 }
 
 TEST_F(MusicFrameTest, ReturningToAnInterruptedSongRestartsIt) {
@@ -138,7 +138,7 @@ TEST_F(MusicFrameTest, OffThenOnRestartsTheSelectedSong) {
     FakeEngine.calls.clear();
     MusicFrame();
     EXPECT_THAT(FakeEngine.calls,
-                ElementsAre(Stop(M1), Stop(M2), Stop(M4), "StartOutput", Play(M3), Spec(M3), Pos(M3)));
+                ElementsAre(Stop(M1), Stop(M2), Stop(M4), "StartOutput", Play(M3), SpectrumRead(M3), Pos(M3)));
 }
 
 TEST_F(MusicFrameTest, PlayingSongIsNotAdvanced) {
