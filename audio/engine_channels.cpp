@@ -59,7 +59,8 @@ uint32_t LoadModuleFile(const char* path) {
 void SetModulePositionScaler(uint32_t handle, uint32_t scaler) {
     std::lock_guard<std::mutex> hold(EngineLock);
     Channel* channel = FindChannel(handle);
-    if (channel && channel->kind == ModuleChannel) channel->positionScaler = std::clamp<uint32_t>(scaler, 1, 0xFFFF);
+    if (channel && channel->kind == ModuleChannel)
+        channel->positionScaler = std::clamp<uint32_t>(scaler, 1, 0xFFFF);
 }
 
 bool PlayFromStart(uint32_t handle) {

@@ -60,7 +60,8 @@ static void MixChannel(Channel* channel, int frames) {
     if (order.restart) RewindDecoder(channel);
     int rendered = RenderChannel(channel, ChannelBlock, frames);
     uint32_t modulePosition = 0;
-    if (channel->module && rendered == frames) modulePosition = TrackModulePosition(channel, frames, order.scaler);
+    if (channel->module && rendered == frames)
+        modulePosition = TrackModulePosition(channel, frames, order.scaler);
     PublishBlock(channel, order, rendered, frames, modulePosition);
     for (int i = 0; i < frames * 2; ++i) MixBlock[i] += ChannelBlock[i];
 }

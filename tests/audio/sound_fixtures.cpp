@@ -101,7 +101,8 @@ bool WriteTestModule(const char* path, int orders, int rows, int speed, int voic
     }
     unsigned char* wave = mod.data() + headerSize + orders * patternSize;
     for (int i = 0; i < toneLength; ++i)
-        wave[i] = static_cast<unsigned char>(static_cast<signed char>(100 * std::sin(2.0 * M_PI * i / toneLength)));
+        wave[i] = static_cast<unsigned char>(
+            static_cast<signed char>(100 * std::sin(2.0 * M_PI * i / toneLength)));
     return WriteBytes(path, mod);
 }
 

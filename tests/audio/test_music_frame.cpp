@@ -137,8 +137,8 @@ TEST_F(MusicFrameTest, OffThenOnRestartsTheSelectedSong) {
     MusicMode = MusicOn;
     FakeEngine.calls.clear();
     MusicFrame();
-    EXPECT_THAT(FakeEngine.calls,
-                ElementsAre(Stop(M1), Stop(M2), Stop(M4), "StartOutput", Play(M3), SpectrumRead(M3), Pos(M3)));
+    EXPECT_THAT(FakeEngine.calls, ElementsAre(Stop(M1), Stop(M2), Stop(M4), "StartOutput", Play(M3),
+                                              SpectrumRead(M3), Pos(M3)));
 }
 
 TEST_F(MusicFrameTest, PlayingSongIsNotAdvanced) {
@@ -275,7 +275,8 @@ TEST_F(AudioSetUpTest, SkipStopsOutputAndFreesTheStreamOnce) {
     FakeEngine.calls.clear();
     SkipIntroAudio();
     ReleaseIntroStream();  // the first magazine frame after the skip
-    EXPECT_THAT(FakeEngine.calls, ElementsAre("StopOutput", "FreeChannel 50", "StopChannel 0", "FreeChannel 0"));
+    EXPECT_THAT(FakeEngine.calls,
+                ElementsAre("StopOutput", "FreeChannel 50", "StopChannel 0", "FreeChannel 0"));
 }
 
 TEST_F(AudioSetUpTest, ShutdownRestoresVolumeAndReleasesEverything) {
