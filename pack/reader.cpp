@@ -64,7 +64,7 @@ static bool OpenArchive(const char* path) {
     uint8_t header[ArchiveHeaderBytes];
     bool good = std::fread(marker, 1, 7, Reader.Archive) == 7 && HasMarker(marker) &&
                 std::fread(header, 1, ArchiveHeaderBytes, Reader.Archive) == ArchiveHeaderBytes;
-    if (good) Reader.WorkMemory = static_cast<uint8_t*>(std::malloc(WindowSize));
+    if (good) Reader.WorkMemory = static_cast<uint8_t*>(std::calloc(WindowSize, 1));
     if (!good || !Reader.WorkMemory) {
         CloseArchive();
         return false;
@@ -139,8 +139,11 @@ static uint32_t NextFileHeader() {
 
 static bool NextMember() { return NextFileHeader() > 0 && Reader.BlockType != BlockEndMembers; }
 
+// Every call starts from nothing: no state of an earlier call can reach a
+// member that claims to continue a stream.
 static void StartCall(const char* path, const char* password) {
     std::memset(&Reader, 0, sizeof Reader);
+    std::memset(&Unpacker, 0, sizeof Unpacker);
     OutputBuffer = nullptr;
     OutputPos = 0;
     CopyBounded(Reader.ArchivePath, sizeof Reader.ArchivePath, path);

@@ -17,12 +17,18 @@ static constexpr uint32_t LengthRefillPoint = 8187;
 // bytes; it exceeds the longest match (260).
 static constexpr uint32_t FlushDistance = 270;
 
+// The solid flag of a member only counts inside a solid archive: elsewhere
+// the members before it are not decoded, so nothing could be continued.
+static bool ContinuesStream() {
+    return (Reader.Header.Flags & MemberContinuesSolid) && (Reader.ArchiveFlags & ArchiveSolid);
+}
+
 void ResetUnpackState() {
     UnpackState& u = Unpacker;
     u.InputPos = 0;
     u.InputBit = 0;
     u.OutputOverrun = 0;
-    if (Reader.Header.Flags & MemberContinuesSolid) return;
+    if (ContinuesStream()) return;
     std::memset(u.AudioPredictors, 0, sizeof u.AudioPredictors);
     u.ChannelDelta = 0;
     u.CurrentChannel = 0;
@@ -401,7 +407,7 @@ void UnpackMember(uint8_t* workMemory) {
     ResetUnpackState();
     std::memset(u.InputBuffer + InputBufferSize, 0, sizeof u.InputBuffer - InputBufferSize);
     RefillInput(true);
-    if (!(Reader.Header.Flags & MemberContinuesSolid)) ReadCodeTables();
+    if (!ContinuesStream()) ReadCodeTables();
     u.BytesLeft = int64_t(OutputSize) - 1;
     while (u.BytesLeft >= 0) {
         u.WritePos &= WindowMask;

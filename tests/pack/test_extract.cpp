@@ -141,12 +141,13 @@ TEST_F(StartUp, OneWalkMatchesMemberByMember) {
     }
     std::vector<PackInput> inputs;
     for (int i = 0; i < 8; i++) inputs.push_back(Input(names[i].c_str(), contents[i], i == 2 ? PackMethodAudio : PackMethodBest));
-    for (int variant = 0; variant < 4; variant++) {
+    for (int variant = 0; variant < 5; variant++) {
         bool solid = variant < 3;
         Bytes archive = Build(inputs, solid, PackPassword);
         if (variant == 1) archive[HeaderOf(archive, names[5]) + 24] = 29;   // version the reader refuses
         if (variant == 2) archive[HeaderOf(archive, names[3]) + 16] ^= 1;   // CRC mismatch
         if (variant == 3) archive[HeaderOf(archive, names[4]) + 24] = 36;
+        if (variant == 4) archive[HeaderOf(archive, names[4]) + 3] |= 0x10;  // "continues" outside a solid archive
         InstallPack(archive);
         std::string walked = Printed([] { ExtractPack(); });
         std::vector<Bytes> walkedFiles;
@@ -161,6 +162,7 @@ TEST_F(StartUp, OneWalkMatchesMemberByMember) {
         if (variant == 1) EXPECT_EQ(walked, "Error!\nError!\nError!\n");  // 5 and all behind it
         if (variant == 2) EXPECT_EQ(walked, "Error!\n");
         if (variant == 3) EXPECT_EQ(walked, "Error!\n");                  // not solid: only 4
+        if (variant == 4) EXPECT_EQ(walked, "");
     }
 }
 
