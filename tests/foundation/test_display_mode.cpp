@@ -5,6 +5,7 @@
 #include <GL/freeglut.h>
 
 #include "app/startup.h"
+#include "tests/support/gl_harness.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ TEST(DisplayMode, FallsBackToTheWindowAtTheCorner) {
     EXPECT_EQ(WindowWidth, 512);
     EXPECT_EQ(WindowHeight, 512);
     glutDisplayFunc(IgnoreDisplayRequest);
+    PinGlDriver();
     for (int round = 0; round < 20; ++round) glutMainLoopEvent();
     EXPECT_EQ(glutGet(GLUT_WINDOW_WIDTH), 512);
     EXPECT_EQ(glutGet(GLUT_WINDOW_HEIGHT), 512);

@@ -2,9 +2,12 @@
 
 #include <GL/freeglut.h>
 
+#include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "app/startup.h"
@@ -14,6 +17,18 @@ static int harnessWindow = 0;
 
 // Tests draw and read back on their own; GLUT only insists on a callback.
 static void IgnoreDisplayRequest() {}
+
+namespace {
+
+int PinLoadedDriver(dl_phdr_info* info, size_t, void*) {
+    const char* name = info->dlpi_name;
+    if (name && std::strstr(name, "_dri.so")) dlopen(name, RTLD_NOW | RTLD_NOLOAD);
+    return 0;
+}
+
+}  // namespace
+
+void PinGlDriver() { dl_iterate_phdr(PinLoadedDriver, nullptr); }
 
 void OpenTestWindow(int width, int height) {
     if (!harnessWindow) {
@@ -26,6 +41,7 @@ void OpenTestWindow(int width, int height) {
         glutInitWindowSize(width, height);
         harnessWindow = glutCreateWindow("Tallyboard");
         glutDisplayFunc(IgnoreDisplayRequest);
+        PinGlDriver();
     } else {
         glutSetWindow(harnessWindow);
         glutReshapeWindow(width, height);
