@@ -159,7 +159,8 @@ void Figure(Canvas& c, float x, float base, float s, Rgb fill, Rgb rim, Rng& rng
         FillEllipse(c, x, headY + 16.0f * s, 5.0f * s + grow, 6.0f * s + grow, 0.0f, 1.5f, colour, a);
         FillEllipse(c, x, headY + 40.0f * s, 30.0f * s + grow, 20.0f * s + grow, 0.0f, 1.5f, colour, a);
         FillEllipse(c, x, headY + 80.0f * s, 27.0f * s + grow, 50.0f * s + grow, 0.0f, 1.5f, colour, a);
-        if (extra == 0) FillEllipse(c, x + 3.0f * s, headY - 9.0f * s, 13.0f * s + grow, 5.0f * s + grow, 0.0f, 1.5f, colour, a);
+        if (extra == 0)
+            FillEllipse(c, x + 3.0f * s, headY - 9.0f * s, 13.0f * s + grow, 5.0f * s + grow, 0.0f, 1.5f, colour, a);
         if (extra == 1) FillEllipse(c, x, headY + 6.0f * s, 12.5f * s + grow, 17.0f * s + grow, 0.0f, 1.5f, colour, a);
     }
 }

@@ -31,7 +31,8 @@ Canvas PixelLabel(int width, int height, int baseline, float centreX, const char
     const TextBox box = DrawTextCentred(c, FontTahoma, PixelFontSize, centreX, baseline, text, {1, 1, 1},
                                         LetteringMono);
     for (int y = box.y0; y <= box.y1; ++y) {
-        const Rgb shade = Mix(Mix(colour, {1, 1, 1}, 0.6f), colour, (y - box.y0) / std::max(1.0f, box.y1 - box.y0 + 0.0f));
+        const Rgb shade =
+            Mix(Mix(colour, {1, 1, 1}, 0.6f), colour, (y - box.y0) / std::max(1.0f, box.y1 - box.y0 + 0.0f));
         for (int x = 0; x < width; ++x) {
             float* p = PixelAt(c, x, y);
             p[0] *= shade.r;

@@ -169,7 +169,8 @@ bool SavePng(const Canvas& c, const char* path, PngFormat format) {
         for (int y = 0; y < c.height; ++y) {
             const float* p = &c.pixels[static_cast<size_t>(y) * c.width * 4];
             for (int x = 0; x < c.width; ++x)
-                for (int ch = 0; ch < channels; ++ch) row[static_cast<size_t>(x) * channels + ch] = ToByte(p[x * 4 + ch]);
+                for (int ch = 0; ch < channels; ++ch)
+                    row[static_cast<size_t>(x) * channels + ch] = ToByte(p[x * 4 + ch]);
             png_write_row(png, row.data());
         }
         png_write_end(png, nullptr);

@@ -51,7 +51,8 @@ uint32_t Hash(uint32_t v) {
 }
 
 float HashUnit(int x, int y, uint32_t seed) {
-    const uint32_t h = Hash(static_cast<uint32_t>(x) * 0x9E3779B1U ^ Hash(static_cast<uint32_t>(y) + seed * 0x85EBCA77U));
+    const uint32_t h =
+        Hash(static_cast<uint32_t>(x) * 0x9E3779B1U ^ Hash(static_cast<uint32_t>(y) + seed * 0x85EBCA77U));
     return (h >> 8) * (1.0f / 16777216.0f);
 }
 

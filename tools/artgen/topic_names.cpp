@@ -39,11 +39,12 @@ std::string PanelName(int pick, const std::string& heading) {
 }
 
 // "DvdRip (S)VCD Groups (german)": row "DvdRip (S)VCD Groups", cell "german".
+// A row is named after its first cell's heading.
 void SplitGridName(int pick, const std::string& name) {
     const size_t open = name.rfind(" (");
     const bool split = open != std::string::npos && name.back() == ')';
     Names[pick - FirstTopicPick] = split ? name.substr(open + 2, name.size() - open - 3) : name;
-    GridRows[(pick - FirstGridPick) / 3] = split ? name.substr(0, open) : name;
+    if ((pick - FirstGridPick) % 3 == 0) GridRows[(pick - FirstGridPick) / 3] = split ? name.substr(0, open) : name;
 }
 
 bool ReadChartHeadings(const std::string& path) {
