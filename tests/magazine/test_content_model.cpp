@@ -6,20 +6,9 @@
 
 #include "content/content.h"
 #include "render/primitives.h"
+#include "tests/magazine/start_state.h"
 
 namespace {
-
-// The state at the start of the magazine, after resource initialisation.
-void StartMagazine() {
-    ActiveSection = Introduction;
-    IntroTopic = WelcomeTopic;
-    AmigaTopic = PcTopic = C64Topic = WarezTopic = FunTopic = 0;
-    CurrentPage = 0;
-    PageTextAlpha = 0.0f;
-    ChartReveal = ChartRevealStart;
-    BackgroundSection = PreviousBackgroundSection = 0;
-    BackgroundFade = 1.0f;
-}
 
 // A section pick followed by the 101 frames of its background cross-fade.
 void PickSectionAndSettle(int32_t section) {
@@ -36,7 +25,7 @@ void PressRight(int times) {
 
 class ContentModel : public ::testing::Test {
 protected:
-    void SetUp() override { StartMagazine(); }
+    void SetUp() override { StartMagazineContent(); }
 };
 
 TEST_F(ContentModel, StartsOnWelcomePage) {

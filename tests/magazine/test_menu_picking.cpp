@@ -18,6 +18,7 @@
 #include "menu/panels.h"
 #include "menu/picking.h"
 #include "render/primitives.h"
+#include "tests/magazine/start_state.h"
 #include "tests/support/gl_harness.h"
 
 namespace {
@@ -25,13 +26,7 @@ namespace {
 constexpr int Width = 1024, Height = 768;
 
 void StartMagazineState() {
-    ActiveSection = Introduction;
-    IntroTopic = WelcomeTopic;
-    AmigaTopic = PcTopic = C64Topic = WarezTopic = FunTopic = 0;
-    CurrentPage = 0;
-    PageTextAlpha = 1.0f;
-    BackgroundFade = 1.0f;
-    BackgroundSection = PreviousBackgroundSection = 0;
+    StartMagazineContent();
     SongSelection = FirstSongSlot;
     MusicMode = MusicOn;
     ExitRequested = 0;

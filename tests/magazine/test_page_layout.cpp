@@ -10,6 +10,7 @@
 #include "content/content_lines.h"
 #include "content/page.h"
 #include "tests/magazine/page_recorder.h"
+#include "tests/magazine/start_state.h"
 
 namespace {
 
@@ -18,12 +19,8 @@ protected:
     static void SetUpTestSuite() { InstallRecordingFonts(); }
 
     void SetUp() override {
-        ActiveSection = Introduction;
-        IntroTopic = WelcomeTopic;
-        AmigaTopic = PcTopic = C64Topic = WarezTopic = FunTopic = 0;
-        CurrentPage = 0;
+        StartMagazineContent();
         PageTextAlpha = 1.0f;
-        ChartReveal = ChartRevealStart;
         FrameStep = 1.0f;
     }
 
