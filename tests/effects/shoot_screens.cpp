@@ -1,85 +1,124 @@
 // Plays the intro in real time against its soundtrack, as the program does,
 // and keeps the back buffer of three moments (the strobe, the first flash, a
 // title card) and of the magazine with its swarm full under
-// docs/screenshots/. Prints when each moment came in wall seconds and stream
-// clock, so that the timing can be checked against the soundtrack.
+// docs/screenshots/. Prints when each moment came, in wall seconds since the
+// first intro frame and in stream time, so that the timing can be checked
+// against the soundtrack.
+//
+// Frames are read into memory and written at the end: writing a PNG takes
+// longer than the strobe lasts.
 //
 // Run under Xvfb from any directory; TB_SOURCE_DIR and TB_ISSUE_DIR (or
 // TB_BINARY_DIR) say where the tree and the generated issue are.
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/frame.h"
+#include "effects/logo_carousel.h"
 #include "effects/swarm.h"
 #include "platform/clock.h"
 #include "tests/effects/issue_run.h"
-#include "tests/support/gl_harness.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
 constexpr int ShotWidth = 1024;
 constexpr int ShotHeight = 768;
-constexpr int SettledMagazineFrames = 800;  // the swarm fills in 648
+constexpr int MagazineFrameLimit = 5000;
+constexpr float LogoShowingLevel = 1.2f;  // the glow shows above about 0.94
+constexpr double StreamBytesPerUnit = 1000.0 / 176400.0;  // seconds per IntroClock unit
 
-struct IntroMoment {
+struct Shot {
     const char* file;
     uint32_t after, before;  // the clock the timeline saw lies strictly between
+    bool keepLast;           // the last frame of the span rather than the first
     bool taken;
+    std::vector<unsigned char> pixels;
 };
 
-IntroMoment IntroMoments[] = {
-    {"intro-strobe.png", 2910, 2950, false},
-    {"intro-flash.png", 4300, 4350, false},
-    {"intro-title.png", 6300, 6650, false},
+// The strobe's last steps are its brightest; a flash is strongest at its start.
+Shot Shots[] = {
+    {"intro-strobe.png", 2910, 2950, true, false, {}},
+    {"intro-flash.png", 4300, 4350, false, false, {}},
+    {"intro-title.png", 6300, 6650, false, false, {}},
+    {"magazine-swarm.png", 0, 0, false, false, {}},
 };
+Shot& MagazineShot = Shots[3];
 
 // Strobe steps are strictly inside their ten units: 2920, 2930, 2940 show none.
-bool ShowsMoment(const IntroMoment& moment, uint32_t clock) {
-    if (clock <= moment.after || clock >= moment.before) return false;
-    return moment.after != 2910 || clock % 10 != 0;
+bool ShowsMoment(const Shot& shot, uint32_t clock) {
+    if (clock <= shot.after || clock >= shot.before) return false;
+    return shot.after != 2910 || clock % 10 != 0;
+}
+
+// The swarm full (it fills in 648 frames) and a logo near its peak.
+bool MagazineSettled() {
+    return ParticleCount == ParticleCapacity && LogoLevel[LogoPhase] > LogoShowingLevel;
 }
 
 double SecondsSince(int64_t start) { return double(ClockNow() - start) / double(ClockFrequency()); }
 
-void Save(const std::string& directory, const char* file) {
-    const std::string path = directory + "/" + file;
-    if (!SaveBackBufferPng(path.c_str(), ShotWidth, ShotHeight))
-        std::printf("Can't write %s\n", path.c_str());
+// The back buffer, top row first.
+void Capture(Shot& shot) {
+    const size_t row = size_t(ShotWidth) * 3;
+    std::vector<unsigned char> bottomFirst(row * ShotHeight);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, ShotWidth, ShotHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomFirst.data());
+    shot.pixels.resize(bottomFirst.size());
+    for (int y = 0; y < ShotHeight; ++y)
+        std::copy_n(&bottomFirst[row * (ShotHeight - 1 - y)], row, &shot.pixels[row * y]);
+    shot.taken = true;
 }
 
-void TakeIntroMoments(const std::string& directory, uint32_t clock, double seconds) {
-    for (IntroMoment& moment : IntroMoments) {
-        if (moment.taken || !ShowsMoment(moment, clock)) continue;
-        Save(directory, moment.file);
-        moment.taken = true;
-        std::printf("%-18s clock %5u at %6.2f s (stream says %6.2f s)\n", moment.file, clock,
-                    seconds, clock * 1000.0 / 176400.0);
+void CaptureIntroMoments(uint32_t clock, double seconds) {
+    for (Shot& shot : Shots) {
+        if ((shot.taken && !shot.keepLast) || !ShowsMoment(shot, clock)) continue;
+        Capture(shot);
+        std::printf("%-18s clock %5u at %6.2f s of the intro (stream %6.2f s)\n", shot.file, clock,
+                    seconds, clock * StreamBytesPerUnit);
+    }
+}
+
+void WriteShots(const std::string& directory) {
+    for (const Shot& shot : Shots) {
+        const std::string path = directory + "/" + shot.file;
+        if (!shot.taken) std::printf("%s: the moment never came\n", shot.file);
+        else if (!WriteTestPng(path.c_str(), ShotWidth, ShotHeight, 3, shot.pixels.data()))
+            std::printf("Can't write %s\n", path.c_str());
     }
 }
 
 }  // namespace
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const std::string shots = SourceDirectory() + "/docs/screenshots";
     if (!EnterIssueDirectory()) return 1;
     StartProgramWindow(ShotWidth, ShotHeight);
-    const int64_t start = ClockNow();
+    int64_t introStart = 0;
     int magazineFrames = 0;
-    double introEnd = 0.0;
-    while (magazineFrames < SettledMagazineFrames) {
+    for (;;) {
         const int32_t state = SceneState;
         const uint32_t clock = IntroClock;
+        if (state == Intro && !introStart) introStart = ClockNow();
         RunFrameBody();
-        if (state == Intro) TakeIntroMoments(shots, clock, SecondsSince(start));
-        if (state == Intro && SceneState == Magazine) introEnd = SecondsSince(start);
+        if (state == Intro) CaptureIntroMoments(clock, SecondsSince(introStart));
+        if (state == Intro && SceneState == Magazine)
+            std::printf("magazine begins at %.2f s of the intro (clock %u, stream %.2f s)\n",
+                        SecondsSince(introStart), clock, clock * StreamBytesPerUnit);
         if (state == Magazine && ++magazineFrames == 1) PickFirstAmigaChart();
+        if (magazineFrames > 1 && (MagazineSettled() || magazineFrames == MagazineFrameLimit)) break;
         glutSwapBuffers();
     }
-    Save(shots, "magazine-swarm.png");
-    std::printf("magazine began at %.2f s; swarm %d particles after %d magazine frames\n",
-                introEnd, ParticleCount, magazineFrames);
+    Capture(MagazineShot);
+    std::printf("magazine shot after %d frames: swarm %d particles, logo %d at level %.2f\n",
+                magazineFrames, ParticleCount, LogoPhase, LogoLevel[LogoPhase]);
+    WriteShots(shots);
     return 0;
 }
