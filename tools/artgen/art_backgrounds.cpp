@@ -33,17 +33,16 @@ void Sperm(Canvas& c, float x, float y, float heading, float size, float phase, 
     const float dx = std::cos(heading), dy = std::sin(heading);
     GlowEllipse(c, x, y, 7.0f * size, 4.5f * size, heading, 1.2f * size, 2.0f * size, colour, amount);
     GlowDot(c, x, y, 3.0f * size, colour, amount * 0.6f);
-    float px = x - dx * 7.0f * size, py = y - dy * 7.0f * size;
-    for (int i = 1; i <= 16; ++i) {
-        const float along = i * 4.5f * size;
+    constexpr int TailPoints = 17;
+    float xs[TailPoints], ys[TailPoints];
+    for (int i = 0; i < TailPoints; ++i) {
+        const float along = 7.0f * size + i * 4.5f * size;
         const float sway = std::sin(phase + i * 0.55f) * 5.0f * size * (i / 16.0f);
-        const float nx = x - dx * (7.0f * size + along) - dy * sway;
-        const float ny = y - dy * (7.0f * size + along) + dx * sway;
-        const float fade = 1.0f - i / 18.0f;
-        GlowStroke(c, px, py, nx, ny, 0.6f * size * fade, 1.2f * size, colour, amount * 0.8f * fade);
-        px = nx;
-        py = ny;
+        xs[i] = x - dx * along - dy * sway;
+        ys[i] = y - dy * along + dx * sway;
     }
+    GlowPolyline(c, xs, ys, TailPoints, 0.6f * size, 0.05f * size, 1.2f * size, colour, amount * 0.8f,
+                 amount * 0.1f);
 }
 
 // A bone of the x-ray hand: a faint flesh halo, a bright cortex and a darker

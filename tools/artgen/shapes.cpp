@@ -16,11 +16,14 @@ Bounds Around(const Canvas& c, float x0, float y0, float x1, float y1, float mar
             std::min(c.height - 1, static_cast<int>(std::ceil(std::max(y0, y1) + margin)))};
 }
 
-float SegmentDistance(float px, float py, float x0, float y0, float x1, float y1) {
+// Distance from a point to a segment; along receives where on the segment
+// (0 at the start, 1 at the end) the nearest point lies.
+float SegmentDistance(float px, float py, float x0, float y0, float x1, float y1, float* along = nullptr) {
     const float dx = x1 - x0, dy = y1 - y0;
     const float len2 = dx * dx + dy * dy;
     const float t = len2 > 0.0f ? std::clamp(((px - x0) * dx + (py - y0) * dy) / len2, 0.0f, 1.0f) : 0.0f;
     const float ex = px - (x0 + t * dx), ey = py - (y0 + t * dy);
+    if (along) *along = t;
     return std::sqrt(ex * ex + ey * ey);
 }
 
@@ -96,6 +99,33 @@ void GlowStroke(Canvas& c, float x0, float y0, float x1, float y1, float radius,
         for (int x = b.x0; x <= b.x1; ++x) {
             const float d = SegmentDistance(x + 0.5f, y + 0.5f, x0, y0, x1, y1);
             PaintAdd(c, x, y, colour, amount * Light(d, radius, glow));
+        }
+}
+
+void GlowPolyline(Canvas& c, const float* xs, const float* ys, int count, float startRadius, float endRadius,
+                  float glow, Rgb colour, float startAmount, float endAmount) {
+    count = std::clamp(count, 0, 32);
+    if (count < 2) return;
+    float x0 = xs[0], y0 = ys[0], x1 = xs[0], y1 = ys[0];
+    for (int i = 1; i < count; ++i) {
+        x0 = std::min(x0, xs[i]), y0 = std::min(y0, ys[i]);
+        x1 = std::max(x1, xs[i]), y1 = std::max(y1, ys[i]);
+    }
+    const Bounds b = Around(c, x0, y0, x1, y1, std::max(startRadius, endRadius) + glow * 5.0f);
+    const float last = static_cast<float>(count - 1);
+    for (int y = b.y0; y <= b.y1; ++y)
+        for (int x = b.x0; x <= b.x1; ++x) {
+            // The light of the nearest part of the line, by its own radius.
+            float best = 0.0f;
+            for (int i = 0; i + 1 < count; ++i) {
+                float t;
+                const float d = SegmentDistance(x + 0.5f, y + 0.5f, xs[i], ys[i], xs[i + 1], ys[i + 1], &t);
+                const float f = (i + t) / last;
+                const float light = (startAmount + (endAmount - startAmount) * f) *
+                                    Light(d, startRadius + (endRadius - startRadius) * f, glow);
+                best = std::max(best, light);
+            }
+            PaintAdd(c, x, y, colour, best);
         }
 }
 

@@ -27,6 +27,11 @@ float Smoothstep(float edge0, float edge1, float v);
 // then an exponential falloff of length glow.
 void GlowStroke(Canvas& c, float x0, float y0, float x1, float y1, float radius, float glow, Rgb colour,
                 float amount);
+// Adds one glowing stroke along the points (count at most 32), its radius
+// and light tapering linearly from the first point to the last. Joints are
+// lit once, not once per segment.
+void GlowPolyline(Canvas& c, const float* xs, const float* ys, int count, float startRadius, float endRadius,
+                  float glow, Rgb colour, float startAmount, float endAmount);
 // Adds a glowing outline of the ellipse (centre, radii, turn in radians).
 void GlowEllipse(Canvas& c, float cx, float cy, float rx, float ry, float turn, float width, float glow,
                  Rgb colour, float amount);
