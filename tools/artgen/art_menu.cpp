@@ -15,7 +15,10 @@
 namespace {
 
 const Rgb Ice{0.80f, 0.88f, 1.0f};
-const Rgb Sky{0.45f, 0.68f, 1.0f};
+// Button faces stay near white: on hover the menu cuts them out of a white
+// plate with (zero, one minus source colour), and any strong tint would show
+// there as its complement instead of as dark lettering.
+const Rgb Face{0.74f, 0.84f, 1.0f};
 const Rgb DeepBlue{0.10f, 0.22f, 0.55f};
 const Rgb Steel{0.35f, 0.45f, 0.65f};
 constexpr int PixelFontSize = 8;  // Tahoma's embedded bitmap strike
@@ -61,24 +64,24 @@ void ArrowHead(Canvas& c, float tipX, float midY, float length, float halfSpan, 
 Canvas PaintSectionButton(int section) {
     const bool wide = section == 1 || section == 4;
     const int width = wide ? 128 : 64;
-    return PixelLabel(width, 8, 7, width * 0.5f, SectionLabels[section & 7], Sky);
+    return PixelLabel(width, 8, 7, width * 0.5f, SectionLabels[section & 7], Face);
 }
 
 Canvas PaintSongButton(int song) {
     char label[4] = {'0', static_cast<char>('0' + song), 0, 0};
     if (song == 5) label[0] = label[1] = '-';
-    return PixelLabel(32, 16, 12, 16.0f, label, Sky);
+    return PixelLabel(32, 16, 12, 16.0f, label, Face);
 }
 
 Canvas PaintSongLabel(int) { return PixelLabel(32, 16, 12, 16.0f, "song", Steel); }
 Canvas PaintSwitchLabel(int) { return PixelLabel(32, 16, 11, 14.0f, "music", Steel); }
-Canvas PaintOnButton(int) { return PixelLabel(16, 8, 7, 8.0f, "on", Sky); }
+Canvas PaintOnButton(int) { return PixelLabel(16, 8, 7, 8.0f, "on", Face); }
 
 // The off button is twice as wide as its word; the word sits at its left end,
 // right after the separator.
 Canvas PaintOffButton(int) {
     const float width = TextWidth(FontTahoma, PixelFontSize, "off", LetteringMono);
-    return PixelLabel(32, 8, 7, 4.0f + width * 0.5f, "off", Sky);
+    return PixelLabel(32, 8, 7, 4.0f + width * 0.5f, "off", Face);
 }
 
 // The separator between the music switches. One of its catalogue slots loads
