@@ -124,6 +124,10 @@ static int List(int argc, char** argv) {
     if (argc != 1) return UsageError("list needs exactly one archive");
     MemberRecord* head = nullptr;
     int32_t count = ListMembers(argv[0], &head);
+    if (count == 0) {
+        std::fprintf(stderr, "tbpack: %s is no archive or has no members\n", argv[0]);
+        return 1;
+    }
     std::printf("%10s %10s %5s %-6s %3s %8s  %s\n", "Size", "Packed", "Ratio", "Method", "Ver", "CRC32", "Name");
     for (MemberRecord* r = head; r; r = r->Next) {
         unsigned ratio = r->UnpackedSize ? unsigned(100.0 * r->PackedSize / r->UnpackedSize) : 0;
@@ -132,7 +136,7 @@ static int List(int argc, char** argv) {
     }
     std::printf("%d member(s)\n", count);
     FreeMemberList(head);
-    return count > 0 ? 0 : 1;
+    return 0;
 }
 
 struct Outcome {
