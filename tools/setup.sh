@@ -7,7 +7,7 @@ PACKAGES="
 build-essential cmake ninja-build pkg-config
 libgl-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri
 libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev
-fonts-wine fonts-liberation
+fonts-wine fonts-liberation fonts-dejavu-core
 libsdl2-dev libmpg123-dev libopenmpt-dev libfftw3-dev libmp3lame-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev

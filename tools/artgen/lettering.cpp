@@ -11,11 +11,7 @@ namespace {
 const char* const FontPaths[FontCount] = {
     "/usr/share/wine/fonts/tahoma.ttf",
     "/usr/share/wine/fonts/tahomabd.ttf",
-    "/usr/share/wine/fonts/small_fonts.ttf",
-    "/usr/share/wine/fonts/ms_sans_serif.ttf",
     "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-    "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf",
-    "/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf",
 };
 
 FT_Library Library = nullptr;

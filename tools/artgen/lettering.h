@@ -2,21 +2,18 @@
 // text drawn into a canvas.
 //
 // Fonts are opened from fixed paths of Debian packages (fonts-wine,
-// fonts-dejavu-core, fonts-liberation), never through a font matcher, so a
-// picture does not change with what else is installed. Mono lettering is
-// hinted and aliased for pixel-exact small text under nearest filtering;
+// fonts-dejavu-core), never through a font matcher, so a picture does not
+// change with what else is installed. Mono lettering is hinted and aliased
+// for pixel-exact small text under nearest filtering (at the sizes of
+// Tahoma's bitmap strikes, 8 to 16 pixels, it is those hand-drawn bitmaps);
 // smooth lettering is anti-aliased. Glyph bitmaps are clipped to the canvas.
 #pragma once
 #include "canvas.h"
 
 enum FontId {
-    FontTahoma,       // panel lists, loading line
-    FontTahomaBold,   // headings
-    FontSmall,        // Wine's "Small Fonts": tiny pixel lettering
-    FontSansSerif,    // Wine's "MS Sans Serif": pixel lettering, 8 to 13 px
-    FontBlack,        // DejaVu Sans Bold: title cards and logos
-    FontCondensed,    // DejaVu Sans Condensed Bold
-    FontMono,         // Liberation Mono: code-like small print
+    FontTahoma,      // pixel lettering (its bitmap strikes), panel lists
+    FontTahomaBold,  // headings and arrows
+    FontBlack,       // DejaVu Sans Bold: title cards and logos
     FontCount
 };
 
