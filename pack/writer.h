@@ -32,7 +32,8 @@ struct PackOptions {
 };
 
 // Builds the whole archive in out (cleared first). Returns 0 when a name is
-// empty or longer than 259 bytes or there are more than 65535 members.
+// empty or longer than 259 bytes, there are more than 65535 members, or the
+// members add up to 4 GiB or more.
 int BuildPack(const PackInput* members, int32_t count, const PackOptions* options,
               std::vector<uint8_t>* out);
 
