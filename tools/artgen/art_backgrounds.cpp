@@ -126,23 +126,36 @@ Canvas Brain() {
     return c;
 }
 
+// A skull seen from the front on an x-ray film: one bone mask (vault, cheek
+// bones, jaw, teeth) with the orbits and the nose cut out, lit like tissue.
 Canvas Skull() {
     Canvas c = MakeCanvas(Width, Height);
     const Rgb tone{0.2f, 0.32f, 0.42f};
     Backdrop(c, Scale(tone, 0.35f), 220.0f, 21);
-    FillEllipse(c, 512.0f, 330.0f, 250.0f, 270.0f, 0.0f, 40.0f, Scale(tone, 0.35f), 0.8f);
-    GlowEllipse(c, 512.0f, 330.0f, 250.0f, 270.0f, 0.0f, 10.0f, 12.0f, tone, 0.6f);
-    FillEllipse(c, 512.0f, 560.0f, 160.0f, 120.0f, 0.0f, 30.0f, Scale(tone, 0.3f), 0.8f);   // jaw
-    GlowEllipse(c, 512.0f, 560.0f, 160.0f, 120.0f, 0.0f, 6.0f, 8.0f, tone, 0.35f);
+    Canvas bone = MakeCanvas(Width, Height);
+    const Rgb white{1, 1, 1}, black{0, 0, 0};
+    FillEllipse(bone, 512.0f, 300.0f, 235.0f, 255.0f, 0.0f, 3.0f, white, 1.0f);  // vault
+    FillEllipse(bone, 512.0f, 490.0f, 150.0f, 75.0f, 0.0f, 3.0f, white, 1.0f);   // upper jaw
     for (int side = -1; side <= 1; side += 2) {
-        FillEllipse(c, 512.0f + side * 95.0f, 390.0f, 62.0f, 52.0f, side * 0.15f, 10.0f, {0, 0, 0}, 0.9f);
-        GlowEllipse(c, 512.0f + side * 95.0f, 390.0f, 64.0f, 54.0f, side * 0.15f, 4.0f, 6.0f, tone, 0.7f);
+        FillEllipse(bone, 512.0f + side * 165.0f, 455.0f, 48.0f, 30.0f, side * 0.3f, 3.0f, white, 1.0f);  // cheek
+        FillEllipse(bone, 512.0f + side * 92.0f, 398.0f, 70.0f, 58.0f, side * 0.15f, 4.0f, black, 1.0f);  // orbit
     }
-    FillEllipse(c, 512.0f, 480.0f, 24.0f, 40.0f, 0.0f, 8.0f, {0, 0, 0}, 0.9f);  // nose
+    FillEllipse(bone, 512.0f, 492.0f, 27.0f, 48.0f, 0.0f, 4.0f, black, 1.0f);  // nose
+    const float jawX[5] = {382.0f, 398.0f, 512.0f, 626.0f, 642.0f};
+    const float jawY[5] = {470.0f, 655.0f, 690.0f, 655.0f, 470.0f};
+    GlowPolyline(bone, jawX, jawY, 5, 16.0f, 16.0f, 0.0f, white, 1.0f, 1.0f);
+    FillEllipse(bone, 512.0f, 655.0f, 95.0f, 35.0f, 0.0f, 3.0f, white, 1.0f);  // chin
+    // Two rows of teeth, each tooth set apart by a dark seam.
     for (int i = -5; i <= 5; ++i) {
-        const float x = 512.0f + i * 20.0f;
-        GlowStroke(c, x, 545.0f, x, 580.0f - std::abs(i) * 2.0f, 6.0f, 3.0f, tone, 0.18f);
+        const float x = 512.0f + i * 16.5f, lift = i * i * 0.8f;
+        FillEllipse(bone, x, 572.0f - lift, 7.0f, 14.0f, 0.0f, 2.0f, white, 1.0f);
+        FillEllipse(bone, x, 608.0f - lift, 7.0f, 13.0f, 0.0f, 2.0f, white, 1.0f);
+        FillRect(bone, static_cast<int>(x + 8.0f), static_cast<int>(555.0f - lift), static_cast<int>(x + 9.0f),
+                 static_cast<int>(622.0f - lift), black);
     }
+    FillRect(bone, 400, 589, 624, 592, black);
+    Blur(bone, 1.5f);
+    Echo(c, bone, tone, 22);
     return c;
 }
 
