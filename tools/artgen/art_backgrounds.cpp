@@ -99,9 +99,12 @@ Canvas Child() {
     FillEllipse(body, 488.0f, 552.0f, 26.0f, 14.0f, 0.4f, 2.0f, white, 1.0f);      // foot
     Blur(body, 2.0f);
     Echo(c, body, tone, 43);
-    for (int i = 0; i < 14; ++i) {  // the spine along the curled back
-        const float a = -0.6f + i * 0.13f;
-        GlowDot(c, 600.0f + std::cos(a) * 120.0f, 450.0f + std::sin(a) * 80.0f - 40.0f, 6.0f, tone, 0.45f);
+    // The spine follows the curled back, just inside the body's upper edge.
+    const float turn = 0.55f, cs = std::cos(turn), sn = std::sin(turn);
+    for (int i = 0; i < 16; ++i) {
+        const float t = -2.7f + i * 0.15f;
+        const float lx = 150.0f * 0.8f * std::cos(t), ly = 95.0f * 0.8f * std::sin(t);
+        GlowDot(c, 590.0f + lx * cs - ly * sn, 460.0f + lx * sn + ly * cs, 5.0f, tone, 0.4f);
     }
     return c;
 }
