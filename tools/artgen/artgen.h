@@ -54,3 +54,14 @@ Canvas PaintGroupPhoto(int);
 
 // The seven section backgrounds, by index 0..6.
 Canvas PaintBackground(int index);
+
+// The pictures of an issue: file name, painter with its variant, and the
+// PNG format it is stored in (alpha exactly where the program loads it so).
+struct Picture {
+    const char* file;
+    Canvas (*paint)(int);
+    int variant;
+    PngFormat format;
+};
+extern const Picture Pictures[];
+extern const int PictureCount;
