@@ -145,8 +145,8 @@ bool ProofPage(const ContentText& text, int section, int topic, int page, std::s
     }
     const RunSpec& run = *found.run;
     int leftX = run.kind == RunKind::Chart ? ChartLeftX : run.bodyX;
-    std::string titleAt = run.kind == RunKind::Chart ? "" : "at x " + std::to_string(run.titleX) + ", ";
-    out += "Title \"" + ConvertWindows1252ToUtf8(TitleOf(found, text)) + "\" (Tahoma " + titleAt + "y " +
+    std::string titleAt = run.kind == RunKind::Chart ? ", " : " at x " + std::to_string(run.titleX) + ", ";
+    out += "Title \"" + ConvertWindows1252ToUtf8(TitleOf(found, text)) + "\" (Tahoma" + titleAt + "y " +
            std::to_string(TitleY) + ")\n";
     out += "Courier from x " + std::to_string(leftX) + ", 8 pixels a character; y counts up from the bottom\n";
     std::vector<PlacedText> placed;
