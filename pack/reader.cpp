@@ -220,8 +220,11 @@ uint32_t ReadPackedBytes(uint8_t* buffer, uint32_t count) {
     if (count > Reader.RemainingPacked) count = Reader.RemainingPacked;
     uint32_t got = count ? uint32_t(std::fread(buffer, 1, count, Reader.Archive)) : 0;
     Reader.RemainingPacked -= got;
-    if (Reader.EncryptionVersion >= 20)
-        for (uint32_t offset = 0; offset < got; offset += 16) DecryptBlock16(buffer + offset);
+    if (Reader.EncryptionVersion < 20) return got;
+    // A damaged member may end inside a block: its missing bytes are zeros,
+    // not whatever the buffer held.
+    if (got % 16) std::memset(buffer + got, 0, 16 - got % 16);
+    for (uint32_t offset = 0; offset < got; offset += 16) DecryptBlock16(buffer + offset);
     return got;
 }
 
