@@ -74,12 +74,6 @@ TEST_F(IntroTest, DateFadesInStrictlyBetween750And2950) {
     EXPECT_EQ(QuadsOfSlot(DateSlot).size(), 2u);
 }
 
-TEST_F(IntroTest, DateAlphaStopsRisingOnceFull) {
-    DateAlpha = 1.0f;
-    DrawAt(1000);
-    EXPECT_FLOAT_EQ(DateAlpha, 1.0f);
-}
-
 TEST_F(IntroTest, StrobeStepsAndTheirExactEdges) {
     struct Expected {
         uint32_t clock;

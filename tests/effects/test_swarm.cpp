@@ -98,11 +98,6 @@ TEST_F(SwarmTest, OneSpawnPerFrameUpToCapacityThenRebirthKeepsTheCount) {
     EXPECT_EQ(ParticleCount, ParticleCapacity);
 }
 
-TEST_F(SwarmTest, WithoutSpawnNothingIsAdded) {
-    DrawParticleSwarm(false);
-    EXPECT_EQ(ParticleCount, 0);
-}
-
 // A particle at rest on the attractor has nowhere to go: it stays there,
 // drawn every frame, which also makes its opacity easy to follow.
 TEST_F(SwarmTest, ParticleOnTheAttractorGetsNoAcceleration) {
