@@ -8,6 +8,7 @@
 #include <GL/freeglut.h>
 #include <dlfcn.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -153,6 +154,23 @@ TEST_F(Input, LeavingGameModeOutsideItDoesNothing) {
     FullScreen = 1;
     LeaveGameMode();  // not in game mode: GLUT is asked, nothing is left
     EXPECT_EQ(glutGameModeGet(GLUT_GAME_MODE_ACTIVE), 0);
+}
+
+// A termination signal is carried out on the GLUT thread, where game mode
+// can be left, and the process then dies of that very signal.
+TEST_F(Input, TerminationSignalEndsTheProcessFromTheMainLoop) {
+    EXPECT_EXIT(
+        {
+            InstallExitGuards();
+            std::raise(SIGTERM);
+            std::fputs("carried on to the main loop\n", stderr);
+            for (int round = 0; round < 200; ++round) {
+                glutMainLoopEvent();
+                usleep(5000);
+            }
+            std::exit(3);  // the signal was lost
+        },
+        testing::KilledBySignal(SIGTERM), "carried on to the main loop");
 }
 
 // ---- Cube-map option -------------------------------------------------------
