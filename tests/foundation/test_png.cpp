@@ -72,12 +72,6 @@ TEST_F(PngFiles, GreyAndAlphaBecomeRgb) {
     EXPECT_EQ(DecodeRaw("data/rgba.png"), (std::vector<unsigned char>{1, 2, 3}));
 }
 
-TEST_F(PngFiles, EveryDataSpellingReachesTheFile) {
-    ASSERT_TRUE(WriteTestPng("data/rows.png", 2, 2, 3, RedOverBlue));
-    EXPECT_FALSE(DecodeRaw("Data\\rows.png").empty());
-    EXPECT_FALSE(DecodeRaw("Data/rows.png").empty());
-}
-
 TEST_F(PngFiles, MissingDamagedAndEmptyFilesFail) {
     EXPECT_TRUE(DecodeRaw("data/none.png").empty());
     EXPECT_TRUE(DecodeRaw(nullptr).empty());
@@ -106,18 +100,6 @@ TEST_F(PngFiles, TruncatedFileFailsAtEveryLength) {
         WriteBytes("data/cut.png", bytes.data(), length);
         EXPECT_TRUE(DecodeRaw("data/cut.png").empty()) << "length " << length;
     }
-}
-
-TEST_F(PngFiles, CorruptedImageDataFails) {
-    std::vector<unsigned char> picture(32 * 32 * 3, 99);
-    ASSERT_TRUE(WriteTestPng("data/whole.png", 32, 32, 3, picture.data()));
-    FILE* file = std::fopen("data/whole.png", "rb");
-    std::vector<unsigned char> bytes(4096);
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    std::fclose(file);
-    for (size_t i = 41; i + 12 < bytes.size(); ++i) bytes[i] ^= 0x5A;  // inside IDAT
-    WriteBytes("data/bad.png", bytes.data(), bytes.size());
-    EXPECT_TRUE(DecodeRaw("data/bad.png").empty());
 }
 
 // Without a GL context to ask, the largest accepted side is 16384 pixels;

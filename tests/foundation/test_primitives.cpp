@@ -114,31 +114,20 @@ TEST_F(Primitives, SceneQuadIsUprightInThePerspective) {
     EXPECT_EQ(ReadBackBufferPixel(156, 156), White);
 }
 
-TEST_F(Primitives, BlendFlagSwitchesBlendAndDepthAndLeavesThemSwapped) {
-    glEnable(GL_BLEND);
+// Blended quads leave blending off and depth testing on; unblended ones
+// leave both as they found them.
+TEST_F(Primitives, BlendFlagAndTheStateLeftBehind) {
+    for (int32_t blend : {1, 0}) {
+        glEnable(GL_BLEND);
+        glDisable(GL_DEPTH_TEST);
+        DrawOverlayImage(QuadrantSlot, blend, 8, 8, 20, 20, 1.0f);
+        DrawTexturedQuad(QuadrantSlot, blend, 1, 1, 0, 0, -46, 1.0f);
+        DrawBlankQuad(blend, 1, 1, 0, 0, -46, 1.0f);
+        DrawOverlayShade(blend, 8, 8, 20, 20, 0.5f);
+        EXPECT_EQ(glIsEnabled(GL_BLEND), blend ? GL_FALSE : GL_TRUE);
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), blend ? GL_TRUE : GL_FALSE);
+    }
     glDisable(GL_DEPTH_TEST);
-    DrawOverlayImage(QuadrantSlot, 1, 8, 8, 20, 20, 1.0f);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    DrawTexturedQuad(QuadrantSlot, 1, 1, 1, 0, 0, -46, 1.0f);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-}
-
-TEST_F(Primitives, UnblendedLeavesBlendAndDepthAlone) {
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    DrawOverlayImage(QuadrantSlot, 0, 8, 8, 20, 20, 1.0f);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    DrawBlankQuad(0, 1, 1, 0, 0, -46, 1.0f);
-    DrawOverlayShade(0, 8, 8, 20, 20, 0.5f);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
 }
 
 TEST_F(Primitives, TexturingLeftBehind) {
