@@ -52,17 +52,12 @@ uint32_t RequestEightBitRgb(png_structp png, png_infop info, bool keepAlpha) {
         png_set_expand_gray_1_2_4_to_8(png);
     if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(png);
-    bool fileAlpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || hasTransparency;
-    if (keepAlpha && fileAlpha) {
-        if (hasTransparency) png_set_tRNS_to_alpha(png);
-        png_set_interlace_handling(png);
-        png_read_update_info(png, info);
-        return 4;
-    }
-    if (colourType & PNG_COLOR_MASK_ALPHA) png_set_strip_alpha(png);
+    bool withAlpha = keepAlpha && ((colourType & PNG_COLOR_MASK_ALPHA) != 0 || hasTransparency);
+    if (withAlpha && hasTransparency) png_set_tRNS_to_alpha(png);
+    if (!withAlpha && (colourType & PNG_COLOR_MASK_ALPHA)) png_set_strip_alpha(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    return 3;
+    return withAlpha ? 4 : 3;
 }
 
 // The libpng part of the decode. Everything it allocates is reachable from
@@ -87,8 +82,9 @@ bool ReadImage(png_structp png, png_infop info, FILE* file, bool keepAlpha,
         uint32_t target = StandardOrientation ? height - 1 - row : row;
         (*rows)[row] = image->pixels + stride * target;
     }
+    // The chunks after the image data carry nothing used here, so a file
+    // cut after its last pixel row still loads.
     png_read_image(png, *rows);
-    png_read_end(png, nullptr);
     image->width = width;
     image->height = height;
     image->channels = channels;
