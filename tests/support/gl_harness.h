@@ -1,4 +1,8 @@
 // A real GL context for tests that draw, and screenshots of it.
+//
+// Under Xvfb there is no window manager, so keyboard focus follows the
+// pointer: a test that sends keys keeps the pointer inside the window. Read
+// pixels from the back buffer before the swap; the front buffer reads black.
 #pragma once
 
 // Opens (once per process) a double-buffered RGBA window with destination
