@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -18,39 +19,63 @@ static std::string EnvOr(const char* name, const char* fallback) {
 
 static std::string DisplayName(const ProgramRun& run) { return ":" + std::to_string(run.display); }
 
+static const double PixelsPerSceneUnit = 384.0 / (46.0 * std::tan(40.0 * M_PI / 180.0));
+
+int SceneToScreenX(double x) { return int(std::lround(512.0 + x * PixelsPerSceneUnit)); }
+int SceneToScreenY(double y) { return int(std::lround(384.0 - y * PixelsPerSceneUnit)); }
+
 void Sleep(double seconds) {
     timespec span{time_t(seconds), long((seconds - double(time_t(seconds))) * 1e9)};
     nanosleep(&span, nullptr);
 }
 
-bool StartDisplay(ProgramRun& run) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return false;
+static void KillAndReap(pid_t& pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+// Display numbers are tried from a point that depends on the process, so that
+// tests running side by side rarely meet; a number already taken makes Xvfb
+// exit at once (its lock file), and the next one is tried.
+static bool TryDisplay(ProgramRun& run, int number) {
+    std::string name = ":" + std::to_string(number);
     run.server = fork();
     if (run.server == 0) {
-        close(pipeFds[0]);
-        std::string fd = std::to_string(pipeFds[1]);
         int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 1);
         dup2(devNull, 2);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-               "-nolisten", "tcp", (char*)nullptr);
+        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-br", "-nolisten", "tcp",
+               (char*)nullptr);
         _exit(127);
     }
-    close(pipeFds[1]);
-    char number[16] = {};
-    ssize_t got = read(pipeFds[0], number, sizeof number - 1);
-    close(pipeFds[0]);
-    if (run.server < 0 || got <= 0) return false;
-    run.display = std::atoi(number);
-    return true;
+    if (run.server < 0) return false;
+    run.display = number;
+    for (int tries = 0; tries < 50; ++tries) {
+        Sleep(0.1);
+        if (waitpid(run.server, nullptr, WNOHANG) == run.server) break;  // taken
+        if (Xdo(run, "getdisplaygeometry")) return true;
+    }
+    KillAndReap(run.server);
+    return false;
+}
+
+bool StartDisplay(ProgramRun& run) {
+    int first = 100 + int(getpid() % 400);
+    for (int number = first; number < first + 40; ++number)
+        if (TryDisplay(run, number)) return true;
+    return false;
 }
 
 bool PrepareIssueCopy(ProgramRun& run, const char* name) {
     std::string base = EnvOr("TB_BINARY_DIR", ".");
     run.workDir = base + "/tests/release/work-" + name;
     run.outputPath = run.workDir + "/stdout.txt";
+    run.errorPath = run.workDir + "/stderr.txt";
     std::string command = "rm -rf '" + run.workDir + "' && mkdir -p '" + run.workDir +
-                          "' && cp -r '" + base + "/issue/data' '" + run.workDir + "/data'";
+                          "' && cp -r '" + base + "/issue/data' '" + run.workDir + "/data'" +
+                          " && chmod -R a+rwX '" + run.workDir + "'";
     return std::system(command.c_str()) == 0;
 }
 
@@ -61,7 +86,11 @@ bool StartProgram(ProgramRun& run, const char* argument) {
     if (run.program == 0) {
         if (chdir(run.workDir.c_str()) != 0) _exit(127);
         int out = open(run.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(run.errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
+        dup2(err, 2);
+        if (run.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(126);
         setenv("DISPLAY", display.c_str(), 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
@@ -76,15 +105,35 @@ bool Xdo(const ProgramRun& run, const std::string& arguments) {
     return std::system(command.c_str()) == 0;
 }
 
-long ScreenPixel(const ProgramRun& run, int x, int y) {
-    std::string command = "import -display " + DisplayName(run) + " -window root -crop 1x1+" +
-                          std::to_string(x) + "+" + std::to_string(y) + " -depth 8 rgb:- 2>/dev/null";
+bool WaitForWindow(const ProgramRun& run, double seconds) {
+    for (double waited = 0; waited < seconds; waited += 0.2) {
+        if (Xdo(run, "search --onlyvisible --name Tallyboard")) return true;
+        Sleep(0.2);
+    }
+    return false;
+}
+
+// Reduces a screen rectangle to one number with ImageMagick.
+static double MeasureRegion(const ProgramRun& run, int x, int y, int width, int height, const char* measure) {
+    std::string command = "import -display " + DisplayName(run) + " -window root -crop " +
+                          std::to_string(width) + "x" + std::to_string(height) + "+" +
+                          std::to_string(x) + "+" + std::to_string(y) +
+                          " +repage miff:- 2>/dev/null | convert - -colorspace gray -format '%[fx:255*" +
+                          measure + "]' info: 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return -1;
-    unsigned char rgb[3];
-    size_t got = std::fread(rgb, 1, 3, pipe);
+    double value = -1;
+    if (std::fscanf(pipe, "%lf", &value) != 1) value = -1;
     pclose(pipe);
-    return got == 3 ? long(rgb[0]) << 16 | long(rgb[1]) << 8 | rgb[2] : -1;
+    return value;
+}
+
+double RegionBrightness(const ProgramRun& run, int x, int y, int width, int height) {
+    return MeasureRegion(run, x, y, width, height, "mean");
+}
+
+double RegionPeak(const ProgramRun& run, int x, int y, int width, int height) {
+    return MeasureRegion(run, x, y, width, height, "maxima");
 }
 
 bool SaveScreen(const ProgramRun& run, const std::string& path) {
@@ -105,19 +154,15 @@ int WaitForExit(ProgramRun& run, double seconds) {
     return -1;
 }
 
-std::string ProgramOutput(const ProgramRun& run) {
-    std::ifstream file(run.outputPath);
+static std::string FileText(const std::string& path) {
+    std::ifstream file(path);
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
 }
 
-static void KillAndReap(pid_t& pid) {
-    if (pid <= 0) return;
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    pid = -1;
-}
+std::string ProgramOutput(const ProgramRun& run) { return FileText(run.outputPath); }
+std::string ProgramErrors(const ProgramRun& run) { return FileText(run.errorPath); }
 
 void StopRun(ProgramRun& run) {
     KillAndReap(run.program);

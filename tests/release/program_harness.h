@@ -11,25 +11,39 @@ struct ProgramRun {
     pid_t program = -1;   // tallyboard
     std::string workDir;  // a private copy of the issue's working directory
     std::string outputPath;  // the program's standard output
+    std::string errorPath;   // its standard error
+    bool unprivileged = false;  // run by root: start the program as "nobody"
 };
 
-// Starts an Xvfb (1024 x 768, 24 bits) on a free display number.
+// Screen pixel of a point of the magazine's scene plane (depth 46, 80-degree
+// vertical field of view) in the 1024 x 768 layout.
+int SceneToScreenX(double x);
+int SceneToScreenY(double y);
+
+// Starts an Xvfb (1024 x 768, 24 bits, black root) on a free display number.
 bool StartDisplay(ProgramRun& run);
 // Makes a fresh working directory holding a copy of the generated issue's data/.
 bool PrepareIssueCopy(ProgramRun& run, const char* name);
 // Starts tallyboard in the working directory with an optional first argument,
-// the dummy sound driver and Mesa's software renderer.
+// the dummy sound driver and Mesa's software renderer. Standard error goes to
+// errorPath, where sanitizer reports land. With unprivileged set and run by
+// root, the program runs as "nobody", so that file permissions apply to it.
 bool StartProgram(ProgramRun& run, const char* argument = nullptr);
+// Waits until the program's window is on the screen.
+bool WaitForWindow(const ProgramRun& run, double seconds);
 // Runs one xdotool command line against the run's display.
 bool Xdo(const ProgramRun& run, const std::string& arguments);
-// One screen pixel as 0xRRGGBB, or -1 when the screen can't be read.
-long ScreenPixel(const ProgramRun& run, int x, int y);
+// Mean brightness (0..255) of a screen rectangle, or -1 when unreadable.
+double RegionBrightness(const ProgramRun& run, int x, int y, int width, int height);
+// Brightest grey level (0..255) of a screen rectangle, or -1 when unreadable.
+double RegionPeak(const ProgramRun& run, int x, int y, int width, int height);
 // Saves the whole screen as PNG.
 bool SaveScreen(const ProgramRun& run, const std::string& path);
 // Waits for the program's exit: its status (0..255), 128+signal, or -1 on timeout.
 int WaitForExit(ProgramRun& run, double seconds);
-// Everything the program printed so far.
+// Everything the program printed so far on standard output / standard error.
 std::string ProgramOutput(const ProgramRun& run);
+std::string ProgramErrors(const ProgramRun& run);
 // Kills what is still running and removes the working directory.
 void StopRun(ProgramRun& run);
 void Sleep(double seconds);
