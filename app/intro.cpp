@@ -154,11 +154,14 @@ void ShakeFirstTitle() {
                      GhostDepth + SceneDepth, TitleCrossFade);
 }
 
-// The second title fades in while narrowing from four times its width.
+// The second title fades in while narrowing from four times its width. Its
+// width stops at the normal one like the third's: a long frame would carry
+// it through zero and show the card mirrored.
 void FirstToSecondTitle() {
     if (TitleCrossFade < 1.0f) TitleCrossFade += 0.05f * FrameStep;
     DrawTitle(FirstTitleSlot, 1.0f, 1.0f - TitleCrossFade);
     if (SecondWidthFactor > 1.0f) SecondWidthFactor -= 0.15f * FrameStep;
+    if (SecondWidthFactor < 1.0f) SecondWidthFactor = 1.0f;
     DrawTitle(SecondTitleSlot, SecondWidthFactor, TitleCrossFade);
 }
 

@@ -234,6 +234,15 @@ TEST_F(IntroTest, LongFrameClampsTheThirdWidthButNotTheCrossFade) {
     EXPECT_FLOAT_EQ(third[0].halfWidth, 51.2f);
 }
 
+TEST_F(IntroTest, LongFrameNeverMirrorsTheSecondTitle) {
+    FrameStep = 100.0f;
+    DrawAt(6000);
+    EXPECT_EQ(SecondWidthFactor, 1.0f);
+    const auto second = QuadsOfSlot(72);
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_FLOAT_EQ(second[0].halfWidth, 51.2f);
+}
+
 TEST_F(IntroTest, ShakeAmplitudeStopsAtZero) {
     FrameStep = 25.0f;
     DrawAt(5000);
