@@ -92,7 +92,8 @@ Canvas PaintIntroPicture(int) {
 // Three cards: the magazine's name, the issue, the theme.
 Canvas PaintTitleCard(int card) {
     static const char* const Words[3] = {"TALLYBOARD", "ISSUE FIFTEEN", "THE SCENE CHARTS"};
-    static const char* const Lines[3] = {"brennik presents", "sixty-three charts  -  eight sections",
+    static const char* const Lines[3] = {"quillon  -  tarnhex  -  velmora  present",
+                                         "sixty-three charts  -  eight sections",
                                          "amiga  -  pc  -  c64  -  warez  -  fun"};
     const int index = std::clamp(card, 1, 3) - 1;
     Canvas c = MakeCanvas(1024, 256);
