@@ -224,10 +224,18 @@ protected:
     }
 
     void StartAndSkipIntro() {
+        // The program and the issue are found through the build directory.
+        setenv("TB_BINARY_DIR", TB_BUILD_DIRECTORY, 0);
         ASSERT_TRUE(StartOwnDisplay());
         ASSERT_NE(screen, nullptr) << "no X server";
         ASSERT_TRUE(PrepareIssueCopy(run, "magazine")) << "the issue's data (the issue target)";
         dataBefore = DataFiles();
+        // In a sanitizer build the program's exit status must tell how it
+        // ended, not what the leak checker makes of the GL driver's memory:
+        // the driver is unloaded before the checker runs, so its textures
+        // look lost. The magazine's own code is leak-checked by its unit tests.
+        std::string options = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+        setenv("ASAN_OPTIONS", (options + ":detect_leaks=0").c_str(), 1);
         ASSERT_TRUE(StartProgram(run));
         Xdo(run, "mousemove " + std::to_string(Resting.x) + " " + std::to_string(Resting.y));
         // The window opens at 512 x 512 (no game mode here); F1 gives the
