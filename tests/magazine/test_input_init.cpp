@@ -19,7 +19,9 @@
 #include "app/input.h"
 #include "app/resource_init.h"
 #include "app/startup.h"
+#include "audio/audio.h"
 #include "content/content.h"
+#include "effects/swarm.h"
 #include "menu/menu.h"
 #include "render/primitives.h"
 #include "resources/textures.h"
@@ -209,6 +211,27 @@ TEST_F(Input, WithTheSwitchAMissingExtensionIsReportedAndCubeMapsStayOff) {
     EXPECT_EQ(TexGenMode(GL_S), GL_SPHERE_MAP);
     EXPECT_EQ(TexGenMode(GL_T), GL_SPHERE_MAP);
     CubeMapDisabled = 1;
+}
+
+TEST_F(Input, ResourceInitSetsTheStartStateWithoutAskingForExtensions) {
+    CubeMapDisabled = 1;
+    IntroTopic = 0;
+    MenuButtons[ExitButton] = {};
+    ExtensionListQueries = 0;
+    testing::internal::CaptureStdout();
+    ResourceInit();  // an empty data directory: every load reports and goes on
+    std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output.find("not supported"), std::string::npos);
+    EXPECT_NE(output.find("Can't load file1\n"), std::string::npos);
+    EXPECT_EQ(ExtensionListQueries, 0);
+    EXPECT_EQ(IntroTopic, WelcomeTopic);
+    EXPECT_FLOAT_EQ(MenuButtons[ExitButton].x, 49.0f);
+    EXPECT_FLOAT_EQ(MenuButtons[ExitButton].y, 27.5f);
+    EXPECT_NEAR(SpawnDirection.x, 0.42074, 1e-5);
+    EXPECT_NEAR(SpawnDirection.y, 0.22985, 1e-5);
+    EXPECT_NEAR(SpawnDirection.z, 0.87758, 1e-5);
+    EXPECT_EQ(TexGenMode(GL_S), GL_SPHERE_MAP);
+    AudioShutdown();
 }
 
 }  // namespace
