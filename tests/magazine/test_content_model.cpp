@@ -155,21 +155,4 @@ TEST_F(ContentModel, ReselectingTheShownSectionAfterCrossfadeClearsItsTopic) {
     EXPECT_EQ(BackgroundFade, 0.0f);
 }
 
-TEST(TopicRanges, EveryPickNameBelongsToOneSection) {
-    EXPECT_EQ(SectionOfTopic(15), AmigaCharts);
-    EXPECT_EQ(SectionOfTopic(30), AmigaCharts);
-    EXPECT_EQ(SectionOfTopic(31), PcCharts);
-    EXPECT_EQ(SectionOfTopic(45), PcCharts);
-    EXPECT_EQ(SectionOfTopic(46), C64Charts);
-    EXPECT_EQ(SectionOfTopic(54), C64Charts);
-    EXPECT_EQ(SectionOfTopic(55), WarezCharts);
-    EXPECT_EQ(SectionOfTopic(73), WarezCharts);
-    EXPECT_EQ(SectionOfTopic(74), FunCharts);
-    EXPECT_EQ(SectionOfTopic(77), FunCharts);
-    EXPECT_EQ(SectionOfTopic(78), Introduction);
-    EXPECT_EQ(SectionOfTopic(85), Introduction);
-    EXPECT_EQ(SectionOfTopic(14), -1);
-    EXPECT_EQ(SectionOfTopic(86), -1);
-}
-
 }  // namespace

@@ -77,21 +77,6 @@ protected:
     }
 };
 
-TEST_F(Menu, TableHoldsTheRowsOfTheLayout) {
-    EXPECT_FLOAT_EQ(MenuButtons[2].y, -25.05f);
-    EXPECT_FLOAT_EQ(MenuButtons[4].z, -45.99f);
-    EXPECT_FLOAT_EQ(MenuButtons[30].y, 13.9f - 1.8f * 15);
-    EXPECT_FLOAT_EQ(MenuButtons[59].x, -32.0f);  // grid column 1, row 1
-    EXPECT_FLOAT_EQ(MenuButtons[59].y, 7.9f);
-    EXPECT_FLOAT_EQ(MenuButtons[85].y, -6.6f);
-    EXPECT_FLOAT_EQ(MenuButtons[12].x, -2800.0f);
-    EXPECT_EQ(MenuButtons[88].textureSlot, 65);
-    for (const MenuButton& button : MenuButtons) {
-        EXPECT_EQ(button.clicked, 0);
-        EXPECT_EQ(button.hovered, 0);
-    }
-}
-
 TEST_F(Menu, ClickActsExactlyOnce) {
     ClickAtButton(PageForwardButton);
     EXPECT_EQ(MenuButtons[PageForwardButton].clicked, 1);
