@@ -6,6 +6,7 @@
 #include "app/frame.h"
 #include "app/input.h"
 #include "app/startup.h"
+#include "platform/gl_driver.h"
 
 int main(int argc, char** argv) {
     // Messages are single lines; keep them in order with anything else the
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_ALPHA | GLUT_DEPTH);
     ParseCommandLine(argc, argv);
     EnterDisplayMode();
+    PinGlDriver();
     InstallExitGuards();
     InitGraphicsState();
     glutDisplayFunc(FrameDriver);

@@ -10,9 +10,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -195,32 +192,10 @@ protected:
         return false;
     }
 
-    // An X server on a display number nobody holds: servers started with
-    // -displayfd leave no lock file, so two of them can pick the same number
-    // and one takes the other's clients.
     bool StartOwnDisplay() {
-        for (int display = 200 + getpid() % 300, tries = 0; tries < 20; ++display, ++tries) {
-            std::string name = ":" + std::to_string(display);
-            std::string lock = "/tmp/.X" + std::to_string(display) + "-lock";
-            std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-            if (std::filesystem::exists(lock) || std::filesystem::exists(socket))
-                continue;
-            run.display = display;
-            run.server = fork();
-            if (run.server == 0) {
-                int devNull = open("/dev/null", O_WRONLY);
-                dup2(devNull, 2);
-                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-br", "-nolisten", "tcp",
-                       static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            if (WaitUntil([&] { return (screen = XOpenDisplay(name.c_str())) != nullptr; }, 5))
-                return true;
-            kill(run.server, SIGKILL);
-            waitpid(run.server, nullptr, 0);
-            run.server = -1;
-        }
-        return false;
+        if (!StartDisplay(run)) return false;
+        screen = XOpenDisplay((":" + std::to_string(run.display)).c_str());
+        return screen != nullptr;
     }
 
     void StartAndSkipIntro() {
@@ -230,12 +205,6 @@ protected:
         ASSERT_NE(screen, nullptr) << "no X server";
         ASSERT_TRUE(PrepareIssueCopy(run, "magazine")) << "the issue's data (the issue target)";
         dataBefore = DataFiles();
-        // In a sanitizer build the program's exit status must tell how it
-        // ended, not what the leak checker makes of the GL driver's memory:
-        // the driver is unloaded before the checker runs, so its textures
-        // look lost. The magazine's own code is leak-checked by its unit tests.
-        std::string options = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
-        setenv("ASAN_OPTIONS", (options + ":detect_leaks=0").c_str(), 1);
         ASSERT_TRUE(StartProgram(run));
         Xdo(run, "mousemove " + std::to_string(Resting.x) + " " + std::to_string(Resting.y));
         // The window opens at 512 x 512 (no game mode here); F1 gives the

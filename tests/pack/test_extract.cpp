@@ -158,11 +158,11 @@ TEST_F(StartUp, OneWalkMatchesMemberByMember) {
         for (size_t i = 0; i < names.size(); i++)
             EXPECT_EQ(walkedFiles[i], ReadBytes("data/" + names[i])) << "variant " << variant << " " << names[i];
         DeleteExtractedFiles();
-        if (variant == 0) EXPECT_EQ(walked, "");
-        if (variant == 1) EXPECT_EQ(walked, "Error!\nError!\nError!\n");  // 5 and all behind it
-        if (variant == 2) EXPECT_EQ(walked, "Error!\n");
-        if (variant == 3) EXPECT_EQ(walked, "Error!\n");                  // not solid: only 4
-        if (variant == 4) EXPECT_EQ(walked, "");
+        if (variant == 0) { EXPECT_EQ(walked, ""); }
+        if (variant == 1) { EXPECT_EQ(walked, "Error!\nError!\nError!\n"); }  // 5 and all behind it
+        if (variant == 2) { EXPECT_EQ(walked, "Error!\n"); }
+        if (variant == 3) { EXPECT_EQ(walked, "Error!\n"); }                  // not solid: only 4
+        if (variant == 4) { EXPECT_EQ(walked, ""); }
     }
 }
 

@@ -270,15 +270,15 @@ TEST(Extraction, TruncatedAndCorruptArchivesFailCleanly) {
     for (size_t cut = 0; cut < archive.size(); cut += 37) {
         ASSERT_TRUE(WriteBytes(path, Bytes(archive.begin(), archive.begin() + cut)));
         Bytes out;
-        if (Extract(path, "w", &out, "lark.png")) EXPECT_EQ(out, wave);
+        if (Extract(path, "w", &out, "lark.png")) { EXPECT_EQ(out, wave); }
     }
     for (size_t at = 20; at < archive.size(); at += 23) {
         Bytes flipped = archive;
         flipped[at] ^= 0x5A;
         ASSERT_TRUE(WriteBytes(path, flipped));
         Bytes out;
-        if (Extract(path, "t", &out, "lark.png")) EXPECT_EQ(out, text);
-        if (Extract(path, "w", &out, "lark.png")) EXPECT_EQ(out, wave);
+        if (Extract(path, "t", &out, "lark.png")) { EXPECT_EQ(out, text); }
+        if (Extract(path, "w", &out, "lark.png")) { EXPECT_EQ(out, wave); }
     }
     std::remove(path.c_str());
 }

@@ -2,8 +2,6 @@
 
 #include <GL/freeglut.h>
 
-#include <dlfcn.h>
-#include <link.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "platform/gl_driver.h"
 #include "tests/support/test_files.h"
 
 static int harnessWindow = 0;
@@ -18,17 +17,6 @@ static int harnessWindow = 0;
 // Tests draw and read back on their own; GLUT only insists on a callback.
 static void IgnoreDisplayRequest() {}
 
-namespace {
-
-int PinLoadedDriver(dl_phdr_info* info, size_t, void*) {
-    const char* name = info->dlpi_name;
-    if (name && std::strstr(name, "_dri.so")) dlopen(name, RTLD_NOW | RTLD_NOLOAD);
-    return 0;
-}
-
-}  // namespace
-
-void PinGlDriver() { dl_iterate_phdr(PinLoadedDriver, nullptr); }
 
 void OpenTestWindow(int width, int height) {
     if (!harnessWindow) {

@@ -5,6 +5,8 @@
 // pixels from the back buffer before the swap; the front buffer reads black.
 #pragma once
 
+#include "platform/gl_driver.h"  // PinGlDriver, for tests that make their own window
+
 // Opens (once per process) a double-buffered RGBA window with destination
 // alpha and depth of the given size at (0, 0), makes it current and sets the
 // program's logical size to match. Later calls resize it.
@@ -13,8 +15,3 @@ void OpenTestWindow(int width, int height);
 bool SaveBackBufferPng(const char* path, int width, int height);
 // Reads one pixel of the back buffer as 0xRRGGBB.
 unsigned ReadBackBufferPixel(int x, int yFromTop);
-// Keeps the loaded GL driver in memory until the process ends. Mesa unloads
-// it when the display closes at exit, and the leak checker then cannot name
-// the driver's own lifetime allocations to suppress them. OpenTestWindow
-// calls it; a test that makes its window itself calls it after that.
-void PinGlDriver();
