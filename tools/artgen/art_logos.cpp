@@ -76,3 +76,23 @@ Canvas PaintLogoAlpha(int) {
         }
     return c;
 }
+
+// The desktop icon: the magazine's initials in the logo's chrome, glowing on
+// a dark blue disc, 256 x 256.
+Canvas PaintIcon(int) {
+    const LogoStyle& style = Logos[3];
+    Canvas mask = MakeCanvas(256, 256);
+    DrawTextCentred(mask, FontBlack, 150, 128.0f, 182, "TB", {1, 1, 1}, LetteringSmooth, 1.0f, 0.0f);
+    Canvas glow = mask;
+    Blur(glow, 10.0f);
+    Canvas c = MakeCanvas(256, 256, {0, 0, 0}, 0.0f);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const float r = std::hypot(x - 127.5f, y - 127.5f) / 128.0f;
+            PaintOver(c, x, y, {0.02f, 0.05f, 0.14f}, 1.0f - Smoothstep(0.92f, 1.0f, r));
+            PaintAdd(c, x, y, {0.2f, 0.4f, 1.0f}, PixelAt(glow, x, y)[0] * 0.8f);
+            const Rgb fill = Mix(style.top, style.bottom, Smoothstep(0.2f, 0.8f, y / 255.0f));
+            PaintOver(c, x, y, fill, PixelAt(mask, x, y)[0]);
+        }
+    return c;
+}

@@ -18,6 +18,7 @@ Canvas PaintSlash(int);
 Canvas PaintExitButton(int);
 Canvas PaintArrow(int variant);  // 0 left, 1 right, 2 left lit, 3 right lit
 Canvas PaintMark(int);
+Canvas PaintIcon(int);  // the desktop icon, not part of the issue
 Canvas PaintPointer(int);
 Canvas PaintParticle(int withAlpha);
 Canvas PaintHeaderBar(int);

@@ -1,6 +1,7 @@
 // artgen: paints every picture of the issue into one directory.
 //
 //   artgen <directory> <text directory> [<topic boxes file>]
+//   artgen --icon <file>           the desktop icon (256 x 256)
 //
 // The pictures are a pure function of this program and the chart headings:
 // fixed seeds, fixed fonts, no clock, so two runs write the same bytes. The
@@ -33,6 +34,11 @@ bool WriteTopicBoxes(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--icon") {
+        bool ok = OpenFonts() && SavePng(PaintIcon(0), argv[2], PngRgba);
+        CloseFonts();
+        return ok ? 0 : 1;
+    }
     if (argc < 3 || argc > 4) {
         std::fprintf(stderr, "usage: artgen <directory> <text directory> [<topic boxes file>]\n");
         return 2;
