@@ -74,3 +74,10 @@ ModuleHandle LoadModule(const std::vector<uint8_t>& bytes)
     return ModuleHandle(openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr, nullptr,
                                                            nullptr, nullptr, nullptr, nullptr));
 }
+
+std::string ModuleMetadata(openmpt_module* module, const char* key) {
+    const char* value = openmpt_module_get_metadata(module, key);
+    std::string text = value ? value : "";
+    openmpt_free_string(value);
+    return text;
+}

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct DecodedAudio {
@@ -29,3 +30,5 @@ struct ModuleDeleter {
 using ModuleHandle = std::unique_ptr<openmpt_module, ModuleDeleter>;
 
 ModuleHandle LoadModule(const std::vector<uint8_t>& bytes);
+// One metadata field of a loaded module ("type", "title", ...); "" when absent.
+std::string ModuleMetadata(openmpt_module* module, const char* key);

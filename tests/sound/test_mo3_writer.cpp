@@ -104,9 +104,9 @@ TEST(Mo3Writer, SongHeaderSurvivesTheRoundTrip)
     song.tempo = 150;
     ModuleHandle module = Reload(song);
     ASSERT_TRUE(module);
-    EXPECT_STREQ(openmpt_module_get_metadata(module.get(), "type"), "mo3");
-    EXPECT_STREQ(openmpt_module_get_metadata(module.get(), "originaltype"), "it");
-    EXPECT_STREQ(openmpt_module_get_metadata(module.get(), "title"), "Writer test");
+    EXPECT_EQ(ModuleMetadata(module.get(), "type"), "mo3");
+    EXPECT_EQ(ModuleMetadata(module.get(), "originaltype"), "it");
+    EXPECT_EQ(ModuleMetadata(module.get(), "title"), "Writer test");
     EXPECT_EQ(openmpt_module_get_num_channels(module.get()), 5);
     EXPECT_EQ(openmpt_module_get_num_orders(module.get()), 3);
     EXPECT_EQ(openmpt_module_get_num_patterns(module.get()), 2);

@@ -74,7 +74,7 @@ TEST(SoundFiles, ModulesLoadAsMo3AndPlayOnceToAnEnd)
         SCOPED_TRACE(SoundFileNames[n]);
         ModuleHandle module = LoadModule(GenerateSoundFile(n));
         ASSERT_TRUE(module);
-        EXPECT_STREQ(openmpt_module_get_metadata(module.get(), "type"), "mo3");
+        EXPECT_EQ(ModuleMetadata(module.get(), "type"), "mo3");
         ASSERT_EQ(openmpt_module_ctl_set_text(module.get(), "play.at_end", "stop"), 1);
         float peak = 0.0f;
         const double seconds = RenderUntilStopped(module.get(), peak);
