@@ -10,6 +10,7 @@
 #include <GL/glu.h>
 
 #include "app/input.h"
+#include "platform/pick_context.h"
 #include "menu/menu.h"
 #include "render/primitives.h"
 #include "resources/textures.h"
@@ -21,7 +22,7 @@ constexpr int HitRecordWords = 4;    // name count (always 1), min depth, max de
 
 // Renders the menu in selection mode at the pointer; returns the nearest
 // button's pick name, or -1 when nothing (or an overflowing buffer) was hit.
-int32_t PickNearestButton() {
+int32_t PickInCurrentContext() {
     GLuint buffer[PickBufferSize];
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -56,6 +57,14 @@ int32_t PickNearestButton() {
         }
     }
     return winner < GLuint(MenuButtonCount) ? int32_t(winner) : -1;
+}
+
+// Picks in a context of its own where one can be made (see pick_context.h).
+int32_t PickNearestButton() {
+    int separate = BeginPickContext();
+    int32_t winner = PickInCurrentContext();
+    if (separate) EndPickContext();
+    return winner;
 }
 
 }  // namespace
