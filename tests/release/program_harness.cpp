@@ -36,10 +36,19 @@ static void KillAndReap(pid_t& pid) {
     pid = -1;
 }
 
-// Display numbers are tried from a point that depends on the process, so that
-// tests running side by side rarely meet; a number already taken makes Xvfb
-// exit at once (its lock file), and the next one is tried.
+// The pid in an X server's lock file, or -1 when there is none.
+static long LockOwner(int number) {
+    std::ifstream lock("/tmp/.X" + std::to_string(number) + "-lock");
+    long pid = -1;
+    lock >> pid;
+    return lock ? pid : -1;
+}
+
+// Display numbers are tried from a point that depends on the process. A number
+// is ours only once its lock file names our Xvfb: two tests side by side may
+// try the same number, and the one that loses must not use the other's server.
 static bool TryDisplay(ProgramRun& run, int number) {
+    if (LockOwner(number) != -1) return false;
     std::string name = ":" + std::to_string(number);
     run.server = fork();
     if (run.server == 0) {
@@ -54,8 +63,11 @@ static bool TryDisplay(ProgramRun& run, int number) {
     run.display = number;
     for (int tries = 0; tries < 50; ++tries) {
         Sleep(0.1);
-        if (waitpid(run.server, nullptr, WNOHANG) == run.server) break;  // taken
-        if (Xdo(run, "getdisplaygeometry")) return true;
+        if (waitpid(run.server, nullptr, WNOHANG) == run.server) {
+            run.server = -1;  // the number was taken
+            return false;
+        }
+        if (LockOwner(number) == run.server && Xdo(run, "getdisplaygeometry")) return true;
     }
     KillAndReap(run.server);
     return false;
