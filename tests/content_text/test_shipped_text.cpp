@@ -41,7 +41,7 @@ TEST(ShippedText, BuiltTableHoldsExactlyTheSources) {
 
 TEST(ShippedText, EveryLineFitsWhereItIsDrawn) {
     for (int r = 0; r < RunCount(); ++r) {
-        const RunSpec& run = RunAt(r);
+        const RunLayout& run = RunAt(r);
         if (run.kind == RunKind::Chart) continue;  // fixed layout, checked below
         for (int i = run.start; i < run.start + run.lines; ++i)
             EXPECT_LE(static_cast<int>(std::strlen(ContentLines[i])), run.maxWidth) << run.name << " line " << i;

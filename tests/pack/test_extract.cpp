@@ -110,7 +110,7 @@ TEST_F(StartUp, UnwritableTargetIsReported) {
     EXPECT_EQ(ReadBytes("data/x.png"), (Bytes{'x', 'y'}));
 }
 
-// The spec'd way: one ExtractMember per listed record.
+// The member-by-member way: one ExtractMember per listed record.
 std::string ExtractMemberByMember() {
     std::string printed;
     MemberRecord* head = nullptr;

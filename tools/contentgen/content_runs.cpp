@@ -9,7 +9,7 @@ namespace {
 // Widths: the Introduction's panel covers x >= 780, so its pages end before
 // it; Messages and Credits have the whole 1024 pixels. A Courier character
 // is 8 pixels wide.
-constexpr RunSpec TextRuns[] = {
+constexpr RunLayout TextRuns[] = {
     {"Messages", RunKind::PagedText, MessagesTextStart, MessagesTextLines, MessageLinesPerPage, 100,
      "Messages - %02d/20", 470, 160, 530, 12, 0},
     {"Voters", RunKind::PagedText, VotersTextStart, VotersTextLines, MessageLinesPerPage, 78,
@@ -85,7 +85,7 @@ constexpr ChartHeading ChartHeadings[ChartCount] = {
 
 char ChartNames[ChartCount][12];
 
-RunSpec ChartSpec(int pick) {
+RunLayout ChartSpec(int pick) {
     std::snprintf(ChartNames[pick - FirstChartPick], sizeof ChartNames[0], "Chart%d", pick);
     return {ChartNames[pick - FirstChartPick], RunKind::Chart, ChartRunStart(pick), ChartRunLength(pick), 0,
             RankingRowLength, nullptr, 0, 340, 470, 15, pick};
@@ -93,7 +93,7 @@ RunSpec ChartSpec(int pick) {
 
 // The runs in stored order: text runs before the charts, the charts, the rest.
 struct RunTable {
-    RunSpec runs[AllRunCount];
+    RunLayout runs[AllRunCount];
     RunTable() {
         int next = 0;
         for (int i = 0; i < TextRunsBeforeCharts; ++i) runs[next++] = TextRuns[i];
@@ -111,14 +111,14 @@ const RunTable& Runs() {
 
 int RunCount() { return AllRunCount; }
 
-const RunSpec& RunAt(int index) { return Runs().runs[index]; }
+const RunLayout& RunAt(int index) { return Runs().runs[index]; }
 
-const RunSpec* FindRun(std::string_view name) {
-    for (const RunSpec& run : Runs().runs)
+const RunLayout* FindRun(std::string_view name) {
+    for (const RunLayout& run : Runs().runs)
         if (name == run.name) return &run;
     return nullptr;
 }
 
-const RunSpec& ChartRun(int pick) { return Runs().runs[TextRunsBeforeCharts + pick - FirstChartPick]; }
+const RunLayout& ChartRun(int pick) { return Runs().runs[TextRunsBeforeCharts + pick - FirstChartPick]; }
 
 const ChartHeading& ChartHeadingFor(int pick) { return ChartHeadings[pick - FirstChartPick]; }

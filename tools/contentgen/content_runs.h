@@ -8,7 +8,7 @@
 
 enum class RunKind { FixedPage, PagedText, Chart };
 
-struct RunSpec {
+struct RunLayout {
     const char* name;      // as written after "@@ run" in a source file
     RunKind kind;
     int start;             // index of the run's first line in ContentLines
@@ -25,9 +25,9 @@ struct RunSpec {
 
 // Every run of the table, in stored order.
 int RunCount();
-const RunSpec& RunAt(int index);
-const RunSpec* FindRun(std::string_view name);
-const RunSpec& ChartRun(int pick);
+const RunLayout& RunAt(int index);
+const RunLayout* FindRun(std::string_view name);
+const RunLayout& ChartRun(int pick);
 
 // A chart heading as printed, and its stored length with the leading blanks
 // that centre it.

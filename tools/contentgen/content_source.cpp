@@ -29,7 +29,7 @@ void AddLineFault(ContentText& text, int index, const std::string& message) {
     AddFault(text, Where(line.file, line.lineNumber), message);
 }
 
-int RunIndexOf(const RunSpec* run) {
+int RunIndexOf(const RunLayout* run) {
     for (int i = 0; i < RunCount(); ++i)
         if (&RunAt(i) == run) return i;
     return -1;
@@ -37,34 +37,34 @@ int RunIndexOf(const RunSpec* run) {
 
 // The run being filled while a file is read.
 struct OpenRun {
-    const RunSpec* spec = nullptr;
+    const RunLayout* layout = nullptr;
     std::string where;  // of its "@@ run" line
     int count = 0;
 };
 
 void CloseRun(ContentText& text, OpenRun& run) {
-    if (!run.spec) return;
-    if (run.count != run.spec->lines)
-        AddFault(text, run.where, "run " + std::string(run.spec->name) + " holds " + std::to_string(run.count) +
-                                      " lines; it needs exactly " + std::to_string(run.spec->lines));
+    if (!run.layout) return;
+    if (run.count != run.layout->lines)
+        AddFault(text, run.where, "run " + std::string(run.layout->name) + " holds " + std::to_string(run.count) +
+                                      " lines; it needs exactly " + std::to_string(run.layout->lines));
     else
-        text.runComplete[RunIndexOf(run.spec)] = true;
+        text.runComplete[RunIndexOf(run.layout)] = true;
     run = OpenRun{};
 }
 
 void OpenNamedRun(ContentText& text, OpenRun& run, std::string_view name, const std::string& where) {
-    const RunSpec* spec = FindRun(name);
-    if (!spec) {
+    const RunLayout* layout = FindRun(name);
+    if (!layout) {
         AddFault(text, where, "no run is called \"" + std::string(name) + "\"");
         return;
     }
-    std::string& origin = text.runOrigin[RunIndexOf(spec)];
+    std::string& origin = text.runOrigin[RunIndexOf(layout)];
     if (!origin.empty()) {
         AddFault(text, where, "run " + std::string(name) + " was already given at " + origin);
         return;
     }
     origin = where;
-    run.spec = spec;
+    run.layout = layout;
     run.where = where;
 }
 
@@ -77,12 +77,12 @@ void HandleDirective(ContentText& text, OpenRun& run, std::string_view directive
         return;
     }
     if (rest == " page") {
-        bool paged = run.spec && run.spec->kind == RunKind::PagedText;
+        bool paged = run.layout && run.layout->kind == RunKind::PagedText;
         if (!paged)
             AddFault(text, where, "\"@@ page\" belongs inside a paged text");
-        else if (run.count == 0 || run.count % run.spec->linesPerPage != 0)
+        else if (run.count == 0 || run.count % run.layout->linesPerPage != 0)
             AddFault(text, where, "page break after " + std::to_string(run.count) + " lines; pages of " +
-                                      run.spec->name + " hold " + std::to_string(run.spec->linesPerPage));
+                                      run.layout->name + " hold " + std::to_string(run.layout->linesPerPage));
         return;
     }
     AddFault(text, where, "unknown directive \"" + std::string(directive) + "\"");
@@ -90,7 +90,7 @@ void HandleDirective(ContentText& text, OpenRun& run, std::string_view directive
 
 // Checks that do not need the neighbouring lines: encoding, control
 // characters, and for text pages the width where the line is drawn.
-void CheckLineOnItsOwn(ContentText& text, const RunSpec& spec, const std::string& bytes, const std::string& where) {
+void CheckLineOnItsOwn(ContentText& text, const RunLayout& layout, const std::string& bytes, const std::string& where) {
     for (char c : bytes) {
         unsigned char byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
@@ -98,16 +98,16 @@ void CheckLineOnItsOwn(ContentText& text, const RunSpec& spec, const std::string
             return;
         }
     }
-    if (spec.kind == RunKind::Chart) return;
+    if (layout.kind == RunKind::Chart) return;
     if (!bytes.empty() && bytes.back() == ' ') AddFault(text, where, "blank at the end of the line");
-    if (static_cast<int>(bytes.size()) > spec.maxWidth)
+    if (static_cast<int>(bytes.size()) > layout.maxWidth)
         AddFault(text, where, "line has " + std::to_string(bytes.size()) + " characters; at most " +
-                                  std::to_string(spec.maxWidth) + " fit at x " + std::to_string(spec.bodyX));
+                                  std::to_string(layout.maxWidth) + " fit at x " + std::to_string(layout.bodyX));
 }
 
 void AddRunLine(ContentText& text, OpenRun& run, std::string_view utf8, const std::string& file, int lineNumber) {
     std::string where = Where(file, lineNumber);
-    if (!run.spec) {
+    if (!run.layout) {
         if (!utf8.empty()) AddFault(text, where, "text outside a run (start one with \"@@ run NAME\")");
         return;
     }
@@ -117,9 +117,9 @@ void AddRunLine(ContentText& text, OpenRun& run, std::string_view utf8, const st
         AddFault(text, where, problem);
         bytes.clear();
     } else {
-        CheckLineOnItsOwn(text, *run.spec, bytes, where);
+        CheckLineOnItsOwn(text, *run.layout, bytes, where);
     }
-    if (run.count < run.spec->lines) text.lines[run.spec->start + run.count] = TextLine{bytes, file, lineNumber};
+    if (run.count < run.layout->lines) text.lines[run.layout->start + run.count] = TextLine{bytes, file, lineNumber};
     ++run.count;
 }
 
@@ -178,7 +178,7 @@ void CheckRankingRows(ContentText& text, int firstRow, int rows, int pick) {
     }
 }
 
-void CheckChart(ContentText& text, const RunSpec& run) {
+void CheckChart(ContentText& text, const RunLayout& run) {
     int pick = run.chartPick;
     CheckHeading(text, run.start + ChartHeadingOffset, pick);
     CheckBlankLines(text, run.start + 1, run.start + 2, "a blank line follows the heading");
@@ -257,7 +257,7 @@ void ReadContentDirectory(ContentText& text, const std::string& directory) {
 
 void CheckContentText(ContentText& text) {
     for (int i = 0; i < RunCount(); ++i) {
-        const RunSpec& run = RunAt(i);
+        const RunLayout& run = RunAt(i);
         if (text.runOrigin[i].empty()) text.faults.push_back(std::string("run ") + run.name + " is missing");
         if (run.kind == RunKind::Chart && text.runComplete[i]) CheckChart(text, run);
     }

@@ -23,13 +23,13 @@ struct PlacedText {
 
 // The run holding a page, and which lines of it the page shows.
 struct PageRun {
-    const RunSpec* run = nullptr;
+    const RunLayout* run = nullptr;
     int first = 0;
     int count = 0;
     int page = 1;
 };
 
-const RunSpec* NumberedRun(const char* stem, int page) {
+const RunLayout* NumberedRun(const char* stem, int page) {
     char name[32];
     std::snprintf(name, sizeof name, "%s%d", stem, page);
     return FindRun(name);
@@ -83,7 +83,7 @@ std::string TitleOf(const PageRun& page, const ContentText& text) {
 
 int CourierColumns(double pixels) { return static_cast<int>(pixels / CourierWidth + 0.5); }
 
-void PlaceChart(const ContentText& text, const RunSpec& run, std::vector<PlacedText>& placed) {
+void PlaceChart(const ContentText& text, const RunLayout& run, std::vector<PlacedText>& placed) {
     const std::string& heading = text.lines[run.start].bytes;
     double headingX = (24 - heading.size() * 0.5) * 12 * 0.5 + ChartLeftX;
     if (IsCancelledChart(run.chartPick)) {
@@ -143,7 +143,7 @@ bool ProofPage(const ContentText& text, int section, int topic, int page, std::s
                   ", page " + std::to_string(page);
         return false;
     }
-    const RunSpec& run = *found.run;
+    const RunLayout& run = *found.run;
     int leftX = run.kind == RunKind::Chart ? ChartLeftX : run.bodyX;
     std::string titleAt = run.kind == RunKind::Chart ? ", " : " at x " + std::to_string(run.titleX) + ", ";
     out += "Title \"" + ConvertWindows1252ToUtf8(TitleOf(found, text)) + "\" (Tahoma" + titleAt + "y " +
