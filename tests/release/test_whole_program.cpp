@@ -10,38 +10,19 @@
 #include <set>
 #include <string>
 
+#include "menu/menu.h"
 #include "tests/release/program_harness.h"
 
 namespace {
 
-struct ScenePoint {
-    double x, y;
-};
-
-// Button centres of the button bar, in scene units.
-const ScenePoint SectionButtons[8] = {{-30.0, -25.0}, {-20.0, -25.0}, {-11.0, -25.05}, {-2.5, -25.0},
-                                      {6.5, -25.0},   {15.5, -25.0},  {23.5, -25.0},   {31.5, -25.0}};
-const double SectionHalfWidth[8] = {3.2, 6.4, 3.2, 3.2, 6.4, 3.2, 3.2, 3.2};
-const ScenePoint SongButtons[4] = {{-39.6, 23.5}, {-36.8, 23.5}, {-34.0, 23.5}, {-31.0, 23.5}};
-const ScenePoint MusicOn = {-39.3, 22.0}, MusicOff = {-36.5, 22.0};
-const ScenePoint ExitButton = {49.0, 27.5};
-const ScenePoint PageBack = {-19.0, -30.5}, PageForward = {19.0, -30.5};
-
-// Centre of a topic's hit area (the panel at rest).
-ScenePoint TopicCentre(int pick) {
-    if (pick <= 30) return {-32.0, 13.9 - 1.8 * (pick - 15)};
-    if (pick <= 45) return {-32.0, 12.7 - 1.8 * (pick - 31)};
-    if (pick <= 54) return {-32.0, 7.3 - 1.8 * (pick - 46)};
-    if (pick <= 63) {
-        const double columns[3] = {-36.6, -32.0, -27.4}, rows[3] = {11.6, 7.9, 4.3};
-        return {columns[(pick - 55) % 3], rows[(pick - 55) / 3]};
-    }
-    if (pick <= 73) return {-32.0, 2.6 - 1.8 * (pick - 64)};
-    const double funRows[4] = {3.0, 1.2, -0.6, -2.3};
-    if (pick <= 77) return {-32.0, funRows[pick - 74]};
-    const double introRows[8] = {6.2, 4.6, 3.0, 1.4, -0.2, -3.6, -5.1, -6.6};
-    return {40.0, introRows[pick - 78]};
+// Buttons are named by pick name; their places come from the menu's own
+// table, so the tour follows the button bar wherever it lies.
+const MenuButton& Button(int pick) {
+    if (MenuButtons[86].halfWidth == 0.0f) SetMenuButtons();
+    return MenuButtons[pick];
 }
+
+enum : int { SongOne = 8, MusicOn = 13, MusicOff = 14, ExitButton = 86, PageBack = 87, PageForward = 88 };
 
 // Somewhere on the page text, clear of every button.
 const int NeutralX = 640, NeutralY = 560;
@@ -52,9 +33,9 @@ void MoveTo(const ProgramRun& run, int x, int y) {
     Xdo(run, "mousemove " + std::to_string(x) + " " + std::to_string(y));
 }
 
-void ClickAt(const ProgramRun& run, ScenePoint point) {
-    Xdo(run, "mousemove " + std::to_string(SceneToScreenX(point.x)) + " " +
-                 std::to_string(SceneToScreenY(point.y)) + " sleep 0.1 click 1 sleep 0.1");
+void ClickAt(const ProgramRun& run, int pick) {
+    Xdo(run, "mousemove " + std::to_string(SceneToScreenX(Button(pick).x)) + " " +
+                 std::to_string(SceneToScreenY(Button(pick).y)) + " sleep 0.1 click 1 sleep 0.1");
 }
 
 // Keys go to the window under the pointer (no window manager).
@@ -65,24 +46,24 @@ void PressKey(const ProgramRun& run, const char* key) {
 }
 
 // The brightest lettering of a button; the pictures behind stay far darker.
-double ButtonPeak(const ProgramRun& run, ScenePoint centre, double halfWidth) {
-    int halfPixels = int(halfWidth * 0.6 * (SceneToScreenX(1.0) - SceneToScreenX(0.0)));
-    return RegionPeak(run, SceneToScreenX(centre.x) - halfPixels, SceneToScreenY(centre.y) - 3, 2 * halfPixels,
-                      6);
+double ButtonPeak(const ProgramRun& run, int pick) {
+    const MenuButton& button = Button(pick);
+    int halfPixels = int(button.halfWidth * 0.6 * (SceneToScreenX(1.0) - SceneToScreenX(0.0)));
+    return RegionPeak(run, SceneToScreenX(button.x) - halfPixels, SceneToScreenY(button.y) - 3, 2 * halfPixels, 6);
 }
 
 // Clicks a status button (section, song, music) until it shows as the chosen
 // one: the chosen button's lettering is drawn at half strength. Section picks are refused
 // while the background cross-fade of the last pick runs, so this retries.
-bool ChooseStatusButton(const ProgramRun& run, ScenePoint centre, double halfWidth) {
+bool ChooseStatusButton(const ProgramRun& run, int pick) {
     MoveTo(run, NeutralX, NeutralY);
     Sleep(0.2);
-    double before = ButtonPeak(run, centre, halfWidth);
+    double before = ButtonPeak(run, pick);
     for (int attempt = 0; attempt < 30; ++attempt) {
-        ClickAt(run, centre);
+        ClickAt(run, pick);
         MoveTo(run, NeutralX, NeutralY);
         Sleep(0.4);
-        if (ButtonPeak(run, centre, halfWidth) < before * 0.8) return true;
+        if (ButtonPeak(run, pick) < before * 0.8) return true;
         Sleep(0.6);
     }
     return false;
@@ -91,7 +72,7 @@ bool ChooseStatusButton(const ProgramRun& run, ScenePoint centre, double halfWid
 // The magazine is on screen once a hovered section button shows its white
 // plate; twice in a row, so that a full-screen intro flash can't pass for it.
 bool WaitForMagazine(const ProgramRun& run, double seconds) {
-    ScenePoint amiga = SectionButtons[1];
+    const MenuButton& amiga = Button(1);
     int bright = 0;
     for (double waited = 0; waited < seconds && bright < 2; waited += 0.5) {
         MoveTo(run, SceneToScreenX(amiga.x) + (bright % 2), SceneToScreenY(amiga.y));
@@ -191,27 +172,27 @@ TEST_F(WholeProgram, IntroPlaysThroughThenEveryControlWorksAndExitLeavesNothing)
     // first, then every chart section with every topic, each section once, so
     // that the tour waits for as few background cross-fades as possible.
     for (int pick = 78; pick <= 85; ++pick) {
-        ClickAt(run, TopicCentre(pick));
+        ClickAt(run, pick);
         for (int page = 0; page < 3; ++page) ClickAt(run, PageForward);
         ClickAt(run, PageBack);
     }
     const int firstTopic[6] = {78, 15, 31, 46, 55, 74}, lastTopic[6] = {85, 30, 45, 54, 73, 77};
     for (int section = 1; section <= 5; ++section) {
-        ASSERT_TRUE(ChooseStatusButton(run, SectionButtons[section], SectionHalfWidth[section])) << section;
-        for (int pick = firstTopic[section]; pick <= lastTopic[section]; ++pick) ClickAt(run, TopicCentre(pick));
+        ASSERT_TRUE(ChooseStatusButton(run, section)) << section;
+        for (int pick = firstTopic[section]; pick <= lastTopic[section]; ++pick) ClickAt(run, pick);
     }
 
     // Messages: arrows and keys, past both ends.
-    ASSERT_TRUE(ChooseStatusButton(run, SectionButtons[6], SectionHalfWidth[6]));
+    ASSERT_TRUE(ChooseStatusButton(run, 6));
     MoveTo(run, 200, 200);
     Xdo(run, "key --delay 60 " + Repeat("Right ", 22) + Repeat("Left ", 3));
     ClickAt(run, PageBack);
     ClickAt(run, PageForward);
-    EXPECT_TRUE(ChooseStatusButton(run, SectionButtons[7], SectionHalfWidth[7]));
+    EXPECT_TRUE(ChooseStatusButton(run, 7));
 
-    for (int song = 3; song >= 0; --song) EXPECT_TRUE(ChooseStatusButton(run, SongButtons[song], 1.6)) << song;
-    EXPECT_TRUE(ChooseStatusButton(run, MusicOff, 1.6));
-    EXPECT_TRUE(ChooseStatusButton(run, MusicOn, 0.8));
+    for (int song = 3; song >= 0; --song) EXPECT_TRUE(ChooseStatusButton(run, SongOne + song)) << song;
+    EXPECT_TRUE(ChooseStatusButton(run, MusicOff));
+    EXPECT_TRUE(ChooseStatusButton(run, MusicOn));
 
     // F2 shrinks to the 512 x 512 window (the rest of the screen is the black
     // root window), F1 brings the full layout back.
