@@ -209,7 +209,7 @@ protected:
         Xdo(run, "mousemove " + std::to_string(Resting.x) + " " + std::to_string(Resting.y));
         // The window opens at 512 x 512 (no game mode here); F1 gives the
         // 1024 x 768 layout. Keys reach the window under the pointer.
-        ASSERT_TRUE(WaitUntil([&] { return Xdo(run, "search --name Tallyboard"); }, 20));
+        ASSERT_TRUE(WaitForWindow(run, 20.0)) << ProgramErrors(run);
         Sleep(0.5);
         Xdo(run, "mousemove 100 100");
         Key("F1");

@@ -47,6 +47,9 @@ static long LockOwner(int number) {
 // Display numbers are tried from a point that depends on the process. A number
 // is ours only once its lock file names our Xvfb: two tests side by side may
 // try the same number, and the one that loses must not use the other's server.
+// "-noreset": by default Xvfb resets when its last client leaves and refuses
+// connections meanwhile, so the program, started right after the xdotool that
+// checked the server, would now and then fail to open the display.
 static bool TryDisplay(ProgramRun& run, int number) {
     if (LockOwner(number) != -1) return false;
     std::string name = ":" + std::to_string(number);
@@ -55,7 +58,7 @@ static bool TryDisplay(ProgramRun& run, int number) {
         int devNull = open("/dev/null", O_WRONLY);
         dup2(devNull, 1);
         dup2(devNull, 2);
-        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-br", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-br", "-noreset", "-nolisten", "tcp",
                (char*)nullptr);
         _exit(127);
     }
@@ -117,8 +120,15 @@ bool Xdo(const ProgramRun& run, const std::string& arguments) {
     return std::system(command.c_str()) == 0;
 }
 
+// True while the program runs; an ended program is left for WaitForExit to reap.
+static bool ProgramRunning(const ProgramRun& run) {
+    siginfo_t info{};
+    return run.program > 0 &&
+           waitid(P_PID, id_t(run.program), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
+
 bool WaitForWindow(const ProgramRun& run, double seconds) {
-    for (double waited = 0; waited < seconds; waited += 0.2) {
+    for (double waited = 0; waited < seconds && ProgramRunning(run); waited += 0.2) {
         if (Xdo(run, "search --onlyvisible --name Tallyboard")) return true;
         Sleep(0.2);
     }

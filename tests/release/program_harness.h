@@ -29,7 +29,8 @@ bool PrepareIssueCopy(ProgramRun& run, const char* name);
 // errorPath, where sanitizer reports land. With unprivileged set and run by
 // root, the program runs as "nobody", so that file permissions apply to it.
 bool StartProgram(ProgramRun& run, const char* argument = nullptr);
-// Waits until the program's window is on the screen.
+// Waits until the program's window is on the screen; false at once when the
+// program has ended.
 bool WaitForWindow(const ProgramRun& run, double seconds);
 // Runs one xdotool command line against the run's display.
 bool Xdo(const ProgramRun& run, const std::string& arguments);

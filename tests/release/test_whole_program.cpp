@@ -128,7 +128,7 @@ protected:
     void StartAndSkipToMagazine() {
         std::set<std::string> before = DataFiles(run);
         ASSERT_TRUE(StartProgram(run));
-        ASSERT_TRUE(WaitForWindow(run, 30.0));
+        ASSERT_TRUE(WaitForWindow(run, 30.0)) << ProgramErrors(run);
         PressKey(run, "F1");
         Sleep(4.0);  // loading picture, unpacking and loading
         for (int attempt = 0; attempt < 5 && !WaitForMagazine(run, 2.0); ++attempt) PressKey(run, "space");
@@ -163,7 +163,7 @@ TEST_F(WholeProgram, IntroPlaysThroughThenEveryControlWorksAndExitLeavesNothing)
     Prepare("tour");
     std::set<std::string> before = DataFiles(run);
     ASSERT_TRUE(StartProgram(run));
-    ASSERT_TRUE(WaitForWindow(run, 30.0));
+    ASSERT_TRUE(WaitForWindow(run, 30.0)) << ProgramErrors(run);
     PressKey(run, "F1");
     Sleep(55.0);  // most of the 61-second intro, not skipped
     ASSERT_TRUE(WaitForMagazine(run, 60.0)) << "the intro did not hand over to the magazine";

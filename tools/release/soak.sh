@@ -12,7 +12,7 @@ trap 'kill $program $server 2>/dev/null; rm -rf "$work"' EXIT
 
 cp -r "$build/issue/data" "$work/data"
 exec 3>"$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 2>/dev/null &
 server=$!
 sleep 1
 export DISPLAY=":$(head -n1 "$work/displayfd")"
