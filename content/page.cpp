@@ -3,7 +3,7 @@
 //
 // Text positions use the fixed 1024 x 768 layout with y measured up from the
 // bottom edge (the print helpers turn it into 768 - y). Every page is a row of
-// the tables below; the text comes from runs of ContentLines, and every index
+// the tables in page_layout.h; the text comes from runs of ContentLines, and every index
 // into a run is bounded by the run's length, so a short run or a short ranking
 // row shows less text instead of reading past its end.
 #include "content/page.h"
@@ -16,6 +16,7 @@
 #include "app/frame.h"
 #include "content/content.h"
 #include "content/content_lines.h"
+#include "content/page_layout.h"
 #include "render/primitives.h"
 #include "resources/fonts.h"
 
@@ -26,44 +27,6 @@ namespace {
 constexpr float TitleY = 78.0f;
 constexpr float PageTextFadeSpeed = 0.015f;  // per frame at 75 frames per second
 constexpr float ChartRevealSpeed = 0.03f;
-
-// A page of text: a fixed page shows its whole run; a paged text (linesPerPage
-// above 0) shows one slice of its run per page, its title formatted with n.
-struct TextPage {
-    const char* title;  // a "%02d" format for paged texts
-    float titleX, bodyX, firstY, step;
-    int runStart, runLines;
-    int linesPerPage;
-};
-
-constexpr TextPage MessagesPaged = {"Messages - %02d/20", 470, 160, 530, 12, MessagesTextStart, MessagesTextLines, MessageLinesPerPage};
-constexpr TextPage MessagesPage19 = {"Messages - 19/20", 470, 200, 540, 12, MessagesPage19Start, MessagesPage19Lines, 0};
-constexpr TextPage MessagesPage20 = {"Messages - 20/20", 470, 200, 470, 12, MessagesPage20Start, MessagesPage20Lines, 0};
-constexpr TextPage CreditsPage = {"Credits", 500, 250, 540, 12, CreditsStart, CreditsLines, 0};
-constexpr TextPage WelcomePage = {"Welcome", 485, 110, 490, 12, WelcomeStart, WelcomeLines, 0};
-constexpr TextPage ContactPage = {"Contact information", 460, 360, 530, 12, ContactInformationStart, ContactInformationLines, 0};
-constexpr TextPage VotersPaged = {"List of voters - %02d/09", 455, 150, 510, 12, VotersTextStart, VotersTextLines, MessageLinesPerPage};
-constexpr TextPage Bonus3Paged = {"Bonus - %02d/03", 470, 200, 500, 12, Bonus3TextStart, Bonus3TextLines, BonusLinesPerPage};
-constexpr TextPage Bonus5Paged = {"Bonus - %02d/05", 470, 140, 500, 12, Bonus5TextStart, Bonus5TextLines, BonusLinesPerPage};
-constexpr TextPage Bonus7Paged = {"Bonus - %02d/07", 470, 140, 530, 12, Bonus7TextStart, Bonus7TextLines, BonusLinesPerPage};
-
-constexpr TextPage NewsPages[NewsPageCount] = {
-    {"News & information - 01/03", 450, 105, 490, 12, NewsPageStart(0), NewsPageLines[0], 0},
-    {"News & information - 02/03", 450, 105, 490, 12, NewsPageStart(1), NewsPageLines[1], 0},
-    {"News & information - 03/03", 450, 105, 490, 12, NewsPageStart(2), NewsPageLines[2], 0},
-};
-
-constexpr TextPage AdvertisementPages[AdvertisementPageCount] = {
-    {"Advertisements - 01/09", 455, 200, 580, 12, AdvertisementPageStart(0), AdvertisementPageLines[0], 0},
-    {"Advertisements - 02/09", 455, 200, 510, 12, AdvertisementPageStart(1), AdvertisementPageLines[1], 0},
-    {"Advertisements - 03/09", 455, 200, 580, 11, AdvertisementPageStart(2), AdvertisementPageLines[2], 0},
-    {"Advertisements - 04/09", 455, 200, 510, 12, AdvertisementPageStart(3), AdvertisementPageLines[3], 0},
-    {"Advertisements - 05/09", 455, 360, 510, 12, AdvertisementPageStart(4), AdvertisementPageLines[4], 0},
-    {"Advertisements - 06/09", 455, 200, 560, 11, AdvertisementPageStart(5), AdvertisementPageLines[5], 0},
-    {"Advertisements - 07/09", 455, 200, 500, 11, AdvertisementPageStart(6), AdvertisementPageLines[6], 0},
-    {"Advertisements - 08/09", 455, 320, 450, 11, AdvertisementPageStart(7), AdvertisementPageLines[7], 0},
-    {"Advertisements - 09/09", 455, 180, 500, 11, AdvertisementPageStart(8), AdvertisementPageLines[8], 0},
-};
 
 enum ChartKind : uint8_t { ChartTable, CancelledChart, ShortChart };
 
@@ -92,8 +55,6 @@ constexpr ChartTopic ChartTopics[ChartCount] = {
     {75, ChartTable, 400}, {76, ChartTable, 400}, {77, ChartTable, 410},
 };
 
-// Chart rows sit below the heading, one rank every 15 pixels.
-constexpr float ChartX = 340, SecondColumnX = 740, HeadingY = 470, FirstRowY = 440, RowStep = 15;
 constexpr int SecondColumnWidth = 20;
 constexpr int ShortChartRevealOffset = 7;  // its four rows appear after the usual ten
 constexpr float ShortChartNoteY[2] = {380, 365};

@@ -3,55 +3,42 @@
 #include <cstdio>
 
 #include "content/content_lines.h"
+#include "content/page_layout.h"
 
 namespace {
 
-// Widths: the Introduction's panel covers x >= 780, so its pages end before
-// it; Messages and Credits have the whole 1024 pixels. A Courier character
-// is 8 pixels wide.
+// A text run takes its place from the page the magazine draws. Widths: the
+// Introduction's panel covers x >= 780, so its pages end before it; Messages
+// and Credits have the whole 1024 pixels.
+constexpr RunLayout TextRun(const char* name, const TextPage& page, int maxWidth) {
+    return {name, page.linesPerPage > 0 ? RunKind::PagedText : RunKind::FixedPage, page.runStart, page.runLines,
+            page.linesPerPage, maxWidth, page.title, int(page.titleX), int(page.bodyX), int(page.firstY),
+            int(page.step), 0};
+}
+
 constexpr RunLayout TextRuns[] = {
-    {"Messages", RunKind::PagedText, MessagesTextStart, MessagesTextLines, MessageLinesPerPage, 100,
-     "Messages - %02d/20", 470, 160, 530, 12, 0},
-    {"Voters", RunKind::PagedText, VotersTextStart, VotersTextLines, MessageLinesPerPage, 78,
-     "List of voters - %02d/09", 455, 150, 510, 12, 0},
-    {"Advertisement1", RunKind::FixedPage, AdvertisementPageStart(0), AdvertisementPageLines[0], 0, 71,
-     "Advertisements - 01/09", 455, 200, 580, 12, 0},
-    {"Advertisement2", RunKind::FixedPage, AdvertisementPageStart(1), AdvertisementPageLines[1], 0, 71,
-     "Advertisements - 02/09", 455, 200, 510, 12, 0},
-    {"Advertisement3", RunKind::FixedPage, AdvertisementPageStart(2), AdvertisementPageLines[2], 0, 71,
-     "Advertisements - 03/09", 455, 200, 580, 11, 0},
-    {"Advertisement4", RunKind::FixedPage, AdvertisementPageStart(3), AdvertisementPageLines[3], 0, 71,
-     "Advertisements - 04/09", 455, 200, 510, 12, 0},
-    {"Advertisement5", RunKind::FixedPage, AdvertisementPageStart(4), AdvertisementPageLines[4], 0, 51,
-     "Advertisements - 05/09", 455, 360, 510, 12, 0},
-    {"Advertisement6", RunKind::FixedPage, AdvertisementPageStart(5), AdvertisementPageLines[5], 0, 71,
-     "Advertisements - 06/09", 455, 200, 560, 11, 0},
-    {"Advertisement7", RunKind::FixedPage, AdvertisementPageStart(6), AdvertisementPageLines[6], 0, 71,
-     "Advertisements - 07/09", 455, 200, 500, 11, 0},
-    {"Advertisement8", RunKind::FixedPage, AdvertisementPageStart(7), AdvertisementPageLines[7], 0, 56,
-     "Advertisements - 08/09", 455, 320, 450, 11, 0},
-    {"Advertisement9", RunKind::FixedPage, AdvertisementPageStart(8), AdvertisementPageLines[8], 0, 74,
-     "Advertisements - 09/09", 455, 180, 500, 11, 0},
-    {"ContactInformation", RunKind::FixedPage, ContactInformationStart, ContactInformationLines, 0, 51,
-     "Contact information", 460, 360, 530, 12, 0},
-    {"Welcome", RunKind::FixedPage, WelcomeStart, WelcomeLines, 0, 83, "Welcome", 485, 110, 490, 12, 0},
-    {"News1", RunKind::FixedPage, NewsPageStart(0), NewsPageLines[0], 0, 83,
-     "News & information - 01/03", 450, 105, 490, 12, 0},
-    {"News2", RunKind::FixedPage, NewsPageStart(1), NewsPageLines[1], 0, 83,
-     "News & information - 02/03", 450, 105, 490, 12, 0},
-    {"News3", RunKind::FixedPage, NewsPageStart(2), NewsPageLines[2], 0, 83,
-     "News & information - 03/03", 450, 105, 490, 12, 0},
-    {"Credits", RunKind::FixedPage, CreditsStart, CreditsLines, 0, 93, "Credits", 500, 250, 540, 12, 0},
-    {"Bonus3", RunKind::PagedText, Bonus3TextStart, Bonus3TextLines, BonusLinesPerPage, 71,
-     "Bonus - %02d/03", 470, 200, 500, 12, 0},
-    {"Bonus5", RunKind::PagedText, Bonus5TextStart, Bonus5TextLines, BonusLinesPerPage, 79,
-     "Bonus - %02d/05", 470, 140, 500, 12, 0},
-    {"Bonus7", RunKind::PagedText, Bonus7TextStart, Bonus7TextLines, BonusLinesPerPage, 79,
-     "Bonus - %02d/07", 470, 140, 530, 12, 0},
-    {"MessagesPage19", RunKind::FixedPage, MessagesPage19Start, MessagesPage19Lines, 0, 100,
-     "Messages - 19/20", 470, 200, 540, 12, 0},
-    {"MessagesPage20", RunKind::FixedPage, MessagesPage20Start, MessagesPage20Lines, 0, 100,
-     "Messages - 20/20", 470, 200, 470, 12, 0},
+    TextRun("Messages", MessagesPaged, 100),
+    TextRun("Voters", VotersPaged, 78),
+    TextRun("Advertisement1", AdvertisementPages[0], 71),
+    TextRun("Advertisement2", AdvertisementPages[1], 71),
+    TextRun("Advertisement3", AdvertisementPages[2], 71),
+    TextRun("Advertisement4", AdvertisementPages[3], 71),
+    TextRun("Advertisement5", AdvertisementPages[4], 51),
+    TextRun("Advertisement6", AdvertisementPages[5], 71),
+    TextRun("Advertisement7", AdvertisementPages[6], 71),
+    TextRun("Advertisement8", AdvertisementPages[7], 56),
+    TextRun("Advertisement9", AdvertisementPages[8], 74),
+    TextRun("ContactInformation", ContactPage, 51),
+    TextRun("Welcome", WelcomePage, 83),
+    TextRun("News1", NewsPages[0], 83),
+    TextRun("News2", NewsPages[1], 83),
+    TextRun("News3", NewsPages[2], 83),
+    TextRun("Credits", CreditsPage, 93),
+    TextRun("Bonus3", Bonus3Paged, 71),
+    TextRun("Bonus5", Bonus5Paged, 79),
+    TextRun("Bonus7", Bonus7Paged, 79),
+    TextRun("MessagesPage19", MessagesPage19, 100),
+    TextRun("MessagesPage20", MessagesPage20, 100),
 };
 constexpr int TextRunsBeforeCharts = 11;  // Messages, Voters, nine advertisements
 constexpr int TextRunCount = sizeof TextRuns / sizeof TextRuns[0];
@@ -88,7 +75,7 @@ char ChartNames[ChartCount][12];
 RunLayout ChartSpec(int pick) {
     std::snprintf(ChartNames[pick - FirstChartPick], sizeof ChartNames[0], "Chart%d", pick);
     return {ChartNames[pick - FirstChartPick], RunKind::Chart, ChartRunStart(pick), ChartRunLength(pick), 0,
-            RankingRowLength, nullptr, 0, 340, 470, 15, pick};
+            RankingRowLength, nullptr, 0, int(ChartX), int(HeadingY), int(RowStep), pick};
 }
 
 // The runs in stored order: text runs before the charts, the charts, the rest.

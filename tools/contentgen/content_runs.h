@@ -1,8 +1,8 @@
 // Where each run of the content table goes and how it is drawn.
 //
 // The generator uses this to place and check the text, the proof tool to
-// show a page as the magazine lays it out. Starts and lengths come from
-// content/content_lines.h, so the program and the tools cannot disagree.
+// show a page as the magazine lays it out. Places come from the magazine's own
+// content/page_layout.h, so the program and the tools cannot disagree.
 #pragma once
 #include <string_view>
 
