@@ -1,6 +1,14 @@
 // A recording stand-in for the quad primitives, the few OpenGL calls the
 // effects make and the intro stream, so that tests see what a frame drew
 // (slot, size, position, colour) without a window.
+//
+// The stand-ins replace whole files of render/ and audio/: the linker takes
+// these definitions first and never pulls the files that hold the originals
+// (render/primitives.cpp, render/crossfade.cpp, audio/audio.cpp,
+// audio/audio_state.cpp) out of their libraries. Should the effects come to
+// need a function that only those files define, the link fails with duplicate
+// symbols (never silently mixes the two); the stand-in then grows that
+// function too.
 #pragma once
 #include <GL/gl.h>
 
