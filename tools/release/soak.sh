@@ -24,11 +24,10 @@ sleep 5
 xdotool mousemove 256 256 key F1 key space
 sleep 2
 
-# Scene units to pixels at 1024 x 768: the plane at depth 46 under an
-# 80-degree vertical field of view.
-px() { awk -v x="$1" 'BEGIN { printf "%d", 512 + x * 384 / (46 * 0.8390996) }'; }
-py() { awk -v y="$1" 'BEGIN { printf "%d", 384 - y * 384 / (46 * 0.8390996) }'; }
-click() { xdotool mousemove "$(px "$1")" "$(py "$2")" click 1; }
+# Buttons by pick name (sections 0-7, songs 8-11, next page 88),
+# placed where the menu's own table puts them.
+"$build/tests/release/print_button_places" >"$work/buttons"
+click() { xdotool mousemove $(awk -v pick="$1" '$1 == pick { print $2, $3 }' "$work/buttons") click 1; }
 
 echo "minute rss_kib"
 minute=0
@@ -37,15 +36,13 @@ while [ "$minute" -le "$minutes" ]; do
     [ "$minute" -eq "$minutes" ] && break
     end=$(( $(date +%s) + 60 ))
     while [ "$(date +%s)" -lt "$end" ]; do
-        section=$(( $(date +%s) % 8 ))
-        click "$(awk -v s=$section 'BEGIN { split("-30 -20 -11 -2.5 6.5 15.5 23.5 31.5", x, " "); print x[s + 1] }')" -25
+        click $(( $(date +%s) % 8 ))
         sleep 2
-        click 19 -30.5
+        click 88
         sleep 1
         xdotool mousemove $(( $(date +%s) * 37 % 1024 )) $(( $(date +%s) * 53 % 768 ))
         sleep 1
-        song=$(( $(date +%s) % 4 ))
-        click "$(awk -v s=$song 'BEGIN { split("-39.6 -36.8 -34.0 -31.0", x, " "); print x[s + 1] }')" 23.5
+        click $(( 8 + $(date +%s) % 4 ))
         sleep 4
     done
     minute=$((minute + 1))
