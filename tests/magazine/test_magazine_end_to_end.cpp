@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "menu/menu.h"
 #include "tests/release/program_harness.h"
 
 namespace {
@@ -28,13 +29,15 @@ struct Point {
     int x, y;
 };
 
-constexpr Point SectionButtons[8] = {{209, 633}, {313, 633}, {402, 633}, {487, 633},
-                                     {577, 633}, {666, 633}, {745, 633}, {825, 633}};
+// A button's centre on screen, from the menu's own table: the section
+// buttons are picks 0 to 7.
+Point ButtonPoint(int pick) {
+    if (MenuButtons[ExitButton].halfWidth == 0.0f) SetMenuButtons();
+    return {SceneToScreenX(MenuButtons[pick].x), SceneToScreenY(MenuButtons[pick].y)};
+}
+
 // The first topic of each chart section, on its panel at the left.
-constexpr Point FirstChartTopic[6] = {{0, 0}, {193, 246}, {193, 257}, {193, 311}, {150, 269}, {193, 354}};
-constexpr Point ExitButtonPoint = {999, 110};
-constexpr Point NextPageArrow = {740, 687};
-constexpr Point PreviousPageArrow = {284, 687};
+constexpr int FirstChartTopic[6] = {0, 15, 31, 46, 55, 74};
 constexpr Point Resting = {512, 460};  // over no button
 
 // White text only: the backgrounds and bars stay well below this.
@@ -81,7 +84,8 @@ std::vector<bool> TextMask(Display* display, ScreenArea area) {
 // How many pixels of a section button's lettering are lit at full strength;
 // -1 while a hover plate (a white rectangle behind the lettering) shows.
 int SectionButtonLetters(Display* display, int section) {
-    std::vector<unsigned> pixels = ScreenPixels(display, {SectionButtons[section].x - 25, 629, 50, 9});
+    Point centre = ButtonPoint(section);
+    std::vector<unsigned> pixels = ScreenPixels(display, {centre.x - 25, centre.y - 4, 50, 9});
     int lit = 0;
     for (unsigned pixel : pixels)
         lit += (pixel >> 16) > LetterLevel && ((pixel >> 8) & 0xff) > LetterLevel && (pixel & 0xff) > LetterLevel;
@@ -185,7 +189,7 @@ protected:
     bool ShowSection(int section) {
         SectionButtonDimmed(section);  // its brightness while not shown
         for (int attempt = 0; attempt < 12; ++attempt) {
-            Click(SectionButtons[section]);
+            Click(ButtonPoint(section));
             if (WaitUntil([&] { return SectionButtonDimmed(section); }, 2.0))
                 return true;
         }
@@ -240,7 +244,7 @@ TEST_F(EndToEnd, ReaderVisitsEverySectionAndLeavesWithTheExitButton) {
         ASSERT_TRUE(ShowSection(section));
         EXPECT_TRUE(WaitUntil([&] { return TextPixels(TextMask(screen, TitleRegion)) < 5; }, 3))
             << "a title before any topic was picked";
-        Click(FirstChartTopic[section]);
+        Click(ButtonPoint(FirstChartTopic[section]));
         EXPECT_TRUE(WaitUntil([&] { return TextPixels(TextMask(screen, ChartRowsRegion)) > 300; }, 10))
             << "no chart rows";
         EXPECT_GT(DifferingPixels(SettledTitle(), before), 30) << "the title stayed";
@@ -251,7 +255,7 @@ TEST_F(EndToEnd, ReaderVisitsEverySectionAndLeavesWithTheExitButton) {
     ASSERT_TRUE(ShowSection(6));
     std::vector<bool> page1 = SettledTitle();
     EXPECT_GT(TextPixels(page1), 20) << "Messages page 1 has no title";
-    Click(NextPageArrow);
+    Click(ButtonPoint(PageForwardButton));
     ASSERT_TRUE(TitleChangesFrom(page1, 5)) << "next-page arrow";
     std::vector<bool> page2 = SettledTitle();
     Key("Right");
@@ -260,7 +264,7 @@ TEST_F(EndToEnd, ReaderVisitsEverySectionAndLeavesWithTheExitButton) {
     Key("Left");
     ASSERT_TRUE(TitleChangesFrom(page3, 5)) << "Left key";
     EXPECT_LE(DifferingPixels(SettledTitle(), page2), SameTitle) << "Left should return to page 2";
-    Click(PreviousPageArrow);
+    Click(ButtonPoint(PageBackButton));
     ASSERT_TRUE(TitleChangesFrom(page2, 5)) << "previous-page arrow";
     EXPECT_LE(DifferingPixels(SettledTitle(), page1), SameTitle) << "back on page 1";
     Key("Left");  // on page 1 the reader stays on page 1
@@ -272,7 +276,7 @@ TEST_F(EndToEnd, ReaderVisitsEverySectionAndLeavesWithTheExitButton) {
     ASSERT_TRUE(ShowSection(0));
     EXPECT_LT(TextPixels(SettledTitle()), 5) << "Introduction shows nothing until a topic is picked";
 
-    Click(ExitButtonPoint);
+    Click(ButtonPoint(ExitButton));
     EXPECT_EQ(WaitForExit(run, 15), 0);
     EXPECT_EQ(DataFiles(), dataBefore) << "unpacked files left behind";
 }
