@@ -23,8 +23,7 @@ namespace {
 void Record(RecordedQuad quad) { Drawn.quads.push_back(quad); }
 
 void RecordFullWindow(QuadKind kind, int32_t slot, float u, float v) {
-    Record({kind, slot, 0, WindowWidth / 2.0f, WindowHeight / 2.0f, 0, 0, 0,
-            Drawn.color[0], Drawn.color[1], Drawn.color[2], Drawn.color[3], u, v, 0});
+    Record({kind, slot, WindowWidth / 2.0f, WindowHeight / 2.0f, 0, 0, 0, Drawn.color[0], Drawn.color[3], u, v});
 }
 
 // A blended primitive leaves blending off and the depth test on.
@@ -45,13 +44,13 @@ void ResetOverlayState() {}
 
 void DrawTexturedQuad(int32_t slot, int32_t blend, float halfWidth, float halfHeight, float x,
                       float y, float z, float alpha) {
-    Record({QuadKind::Textured, slot, blend, halfWidth, halfHeight, x, y, z, 1, 1, 1, alpha, 0, 0, 0});
+    Record({QuadKind::Textured, slot, halfWidth, halfHeight, x, y, z, 1, alpha, 0, 0});
     AfterBlend(blend);
 }
 
 void DrawTintedQuad(int32_t slot, int32_t blend, float halfWidth, float halfHeight, float x,
-                    float y, float z, float red, float green, float blue, float alpha) {
-    Record({QuadKind::Tinted, slot, blend, halfWidth, halfHeight, x, y, z, red, green, blue, alpha, 0, 0, 0});
+                    float y, float z, float red, float, float, float alpha) {
+    Record({QuadKind::Tinted, slot, halfWidth, halfHeight, x, y, z, red, alpha, 0, 0});
     AfterBlend(blend);
 }
 
@@ -60,8 +59,8 @@ void DrawOverlayImage(int32_t, int32_t, float, float, float, float, float) {}
 void DrawOverlayShade(int32_t, float, float, float, float, float) {}
 
 void DrawOverlayImageRotated(int32_t slot, int32_t blend, float halfWidth, float halfHeight,
-                             float x, float y, float alpha, float angle) {
-    Record({QuadKind::OverlayRotated, slot, blend, halfWidth, halfHeight, x, y, 0, 1, 1, 1, alpha, 0, 0, angle});
+                             float x, float y, float alpha, float) {
+    Record({QuadKind::OverlayRotated, slot, halfWidth, halfHeight, x, y, 0, 1, alpha, 0, 0});
     AfterBlend(blend);
 }
 
@@ -135,7 +134,7 @@ void glRotatef(GLfloat degrees, GLfloat, GLfloat, GLfloat) {
     const double by[4][4] = {{c, -s, 0, 0}, {s, c, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
     MultiplyModelView(by);
 }
-void glLineWidth(GLfloat width) { Drawn.lineWidth = width; }
+void glLineWidth(GLfloat) {}
 void glBindTexture(GLenum, GLuint texture) { Drawn.boundTexture = texture; }
 void glTexCoord2f(GLfloat, GLfloat) {}
 
@@ -148,9 +147,8 @@ void glColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) {
     Drawn.color[3] = alpha;
 }
 
-void glBegin(GLenum mode) {
-    Drawn.primitives.push_back({mode, Drawn.color[0], Drawn.color[1], Drawn.color[2], Drawn.color[3],
-                                Drawn.lineWidth, Drawn.texture2d, Drawn.boundTexture, {}});
+void glBegin(GLenum) {
+    Drawn.primitives.push_back({Drawn.color[3], Drawn.texture2d, Drawn.boundTexture, {}});
     OpenPrimitive = &Drawn.primitives.back();
 }
 
@@ -170,7 +168,6 @@ void glEnd() { OpenPrimitive = nullptr; }
 void ClearDrawn() {
     Drawn = DrawRecord{};
     Drawn.color[0] = Drawn.color[1] = Drawn.color[2] = Drawn.color[3] = 1.0f;
-    Drawn.lineWidth = 1.0f;
     Drawn.texture2d = true;
     Drawn.blend = true;
     Drawn.depthTest = false;

@@ -20,12 +20,10 @@ enum class QuadKind { Textured, Tinted, OverlayRotated, ScreenZoom, ScreenBound 
 struct RecordedQuad {
     QuadKind kind;
     int32_t slot;  // -1 for the bound-texture quad
-    int32_t blend;
     float halfWidth, halfHeight;
     float x, y, z;
-    float red, green, blue, alpha;  // the tint, or the current colour for full-window quads
-    float u, v;                     // insets of the zoomed full-window picture
-    float angle;
+    float red, alpha;  // of the tint, or of the current colour for full-window quads
+    float u, v;        // insets of the zoomed full-window picture
 };
 
 struct RecordedVertex {
@@ -33,9 +31,7 @@ struct RecordedVertex {
 };
 
 struct RecordedPrimitive {
-    GLenum mode;
-    float red, green, blue, alpha;
-    float lineWidth;
+    float alpha;
     bool textured;
     GLuint texture;
     std::vector<RecordedVertex> vertices;
@@ -45,7 +41,6 @@ struct DrawRecord {
     std::vector<RecordedQuad> quads;
     std::vector<RecordedPrimitive> primitives;
     float color[4];
-    float lineWidth;
     GLuint boundTexture;
     bool texture2d, blend, depthTest;
     int spectrumReads;
