@@ -17,22 +17,17 @@ constexpr int ColourVertexFloats = 7;  // x, y, z, r, g, b, a
 
 std::vector<GLfloat> Feedback(FeedbackCapacity);
 
-struct Glyph {
-    Font font;
-    char code;
-    float x, y, alpha;
-};
-
-void AppendGlyph(PageRecord& record, const Glyph& glyph) {
-    if (!record.texts.empty()) {
-        PrintedText& last = record.texts.back();
+// Glyphs that follow on the same line at one advance apart form one string.
+void AppendGlyph(std::vector<PrintedText>& texts, char code, const GLfloat* vertex) {
+    if (!texts.empty()) {
+        PrintedText& last = texts.back();
         float expectedX = last.x + GlyphAdvance * float(last.text.size());
-        if (last.font == glyph.font && last.y == glyph.y && std::fabs(expectedX - glyph.x) < 0.01f) {
-            last.text += glyph.code;
+        if (last.y == vertex[1] && std::fabs(expectedX - vertex[0]) < 0.01f) {
+            last.text += code;
             return;
         }
     }
-    record.texts.push_back({glyph.font, glyph.x, glyph.y, std::string(1, glyph.code), glyph.alpha});
+    texts.push_back({vertex[0], vertex[1], std::string(1, code), vertex[6]});
 }
 
 PageRecord ParseFeedback(int count) {
@@ -47,13 +42,13 @@ PageRecord ParseFeedback(int count) {
             i += ColourVertexFloats;
             if (pendingCode < 0)
                 continue;
-            Font font = pendingCode >= CourierCodeOffset ? Font::Courier : Font::Tahoma;
-            AppendGlyph(record, {font, char(pendingCode % CourierCodeOffset), v[0], v[1], v[6]});
+            AppendGlyph(pendingCode >= CourierCodeOffset ? record.courier : record.tahoma,
+                        char(pendingCode % CourierCodeOffset), v);
             pendingCode = -1;
         } else if (token == GL_POLYGON_TOKEN) {
             int vertices = int(Feedback[i++]);
             const GLfloat* v = &Feedback[i];
-            record.polygons.push_back({v[3], v[4], v[5], v[6]});
+            record.polygons.push_back({v[3], v[6]});
             i += vertices * ColourVertexFloats;
         } else if (token == GL_POINT_TOKEN || token == GL_DRAW_PIXEL_TOKEN || token == GL_COPY_PIXEL_TOKEN) {
             i += ColourVertexFloats;
@@ -94,10 +89,3 @@ PageRecord RecordPage() {
     return ParseFeedback(count < 0 ? FeedbackCapacity : count);
 }
 
-std::vector<PrintedText> TextsOf(const PageRecord& record, Font font) {
-    std::vector<PrintedText> result;
-    for (const PrintedText& text : record.texts)
-        if (text.font == font)
-            result.push_back(text);
-    return result;
-}

@@ -3,27 +3,24 @@
 // The two fonts are replaced by glyph lists that announce their character
 // code with glPassThrough and then draw an empty bitmap that advances the
 // raster position by a fixed width. Rendering in feedback mode then yields,
-// per glyph, its code, font, raster position (1024 x 768 layout, y up) and
-// raster colour, which are joined back into the printed strings.
+// per glyph, its code, font, raster position and raster colour, which are
+// joined back into the printed strings.
 #pragma once
 #include <string>
 #include <vector>
 
-enum class Font { Tahoma, Courier };
-
 struct PrintedText {
-    Font font;
     float x, y;
     std::string text;
     float alpha;
 };
 
 struct FilledPolygon {
-    float red, green, blue, alpha;
+    float red, alpha;
 };
 
 struct PageRecord {
-    std::vector<PrintedText> texts;
+    std::vector<PrintedText> tahoma, courier;
     std::vector<FilledPolygon> polygons;
 };
 
@@ -31,5 +28,3 @@ struct PageRecord {
 void InstallRecordingFonts();
 // Runs one DrawPage in feedback mode and returns what it drew.
 PageRecord RecordPage();
-// The printed texts of one font.
-std::vector<PrintedText> TextsOf(const PageRecord& record, Font font);

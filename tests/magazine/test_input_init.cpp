@@ -1,4 +1,4 @@
-// Keys, mouse and shutdown; the cube-map option of the resource set-up.
+// Keys and the termination signal; the resource set-up and its cube-map option.
 //
 // The driver's extension list is this test's own: glGetString is taken over
 // for GL_EXTENSIONS, so the cube-map option meets a driver that lacks exactly
@@ -21,9 +21,6 @@
 #include "app/startup.h"
 #include "audio/audio.h"
 #include "content/content.h"
-#include "effects/swarm.h"
-#include "menu/menu.h"
-#include "render/primitives.h"
 #include "resources/textures.h"
 #include "tests/support/gl_harness.h"
 #include "tests/support/test_files.h"
@@ -54,6 +51,12 @@ void WriteIntroStreamFile() {
     std::fclose(file);
 }
 
+GLint TexGenMode(GLenum coordinate) {
+    GLint mode = 0;
+    glGetTexGeniv(coordinate, GL_TEXTURE_GEN_MODE, &mode);
+    return mode;
+}
+
 class Input : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -65,14 +68,13 @@ protected:
         SetProjection(1024, 768);
         FullScreen = 0;
         CurrentPage = 0;
-        ActiveSection = Introduction;
-        IntroTopic = WelcomeTopic;
-        SetMenuButtons();
+        CubeMapDisabled = 1;
+        ExtensionListQueries = 0;
     }
     void TearDown() override { LeaveTempWorkDir(); }
 };
 
-TEST_F(Input, EscapeAndSpaceAreIgnoredWhileLoading) {
+TEST_F(Input, SkipKeysWaitForTheIntroAndRemoveItsStream) {
     WriteIntroStreamFile();
     for (int state : {LoadingFadeIn, Loading, LoadingFadeOut}) {
         SceneState = state;
@@ -81,80 +83,24 @@ TEST_F(Input, EscapeAndSpaceAreIgnoredWhileLoading) {
         EXPECT_EQ(SceneState, state);
     }
     EXPECT_TRUE(FileExists("data/TB15Intro.mp3"));
-}
-
-TEST_F(Input, FirstEscapeSkipsTheIntroAndRemovesItsFile) {
-    WriteIntroStreamFile();
     SceneState = Intro;
     KeyboardHandler(27, 0, 0);
     EXPECT_EQ(SceneState, Magazine);
     EXPECT_FALSE(FileExists("data/TB15Intro.mp3"));
-    KeyboardHandler('q', 0, 0);  // other keys do nothing
-    EXPECT_EQ(SceneState, Magazine);
 }
 
-TEST_F(Input, SkipWithTheFileAlreadyGoneIsQuiet) {
-    SceneState = Intro;
-    testing::internal::CaptureStdout();
-    KeyboardHandler(' ', 0, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(SceneState, Magazine);
-}
-
-TEST_F(Input, EscapeInTheMagazineEndsWithStatusZeroAndRemovesTheIntroFile) {
-    // The dying child runs this test anew in a process of its own: both
-    // must work in the same directory.
-    std::string directory = std::string(std::getenv("TB_BINARY_DIR")) + "/magazine-shutdown";
-    mkdir(directory.c_str(), 0755);
-    mkdir((directory + "/data").c_str(), 0755);
-    ASSERT_EQ(chdir(directory.c_str()), 0);
-    WriteIntroStreamFile();
-    SceneState = Magazine;
-    EXPECT_EXIT(KeyboardHandler(27, 0, 0), testing::ExitedWithCode(0), "");
-    EXPECT_FALSE(FileExists("data/TB15Intro.mp3"));
-}
-
-TEST_F(Input, ArrowKeysTurnPagesAndOtherSpecialKeysDoNothing) {
-    SpecialKeyHandler(GLUT_KEY_RIGHT, 0, 0);
-    SpecialKeyHandler(GLUT_KEY_RIGHT, 0, 0);
-    SpecialKeyHandler(GLUT_KEY_LEFT, 0, 0);
+// The size keys themselves are tried by the whole-program test.
+TEST_F(Input, ArrowKeysTurnPagesAndSizeKeysWaitOutGameMode) {
+    for (int key : {GLUT_KEY_RIGHT, GLUT_KEY_RIGHT, GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_DOWN, GLUT_KEY_F3})
+        SpecialKeyHandler(key, 0, 0);
     EXPECT_EQ(CurrentPage, 1);
-    SpecialKeyHandler(GLUT_KEY_UP, 0, 0);
-    SpecialKeyHandler(GLUT_KEY_DOWN, 0, 0);
-    SpecialKeyHandler(GLUT_KEY_F3, 0, 0);
-    EXPECT_EQ(CurrentPage, 1);
-    EXPECT_EQ(WindowWidth, 1024);
-}
-
-TEST_F(Input, WindowSizeKeysOnlyOutsideGameMode) {
     FullScreen = 1;
+    WindowWidth = 640;  // neither the full layout nor the small window
     SpecialKeyHandler(GLUT_KEY_F2, 0, 0);
-    EXPECT_EQ(WindowWidth, 1024);
-    EXPECT_EQ(WindowHeight, 768);
-    FullScreen = 0;
-    SpecialKeyHandler(GLUT_KEY_F2, 0, 0);
-    EXPECT_EQ(WindowWidth, 512);
-    EXPECT_EQ(WindowHeight, 512);
     SpecialKeyHandler(GLUT_KEY_F1, 0, 0);
-    EXPECT_EQ(WindowWidth, 1024);
-    EXPECT_EQ(WindowHeight, 768);
-    OpenTestWindow(1024, 768);  // back to the suite's window
-}
-
-TEST_F(Input, MotionStoresThePointerAndHovers) {
-    MotionHandler(999, 110);  // the exit button, top right
-    EXPECT_EQ(PointerX, 999.0);
-    EXPECT_EQ(PointerY, 110.0);
-    EXPECT_EQ(MenuButtons[ExitButton].hovered, 1);
-    MotionHandler(512, 384);
-    EXPECT_EQ(MenuButtons[ExitButton].hovered, 0);
-}
-
-TEST_F(Input, LeavingGameModeOutsideItDoesNothing) {
-    FullScreen = 0;
-    LeaveGameMode();
-    FullScreen = 1;
-    LeaveGameMode();  // not in game mode: GLUT is asked, nothing is left
+    EXPECT_EQ(WindowWidth, 640);
+    WindowWidth = 1024;
+    LeaveGameMode();  // flagged but not in game mode: nothing to leave
     EXPECT_EQ(glutGameModeGet(GLUT_GAME_MODE_ACTIVE), 0);
 }
 
@@ -175,32 +121,10 @@ TEST_F(Input, TerminationSignalEndsTheProcessFromTheMainLoop) {
         testing::KilledBySignal(SIGTERM), "carried on to the main loop");
 }
 
-// ---- Cube-map option -------------------------------------------------------
-
-GLint TexGenMode(GLenum coordinate) {
-    GLint mode = 0;
-    glGetTexGeniv(coordinate, GL_TEXTURE_GEN_MODE, &mode);
-    return mode;
-}
-
-TEST_F(Input, WithoutTheSwitchNoExtensionIsQueriedAndSphereMappingIsSet) {
-    CubeMapDisabled = 1;
-    CubeMapActive = 1;
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
-    ExtensionListQueries = 0;
-    testing::internal::CaptureStdout();
-    SetUpEnvironmentMapping();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(ExtensionListQueries, 0);
-    EXPECT_EQ(CubeMapActive, 0);
-    EXPECT_EQ(TexGenMode(GL_S), GL_SPHERE_MAP);
-    EXPECT_EQ(TexGenMode(GL_T), GL_SPHERE_MAP);
-}
-
-TEST_F(Input, WithTheSwitchAMissingExtensionIsReportedAndCubeMapsStayOff) {
-    ExtensionListQueries = 0;
+TEST_F(Input, CubeMapsNeedEveryExtensionAndFallBackToSphereMapping) {
     CubeMapDisabled = 0;
     CubeMapActive = 1;
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
     testing::internal::CaptureStdout();
     SetUpEnvironmentMapping();
     std::fflush(stdout);
@@ -210,27 +134,20 @@ TEST_F(Input, WithTheSwitchAMissingExtensionIsReportedAndCubeMapsStayOff) {
     EXPECT_EQ(CubeMapTextures[0], 0u);
     EXPECT_EQ(TexGenMode(GL_S), GL_SPHERE_MAP);
     EXPECT_EQ(TexGenMode(GL_T), GL_SPHERE_MAP);
-    CubeMapDisabled = 1;
 }
 
-TEST_F(Input, ResourceInitSetsTheStartStateWithoutAskingForExtensions) {
-    CubeMapDisabled = 1;
+// Without the cube-map switch the driver's extension list is never asked for.
+TEST_F(Input, ResourceInitWithoutTheSwitchNeverAsksForExtensions) {
     IntroTopic = 0;
-    MenuButtons[ExitButton] = {};
-    ExtensionListQueries = 0;
+    CubeMapActive = 1;
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
     testing::internal::CaptureStdout();
     ResourceInit();  // an empty data directory: every load reports and goes on
-    std::string output = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(output.find("not supported"), std::string::npos);
-    EXPECT_NE(output.find("Can't load file1\n"), std::string::npos);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().find("not supported"), std::string::npos);
     EXPECT_EQ(ExtensionListQueries, 0);
-    EXPECT_EQ(IntroTopic, WelcomeTopic);
-    EXPECT_FLOAT_EQ(MenuButtons[ExitButton].x, 49.0f);
-    EXPECT_FLOAT_EQ(MenuButtons[ExitButton].y, 27.5f);
-    EXPECT_NEAR(SpawnDirection.x, 0.42074, 1e-5);
-    EXPECT_NEAR(SpawnDirection.y, 0.22985, 1e-5);
-    EXPECT_NEAR(SpawnDirection.z, 0.87758, 1e-5);
+    EXPECT_EQ(CubeMapActive, 0);
     EXPECT_EQ(TexGenMode(GL_S), GL_SPHERE_MAP);
+    EXPECT_EQ(IntroTopic, WelcomeTopic);
     AudioShutdown();
 }
 

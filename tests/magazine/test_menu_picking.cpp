@@ -6,7 +6,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include <vector>
+#include <cstring>
 
 #include "app/frame.h"
 #include "app/input.h"
@@ -17,7 +17,6 @@
 #include "menu/menu.h"
 #include "menu/panels.h"
 #include "menu/picking.h"
-#include "render/primitives.h"
 #include "tests/magazine/start_state.h"
 #include "tests/support/gl_harness.h"
 
@@ -25,28 +24,14 @@ namespace {
 
 constexpr int Width = 1024, Height = 768;
 
-void StartMagazineState() {
-    StartMagazineContent();
-    SongSelection = FirstSongSlot;
-    MusicMode = MusicOn;
-    ExitRequested = 0;
-    AttractorStrength = AttractorPull;
-    for (int s = 0; s < PanelCount; ++s) {
-        PanelSlide[s] = s == 0 ? -40.0f : -32.0f;
-        PanelAlpha[s] = 0.0f;
-    }
-    SetMenuButtons();
-}
-
 // Moves the pointer to the window pixel showing scene point (x, y, z), as
 // the passive-motion callback does.
-void PointAt(float x, float y, float z) {
-    GLdouble model[16], projection[16];
+void PointAt(float x, float y, float z = -46.0f) {
+    GLdouble model[16], projection[16], winX, winY, winZ;
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, model);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble winX, winY, winZ;
     gluProject(x, y, z, model, projection, viewport, &winX, &winY, &winZ);
     MotionHandler(int(winX), int(Height - winY));
 }
@@ -63,36 +48,63 @@ int HoveredButton() {
     return found;
 }
 
-void ClickAtButton(int i) {
-    PointAtButton(i);
-    MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
-}
-
 class Menu : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { OpenTestWindow(Width, Height); }
     void SetUp() override {
         SetProjection(Width, Height);
-        StartMagazineState();
+        StartMagazineContent();
+        SongSelection = FirstSongSlot;
+        MusicMode = MusicOn;
+        ExitRequested = 0;
+        AttractorStrength = AttractorPull;
+        AverageFrameStep = 1.0f;
+        for (int s = 0; s < PanelCount; ++s) {
+            PanelSlide[s] = s == 0 ? -40.0f : -32.0f;
+            PanelAlpha[s] = 0.0f;
+        }
+        SetMenuButtons();
     }
 };
 
-TEST_F(Menu, ClickActsExactlyOnce) {
-    ClickAtButton(PageForwardButton);
-    EXPECT_EQ(MenuButtons[PageForwardButton].clicked, 1);
-    EXPECT_EQ(CurrentPage, 0);  // nothing happens until the bar is drawn
-    DrawMenu();
-    EXPECT_EQ(CurrentPage, 1);
-    EXPECT_EQ(MenuButtons[PageForwardButton].clicked, 0);
-    DrawMenu();
-    PickHover();  // a selection pass draws the bar too
-    EXPECT_EQ(CurrentPage, 1);
-}
-
-TEST_F(Menu, ClickIsCarriedOutByTheNextSelectionPass) {
-    ClickAtButton(PageBackButton);
-    PointAt(0, 0, -46);
-    EXPECT_EQ(CurrentPage, -1);  // the pass inside the hover pick acted on it
+// Every kind of button: hovered alone, acted on by the next drawing of the
+// bar and by that one only, its lit texture (the arrows) undone off it.
+TEST_F(Menu, EveryKindOfButtonIsHoveredAndActsOncePerClick) {
+    const struct {
+        int32_t shown, button;
+        const int32_t* state;
+        int32_t expected;
+    } buttons[] = {
+        {Introduction, Messages, &ActiveSection, Messages},
+        {Introduction, FirstSongButton + 2, &SongSelection, FirstSongButton + 2},
+        {Introduction, MusicOffButton, &MusicMode, MusicOff},
+        {Introduction, AdvertisementsTopic, &IntroTopic, AdvertisementsTopic},
+        {WarezCharts, 58, &WarezTopic, 58},
+        {Introduction, ExitButton, &ExitRequested, 1},
+        {Introduction, PageBackButton, &CurrentPage, -1},
+        {Introduction, PageForwardButton, &CurrentPage, 1},
+    };
+    for (const auto& b : buttons) {
+        SetUp();
+        ActiveSection = b.shown;
+        IntroTopic = b.shown == Introduction ? WelcomeTopic : 0;
+        int resting = MenuButtons[b.button].textureSlot;
+        PointAtButton(b.button);
+        EXPECT_EQ(HoveredButton(), b.button);
+        int32_t before = *b.state;
+        MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+        EXPECT_EQ(MenuButtons[b.button].clicked, 1) << b.button;
+        EXPECT_EQ(*b.state, before) << b.button;
+        DrawMenu();
+        EXPECT_EQ(*b.state, b.expected) << b.button;
+        DrawMenu();
+        PickHover();
+        EXPECT_EQ(*b.state, b.expected) << b.button;
+        PointAt(0.0f, 0.0f);
+        EXPECT_EQ(HoveredButton(), -1) << b.button;
+        DrawMenu();
+        EXPECT_EQ(MenuButtons[b.button].textureSlot, resting) << b.button;
+    }
 }
 
 TEST_F(Menu, OnlyALeftPressPicksAndAMissLeavesAnEarlierClickToItsPass) {
@@ -111,216 +123,77 @@ TEST_F(Menu, OnlyALeftPressPicksAndAMissLeavesAnEarlierClickToItsPass) {
         EXPECT_EQ(button.clicked, 0);
 }
 
-TEST_F(Menu, SectionClickPushesTheSwarmAndIsDroppedDuringCrossfade) {
-    ClickAtButton(Messages);
+TEST_F(Menu, SectionClickDuringCrossfadeIsDroppedAndLeavesTheSwarm) {
+    PointAtButton(Messages);
+    MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     DrawMenu();
-    EXPECT_EQ(ActiveSection, Messages);
     EXPECT_EQ(AttractorStrength, AttractorPush);
     AttractorStrength = AttractorPull;
-    ClickAtButton(Credits);  // the cross-fade is still running
+    PointAtButton(Credits);
+    MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     DrawMenu();
     EXPECT_EQ(ActiveSection, Messages);
     EXPECT_EQ(AttractorStrength, AttractorPull);
 }
 
-TEST_F(Menu, SongMusicAndExitButtons) {
-    ClickAtButton(FirstSongButton + 2);
-    DrawMenu();
-    EXPECT_EQ(SongSelection, FirstSongButton + 2);
-    ClickAtButton(ExitButton);
-    DrawMenu();
-    EXPECT_EQ(ExitRequested, 1);
-    EXPECT_EQ(PageTextAlpha, 0.0f);
-}
-
-TEST_F(Menu, OverlappingSectionButtonsPickTheNearer) {
-    PointAt(-13.9f, -25.0f, -46.0f);  // buttons 1 (depth 46.0) and 2 (46.1)
-    EXPECT_EQ(HoveredButton(), 1);
-    PointAt(0.4f, -25.0f, -46.0f);  // buttons 3 and 4 (45.99)
-    EXPECT_EQ(HoveredButton(), 4);
-    PointAt(12.6f, -25.0f, -46.0f);  // buttons 4 and 5
-    EXPECT_EQ(HoveredButton(), 4);
-    PointAt(-8.0f, -25.0f, -46.0f);  // button 2 alone
-    EXPECT_EQ(HoveredButton(), 2);
-}
-
-TEST_F(Menu, WarezGridOverlapPicksTheLowerPickName) {
-    ActiveSection = WarezCharts;
-    IntroTopic = 0;
-    PointAt(-34.3f, 11.6f, -46.0f);  // columns 0 and 1 of the first row
-    EXPECT_EQ(HoveredButton(), 55);
-    PointAt(-29.7f, 4.3f, -46.0f);  // columns 1 and 2 of the last row
-    EXPECT_EQ(HoveredButton(), 62);
-    ClickAtButton(58);
-    DrawMenu();
-    EXPECT_EQ(WarezTopic, 58);
-}
-
-TEST_F(Menu, TopicsOfAHiddenSectionCannotBeHit) {
-    PointAtButton(20);  // an Amiga topic while the Introduction is shown
-    EXPECT_EQ(HoveredButton(), -1);
-    ClickAtButton(20);
-    DrawMenu();
-    EXPECT_EQ(AmigaTopic, 0);
-    PointAtButton(80);
-    EXPECT_EQ(HoveredButton(), 80);
-    ActiveSection = AmigaCharts;
-    IntroTopic = 0;
-    PointAtButton(20);
-    EXPECT_EQ(HoveredButton(), 20);
-    PointAtButton(80);
-    EXPECT_EQ(HoveredButton(), -1);
-}
-
-TEST_F(Menu, SilentGapButtonIsNeverHit) {
-    for (int y = 0; y < Height; y += 12)
-        for (int x = 0; x < Width; x += 12) {
-            MotionHandler(x, y);
-            ASSERT_EQ(MenuButtons[SilentGapButton].hovered, 0) << x << "," << y;
-        }
-}
-
-TEST_F(Menu, HoverClearsOffTarget) {
-    PointAtButton(ExitButton);
-    EXPECT_EQ(HoveredButton(), ExitButton);
-    PointAt(0.0f, 0.0f, -46.0f);
-    EXPECT_EQ(HoveredButton(), -1);
-}
-
-TEST_F(Menu, ArrowTexturesLightUpOnHoverAndReturn) {
-    PointAtButton(PageForwardButton);
-    DrawMenu();
-    EXPECT_EQ(MenuButtons[PageForwardButton].textureSlot, 67);
-    EXPECT_EQ(MenuButtons[PageBackButton].textureSlot, 64);
-    PointAtButton(PageBackButton);
-    DrawMenu();
-    EXPECT_EQ(MenuButtons[PageForwardButton].textureSlot, 65);
-    EXPECT_EQ(MenuButtons[PageBackButton].textureSlot, 66);
-    PointAt(0.0f, 0.0f, -46.0f);
-    DrawMenu();
-    EXPECT_EQ(MenuButtons[PageBackButton].textureSlot, 64);
-}
-
-TEST_F(Menu, StatusButtonsAreDimmedAndHoveredTopicsLit) {
-    DrawMenu();
-    EXPECT_FLOAT_EQ(MenuButtons[FirstSongButton].alpha, 0.5f);
-    EXPECT_FLOAT_EQ(MenuButtons[MusicOnButton].alpha, 0.5f);
-    EXPECT_FLOAT_EQ(MenuButtons[Introduction].alpha, 0.5f);
-    EXPECT_FLOAT_EQ(MenuButtons[MusicOffButton].alpha, 1.0f);
-    EXPECT_FLOAT_EQ(MenuButtons[Messages].alpha, 1.0f);
-    PointAtButton(81);
-    DrawMenu();
-    EXPECT_FLOAT_EQ(MenuButtons[81].alpha, 0.45f);
-    ActiveSection = Messages;
-    IntroTopic = 0;
-    PointAtButton(ExitButton);
-    DrawMenu();
-    EXPECT_FLOAT_EQ(MenuButtons[ExitButton].alpha, 1.0f);
-}
-
-// The tinted bars DrawMenu draws, from a feedback-mode pass: their colours.
-std::vector<float> TintedBarAlphas() {
-    static GLfloat feedback[1 << 16];
-    glFeedbackBuffer(1 << 16, GL_3D_COLOR, feedback);
-    glRenderMode(GL_FEEDBACK);
-    DrawMenu();
-    int count = glRenderMode(GL_RENDER);
-    std::vector<float> alphas;
-    for (int i = 0; i < count;) {
-        GLenum token = GLenum(feedback[i++]);
-        if (token != GL_POLYGON_TOKEN) {
-            ADD_FAILURE() << "unexpected feedback token " << token;
-            break;
-        }
-        int vertices = int(feedback[i++]);
-        const GLfloat* v = feedback + i;
-        if (v[3] < 0.9f && v[5] > 0.9f && v[6] > 0.0f)  // (0.8, 0.8, 1.0, a)
-            alphas.push_back(v[6]);
-        i += vertices * 7;
+TEST_F(Menu, HoverFindsTheNearestShownButtonThenTheLowerPickName) {
+    const struct {
+        int32_t shown;
+        float x, y;
+        int expected;
+    } points[] = {
+        {Introduction, -13.9f, -25.0f, 1},  // 1 lies over 2
+        {Introduction, 0.4f, -25.0f, 4},    // 4 lies over 3
+        {Introduction, 12.6f, -25.0f, 4},   // and over 5
+        {Introduction, -8.0f, -25.0f, 2},
+        {WarezCharts, -34.3f, 11.6f, 55},   // grid columns of equal depth
+        {WarezCharts, -29.7f, 4.3f, 62},
+        {Introduction, -32.0f, 4.9f, -1},   // Amiga topic 20 under a hidden panel
+        {AmigaCharts, -32.0f, 4.9f, 20},
+        {AmigaCharts, 40.0f, 3.0f, -1},     // Introduction topic 80, hidden
+    };
+    for (const auto& p : points) {
+        ActiveSection = p.shown;
+        IntroTopic = 0;
+        PointAt(p.x, p.y);
+        EXPECT_EQ(HoveredButton(), p.expected) << p.x << "," << p.y;
     }
-    return alphas;
 }
 
-TEST_F(Menu, ChosenTopicBarIsFaintLightBlue) {
-    PanelSlide[0] = 0.0f;
-    std::vector<float> alphas = TintedBarAlphas();
-    ASSERT_FALSE(alphas.empty());
-    for (float alpha : alphas)
-        EXPECT_FLOAT_EQ(alpha, 0.4f);
-    ActiveSection = AmigaCharts;
-    IntroTopic = 0;
-    AmigaTopic = 22;
-    alphas = TintedBarAlphas();
-    ASSERT_FALSE(alphas.empty());
-    for (float alpha : alphas)
-        EXPECT_FLOAT_EQ(alpha, 0.4f);
+TEST_F(Menu, RowsOutsideTheTableAreNotStored) {
+    MenuButton before[MenuButtonCount];
+    std::memcpy(before, MenuButtons, sizeof before);
+    SetButton(-1, 1, 0, 0, -46, 50, 50, 1);
+    SetButton(MenuButtonCount, 1, 0, 0, -46, 50, 50, 1);
+    EXPECT_EQ(std::memcmp(before, MenuButtons, sizeof before), 0);
 }
 
-// ---- Section panels, at AverageFrameStep 1.0 ---------------------------------
-
-class Panels : public Menu {
-protected:
-    void SetUp() override {
-        Menu::SetUp();
-        AverageFrameStep = 1.0f;
-    }
-};
-
-int StepsToSlideIn(int32_t section) {
-    int steps = 0;
-    while (PanelSlide[section] < 0.0f && steps < 1000) {
-        SlidePanelIn(section);
-        ++steps;
-    }
-    return steps;
-}
-
-TEST_F(Panels, ChartPanelSlidesInOver104Steps) {
-    EXPECT_EQ(StepsToSlideIn(AmigaCharts), 104);
-    EXPECT_EQ(PanelAlpha[AmigaCharts], 0.0f);
-    SlidePanelIn(AmigaCharts);
-    EXPECT_EQ(PanelAlpha[AmigaCharts], 0.75f);
-}
-
-TEST_F(Panels, IntroductionPanelSlidesInOver131Steps) {
-    EXPECT_EQ(StepsToSlideIn(Introduction), 131);
-}
-
-TEST_F(Panels, RestingPanelFadesOutOver75Steps) {
-    StepsToSlideIn(FunCharts);
-    SlidePanelIn(FunCharts);
-    int steps = 0;
-    while (PanelAlpha[FunCharts] > 0.0f && steps < 1000) {
-        FadePanelOut(FunCharts);
-        ++steps;
-    }
-    EXPECT_NEAR(steps, 75, 1);
-    EXPECT_GE(PanelSlide[FunCharts], 0.0f);  // reset only by the next fade step
-    FadePanelOut(FunCharts);
-    EXPECT_EQ(PanelSlide[FunCharts], -32.0f);
-}
-
-TEST_F(Panels, ReturnDuringFadeShowsThePanelAtRestAtOnce) {
+// A panel shown long enough rests; one coming back mid-fade rests at once;
+// one faded out, or left before its slide ended, slides in anew next time.
+TEST_F(Menu, PanelsSlideInRestAndFadeOut) {
     ActiveSection = C64Charts;
-    for (int i = 0; i < 110; ++i)
+    int steps = 0;
+    for (; PanelAlpha[C64Charts] < 0.75f && steps < 1000; ++steps)
         DrawSectionPanels();
+    EXPECT_LT(steps, 1000);
+    EXPECT_GE(PanelSlide[C64Charts], 0.0f);
     ActiveSection = Messages;
     for (int i = 0; i < 10; ++i)
         DrawSectionPanels();
     EXPECT_LT(PanelAlpha[C64Charts], 0.75f);
     ActiveSection = C64Charts;
     DrawSectionPanels();
-    EXPECT_GE(PanelSlide[C64Charts], 0.0f);
     EXPECT_EQ(PanelAlpha[C64Charts], 0.75f);
-}
 
-TEST_F(Panels, LeavingAFirstSlideEarlyRestartsIt) {
     ActiveSection = PcCharts;
     for (int i = 0; i < 50; ++i)
         DrawSectionPanels();
     EXPECT_LT(PanelSlide[PcCharts], 0.0f);
     ActiveSection = Introduction;
-    DrawSectionPanels();
+    for (steps = 0; PanelSlide[C64Charts] >= 0.0f && steps < 1000; ++steps)
+        DrawSectionPanels();
+    EXPECT_LT(steps, 1000);
+    EXPECT_EQ(PanelSlide[C64Charts], -32.0f);
     EXPECT_EQ(PanelSlide[PcCharts], -32.0f);
 }
 
