@@ -1,12 +1,13 @@
 #include "pack_test_util.h"
 
 #include <unistd.h>
-#include <zlib.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "pack/crypt.h"
@@ -19,7 +20,7 @@ Bytes TextLike(uint32_t seed, size_t size) {
     std::mt19937 rng(seed);
     Bytes out;
     while (out.size() < size) {
-        const char* word = Words[rng() % (sizeof Words / sizeof *Words)];
+        const char* word = Words[rng() % std::size(Words)];
         out.insert(out.end(), word, word + std::strlen(word));
         out.push_back(rng() % 11 == 0 ? '\n' : ' ');
     }
@@ -34,15 +35,6 @@ Bytes RandomBytes(uint32_t seed, size_t size) {
     return out;
 }
 
-Bytes Deflated(uint32_t seed, size_t size) {
-    Bytes text = TextLike(seed, size * 4);
-    uLongf packedSize = compressBound(uLong(text.size()));
-    Bytes packed(packedSize);
-    compress2(packed.data(), &packedSize, text.data(), uLong(text.size()), 9);
-    packed.resize(packedSize < size ? packedSize : size);
-    return packed;
-}
-
 Bytes Wave(uint32_t seed, size_t frames, int channels, int bytesPerSample) {
     std::mt19937 rng(seed);
     Bytes out;
@@ -53,9 +45,8 @@ Bytes Wave(uint32_t seed, size_t frames, int channels, int bytesPerSample) {
             if (bytesPerSample == 1) {
                 out.push_back(uint8_t(128 + int(v * 120)));
             } else {
-                int16_t s = int16_t(v * 30000);
-                out.push_back(uint8_t(s));
-                out.push_back(uint8_t(uint16_t(s) >> 8));
+                uint16_t s = uint16_t(int16_t(v * 30000));
+                out.insert(out.end(), {uint8_t(s), uint8_t(s >> 8)});
             }
         }
     }
@@ -70,13 +61,8 @@ bool WriteBytes(const std::string& path, const Bytes& bytes) {
 }
 
 Bytes ReadBytes(const std::string& path) {
-    Bytes out;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return out;
-    int c;
-    while ((c = std::fgetc(file)) != EOF) out.push_back(uint8_t(c));
-    std::fclose(file);
-    return out;
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 PackInput Input(const char* name, const Bytes& bytes, PackMethod method, uint8_t channels) {
@@ -90,66 +76,50 @@ Bytes Build(const std::vector<PackInput>& members, bool solid, const char* passw
     return out;
 }
 
-static void Put16(Bytes& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
+static void Put(Bytes& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; i++) out.push_back(uint8_t(value >> 8 * i));
 }
 
-static void Put32(Bytes& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
+// Head CRC (never checked), type, flags, header size.
+static void Head(Bytes& out, uint8_t type, uint32_t flags, size_t headerSize) {
+    Put(out, 0, 2);
+    out.push_back(type);
+    Put(out, flags, 2);
+    Put(out, uint32_t(headerSize), 2);
 }
 
-Bytes RawArchiveStart(uint16_t archiveFlags, const Bytes& archiveHeaderExtra, const char* marker) {
-    Bytes out(marker, marker + 7);
-    if (std::strlen(marker) == 6) out[6] = 0;
-    Put16(out, 0);
-    out.push_back(0x73);
-    Put16(out, archiveFlags);
-    Put16(out, uint32_t(13 + archiveHeaderExtra.size()));
-    Put16(out, 0);
-    Put32(out, 0);
-    out.insert(out.end(), archiveHeaderExtra.begin(), archiveHeaderExtra.end());
-    return out;
-}
-
-void AppendRawMember(Bytes& archive, const RawMember& m) {
-    uint32_t nameSize = m.NameSizeField == 0xFFFF ? uint32_t(m.Name.size()) : m.NameSizeField;
-    Put16(archive, 0);
-    archive.push_back(0x74);
-    Put16(archive, m.Flags);
-    Put16(archive, uint32_t(32 + m.Name.size() + m.ExtraHeader.size()));
-    Put32(archive, uint32_t(m.Packed.size()));
-    Put32(archive, m.UnpackedSize);
-    archive.push_back(2);
-    Put32(archive, m.Crc);
-    Put32(archive, 0);
-    archive.push_back(m.Version);
-    archive.push_back(m.Method);
-    Put16(archive, nameSize);
-    Put32(archive, 0x20);
-    archive.insert(archive.end(), m.Name.begin(), m.Name.end());
-    archive.insert(archive.end(), m.ExtraHeader.begin(), m.ExtraHeader.end());
-    archive.insert(archive.end(), m.Packed.begin(), m.Packed.end());
-}
-
-void AppendRawBlock(Bytes& archive, uint8_t type, uint16_t flags, const Bytes& body, const Bytes& data) {
-    Put16(archive, 0);
-    archive.push_back(type);
-    Put16(archive, flags);
-    Put16(archive, uint32_t(7 + (data.empty() ? 0 : 4) + body.size()));
-    if (!data.empty()) Put32(archive, uint32_t(data.size()));
-    archive.insert(archive.end(), body.begin(), body.end());
+void AppendRawBlock(Bytes& archive, uint8_t type, const Bytes& header, const Bytes& data) {
+    Head(archive, type, 0x8000, 11 + header.size());  // 0x8000: a data size follows
+    Put(archive, uint32_t(data.size()), 4);
+    archive.insert(archive.end(), header.begin(), header.end());
     archive.insert(archive.end(), data.begin(), data.end());
 }
 
+void AppendRawMember(Bytes& archive, const RawMember& m) {
+    Bytes header;
+    Put(header, m.UnpackedSize, 4);
+    header.push_back(2);
+    Put(header, m.Crc, 4);
+    Put(header, 0, 4);
+    header.insert(header.end(), {m.Version, m.Method});
+    Put(header, m.NameSize < 0 ? uint32_t(m.Name.size()) : uint32_t(m.NameSize), 2);
+    Put(header, 0x20, 4);
+    header.insert(header.end(), m.Name.begin(), m.Name.end());
+    header.insert(header.end(), m.ExtraHeader.begin(), m.ExtraHeader.end());
+    AppendRawBlock(archive, 0x74, header, m.Packed);
+}
+
+Bytes RawArchive(std::initializer_list<RawMember> members, const char* marker, const Bytes& headerExtra) {
+    Bytes out(marker, marker + 7);  // the RAR marker ends in its string's zero
+    Head(out, 0x73, 0, 13 + headerExtra.size());
+    Put(out, 0, 6);
+    out.insert(out.end(), headerExtra.begin(), headerExtra.end());
+    for (const RawMember& m : members) AppendRawMember(out, m);
+    return out;
+}
+
 RawMember StoredMember(const std::string& name, const Bytes& content) {
-    RawMember m;
-    m.Name = name;
-    m.Packed = content;
-    m.UnpackedSize = uint32_t(content.size());
-    m.Crc = Crc32(content.data(), content.size());
-    return m;
+    return {name, content, uint32_t(content.size()), Crc32(content.data(), content.size())};
 }
 
 bool Extract(const std::string& path, const char* name, Bytes* out, const char* password) {

@@ -1,5 +1,5 @@
 // Archives for the pack tests: made by the writer, or laid out block by
-// block for the cases the writer never makes (comments, odd headers, old
+// block for what the writer never makes (comments, odd headers, old
 // versions, hostile names).
 #pragma once
 #include <cstdint>
@@ -10,9 +10,8 @@
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes TextLike(uint32_t seed, size_t size);        // words from a small vocabulary
-Bytes RandomBytes(uint32_t seed, size_t size);     // incompressible
-Bytes Deflated(uint32_t seed, size_t size);        // zlib output: compressed already
+Bytes TextLike(uint32_t seed, size_t size);     // words from a small vocabulary
+Bytes RandomBytes(uint32_t seed, size_t size);  // incompressible
 Bytes Wave(uint32_t seed, size_t frames, int channels, int bytesPerSample);
 
 bool WriteBytes(const std::string& path, const Bytes& bytes);
@@ -32,19 +31,19 @@ struct RawMember {
     uint32_t Crc;
     uint8_t Version = 20;
     uint8_t Method = 0x30;
-    uint16_t Flags = 0x8000;
-    uint16_t NameSizeField = 0xFFFF;  // 0xFFFF: the name's length
-    Bytes ExtraHeader;                // bytes between the name and the packed data
+    int NameSize = -1;       // -1: the name's length
+    Bytes ExtraHeader = {};  // between the name and the packed data
 };
-Bytes RawArchiveStart(uint16_t archiveFlags = 0, const Bytes& archiveHeaderExtra = {},
-                      const char* marker = "Rar!\x1a\x07");
-void AppendRawMember(Bytes& archive, const RawMember& member);
-void AppendRawBlock(Bytes& archive, uint8_t type, uint16_t flags, const Bytes& body,
-                    const Bytes& data = {});
 RawMember StoredMember(const std::string& name, const Bytes& content);
+void AppendRawMember(Bytes& archive, const RawMember& member);
+// The archive header (headerExtra is an archive comment), then the members.
+Bytes RawArchive(std::initializer_list<RawMember> members = {}, const char* marker = "Rar!\x1a\x07",
+                 const Bytes& headerExtra = {});
+// A block of any type with a data size: head, header, data.
+void AppendRawBlock(Bytes& archive, uint8_t type, const Bytes& header, const Bytes& data = {});
 
-// Extracts name from the archive file at path; empty optional as ok=false.
+// ExtractMember into out; out is empty on failure.
 bool Extract(const std::string& path, const char* name, Bytes* out,
              const char* password = nullptr);
-// The scratch archive path of this test process.
+// A scratch archive path of this test process.
 std::string ScratchArchive(const char* tag);
