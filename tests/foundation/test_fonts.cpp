@@ -1,10 +1,9 @@
-// The two bitmap fonts in a real GL context: faces, sizes, the baseline and
-// what a print leaves behind.
+// The two bitmap fonts in a real GL context: faces, sizes, the baseline, the
+// 256 codes and what a print leaves behind.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "platform/font_bitmaps.h"
@@ -16,42 +15,45 @@ namespace {
 
 constexpr int Width = 1024, Height = 768;
 
-// Lit rows of the back buffer within a column range, counted from the top.
+// The lit (red) pixels of the back buffer, rows counted from the top.
 struct InkExtent {
-    int top = -1, bottom = -1, left = -1, right = -1;
+    int top = -1, bottom = -1, left = -1;
     bool Any() const { return top >= 0; }
 };
 
-InkExtent FindInk(int x0, int x1) {
+InkExtent FindInk() {
     static unsigned char pixels[Width * Height * 3];
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, Width, Height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     InkExtent ink;
-    for (int y = 0; y < Height; ++y)
-        for (int x = x0; x < x1; ++x)
+    for (int y = Height - 1; y >= 0; --y)
+        for (int x = 0; x < Width; ++x)
             if (pixels[(y * Width + x) * 3]) {
-                int fromTop = Height - 1 - y;
-                if (ink.top < 0 || fromTop < ink.top) ink.top = fromTop;
-                if (fromTop > ink.bottom) ink.bottom = fromTop;
+                if (ink.top < 0) ink.top = Height - 1 - y;
+                ink.bottom = Height - 1 - y;
                 if (ink.left < 0 || x < ink.left) ink.left = x;
-                if (x > ink.right) ink.right = x;
             }
     return ink;
 }
 
-float RasterX() {
-    float position[4];
-    glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
-    return position[0];
+// Pixels the raster position moves by when the font's lists draw the bytes
+// (code 0 included, which a printed string cannot hold).
+float Advance(uint32_t base, const std::string& bytes) {
+    float start[4], end[4];
+    PrintTahoma(0.0f, 384.0f, "");
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, start);
+    glListBase(base);
+    glCallLists(GLsizei(bytes.size()), GL_UNSIGNED_BYTE, bytes.data());
+    glListBase(0);
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, end);
+    return end[0] - start[0];
 }
 
-// Pixels a string advances the raster position by.
-float Advance(void (*print)(float, float, const char*), const char* text) {
-    print(0.0f, 384.0f, "");
-    float start = RasterX();
-    print(0.0f, 384.0f, text);
-    return RasterX() - start;
+InkExtent InkOf(void (*print)(float, float, const char*), float x, float y, const char* text) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    print(x, y, text);
+    return FindInk();
 }
 
 class Fonts : public testing::Test {
@@ -63,7 +65,6 @@ protected:
     }
     void SetUp() override {
         glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT);
         glDisable(GL_TEXTURE_2D);
         glColor3f(1, 1, 1);
         OverlayBegin();
@@ -74,112 +75,61 @@ protected:
     }
 };
 
-TEST_F(Fonts, FacesComeFromWineWithLiberationAsFallback) {
+TEST_F(Fonts, AMissingFaceFallsBackToTheGivenFamily) {
     char file[1024];
-    FindFontFile("Tahoma", nullptr, file, sizeof file);
-    EXPECT_STREQ(file, "/usr/share/wine/fonts/tahoma.ttf");
-    FindFontFile("Courier", "Liberation Mono", file, sizeof file);
-    EXPECT_STREQ(file, "/usr/share/wine/fonts/courier.ttf");
     FindFontFile("No Such Family Anywhere", "Liberation Mono", file, sizeof file);
     EXPECT_NE(std::string(file).find("LiberationMono-Regular"), std::string::npos) << file;
 }
 
-TEST_F(Fonts, SizedLikeTheRequestedFonts) {
-    // Tahoma at a 10-pixel character height: capitals 7 to 8 pixels high.
-    PrintTahoma(100, 400, "HHHH");
-    InkExtent tahoma = FindInk(0, Width);
-    ASSERT_TRUE(tahoma.Any());
-    EXPECT_EQ(tahoma.bottom, Height - 1 - 400);
-    int capital = tahoma.bottom - tahoma.top + 1;
-    EXPECT_GE(capital, 7);
-    EXPECT_LE(capital, 8);
-    // Courier: the 13-pixel strike, 8 pixels a character, fixed pitch.
-    EXPECT_EQ(Advance(PrintCourier, "i"), 8.0f);
-    EXPECT_EQ(Advance(PrintCourier, "iiiiiiii"), Advance(PrintCourier, "WWWWWWWW"));
-    float tahomaI = Advance(PrintTahoma, "i"), tahomaW = Advance(PrintTahoma, "W");
-    EXPECT_LT(tahomaI, tahomaW);  // proportional
-    EXPECT_GT(tahomaI, 0.0f);
+// Tahoma at a 10-pixel character height has 7 to 8 pixel capitals and is
+// proportional; y = 0 is the bottom edge.
+TEST_F(Fonts, SizesAndBaseline) {
+    const InkExtent capitals = InkOf(PrintTahoma, 100, 400, "HHHH");
+    EXPECT_EQ(capitals.bottom, Height - 1 - 400);
+    EXPECT_GE(capitals.bottom - capitals.top + 1, 7);
+    EXPECT_LE(capitals.bottom - capitals.top + 1, 8);
+    EXPECT_EQ(InkOf(PrintTahoma, 10, 0, "H").bottom, Height - 1);
+    EXPECT_GT(InkOf(PrintTahoma, 10, 300, "g").bottom, Height - 1 - 300);
+    const InkExtent courier = InkOf(PrintCourier, 10, 100, "H");
+    EXPECT_EQ(courier.bottom, Height - 1 - 100);
+    EXPECT_GE(courier.left, 10);
+    const uint32_t tahoma = TahomaListBase;
+    EXPECT_LT(Advance(tahoma, "i"), Advance(tahoma, "W"));
+    EXPECT_EQ(Advance(tahoma, "a b"), Advance(tahoma, "a") + Advance(tahoma, " ") + Advance(tahoma, "b"));
 }
 
-TEST_F(Fonts, BaselineAtZeroIsTheBottomEdge) {
-    PrintTahoma(10, 0, "H");
-    InkExtent ink = FindInk(0, 100);
-    ASSERT_TRUE(ink.Any());
-    EXPECT_EQ(ink.bottom, Height - 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    PrintCourier(10, 100, "H");
-    ink = FindInk(0, 100);
-    ASSERT_TRUE(ink.Any());
-    EXPECT_EQ(ink.bottom, Height - 1 - 100);
-    EXPECT_GE(ink.left, 10);
-}
-
-TEST_F(Fonts, DescendersHangBelowTheBaseline) {
-    PrintTahoma(10, 300, "g");
-    InkExtent ink = FindInk(0, 100);
-    ASSERT_TRUE(ink.Any());
-    EXPECT_GT(ink.bottom, Height - 1 - 300);
-}
-
-TEST_F(Fonts, NullAndEmptyDrawNothing) {
-    PrintTahoma(10, 10, "x");
-    glClear(GL_COLOR_BUFFER_BIT);
-    float before[4], after[4];
-    glGetFloatv(GL_CURRENT_RASTER_POSITION, before);
-    PrintCourier(500, 500, nullptr);
-    PrintTahoma(500, 500, nullptr);
-    glGetFloatv(GL_CURRENT_RASTER_POSITION, after);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(before[i], after[i]);
-    PrintCourier(500, 500, "");
-    PrintTahoma(500, 500, "");
-    EXPECT_FALSE(FindInk(0, Width).Any());
-}
-
-TEST_F(Fonts, HighBytesDrawTheirGlyphs) {
-    for (const char* text : {"\xC4", "\xE9", "\x80", "\xA9", "\xFF"}) {
-        glClear(GL_COLOR_BUFFER_BIT);
-        PrintTahoma(100, 400, text);
-        EXPECT_TRUE(FindInk(0, Width).Any()) << "Tahoma " << int((unsigned char)text[0]);
-        glClear(GL_COLOR_BUFFER_BIT);
-        PrintCourier(100, 400, text);
-        EXPECT_TRUE(FindInk(0, Width).Any()) << "Courier " << int((unsigned char)text[0]);
+// Every code has its list: blank glyphs still advance, Courier's 13-pixel
+// strike by 8 pixels; the high half of Windows-1252 draws its signs.
+TEST_F(Fonts, EveryCodeFromZeroTo255) {
+    for (int code = 0; code < 256; ++code) {
+        EXPECT_GT(Advance(TahomaListBase, std::string(1, char(code))), 0.0f) << "Tahoma " << code;
+        EXPECT_EQ(Advance(CourierListBase, std::string(1, char(code))), 8.0f) << "Courier " << code;
+    }
+    for (const char* text : {"\x80", "\xA9", "\xC4", "\xE9", "\xFF"}) {
+        EXPECT_TRUE(InkOf(PrintTahoma, 100, 400, text).Any()) << "Tahoma " << int((unsigned char)text[0]);
+        EXPECT_TRUE(InkOf(PrintCourier, 100, 400, text).Any()) << "Courier " << int((unsigned char)text[0]);
     }
 }
 
-TEST_F(Fonts, EmptyGlyphsStillAdvance) {
-    EXPECT_GT(Advance(PrintTahoma, " "), 0.0f);
-    EXPECT_EQ(Advance(PrintCourier, " "), 8.0f);
-    EXPECT_EQ(Advance(PrintTahoma, "a b"), Advance(PrintTahoma, "a") + Advance(PrintTahoma, " ") +
-                                               Advance(PrintTahoma, "b"));
+TEST_F(Fonts, NullAndEmptyDrawNothing) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    for (const char* text : {static_cast<const char*>(nullptr), ""}) {
+        PrintCourier(500, 500, text);
+        PrintTahoma(500, 500, text);
+    }
+    EXPECT_FALSE(FindInk().Any());
 }
 
-TEST_F(Fonts, CallersListBaseSurvives) {
+// A print keeps the caller's list base and draws in the current colour.
+TEST_F(Fonts, PrintLeavesTheCallersStateAlone) {
     glListBase(77);
+    glColor3f(0, 1, 0);
+    EXPECT_FALSE(InkOf(PrintCourier, 10, 100, "M").Any());  // the red channel stays dark
     PrintTahoma(10, 10, "abc");
-    PrintCourier(10, 10, "abc");
     GLint base = 0;
     glGetIntegerv(GL_LIST_BASE, &base);
     EXPECT_EQ(base, 77);
     glListBase(0);
-}
-
-TEST_F(Fonts, TextTakesTheCurrentColour) {
-    glColor3f(0, 1, 0);
-    PrintCourier(10, 100, "M");
-    EXPECT_FALSE(FindInk(0, Width).Any());  // the red channel stays dark
-    glColor3f(1, 1, 1);
-}
-
-// A frame of both fonts for the eye, kept with the build.
-TEST_F(Fonts, Screenshot) {
-    PrintTahoma(40, 700, "Tahoma: Tallyboard scene charts - Amiga, PC, C64, Warez, Fun");
-    PrintTahoma(40, 680, "0123456789 \xC4\xD6\xDC \xE4\xF6\xFC\xDF \x80 \x85 \xA9 \"quotes\" (brackets) ?!");
-    glColor3f(1.0f, 0.8f, 0.3f);
-    PrintCourier(40, 640, "Courier: 01. Some Group      - Some Production   123");
-    PrintCourier(40, 622, "Courier: \xC4\xD6\xDC\xE4\xF6\xFC\xDF \x80 \x93quoted\x94 [fixed pitch]");
-    std::string path = std::string(std::getenv("TB_BINARY_DIR") ? std::getenv("TB_BINARY_DIR") : ".") +
-                       "/fonts.png";
-    EXPECT_TRUE(SaveBackBufferPng(path.c_str(), Width, Height));
 }
 
 // Last in the suite: it deletes the Courier lists.

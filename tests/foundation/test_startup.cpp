@@ -3,59 +3,41 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/startup.h"
 
 namespace {
 
-std::string Parse(std::initializer_list<const char*> arguments) {
-    char* argv[8] = {};
-    int argc = 0;
-    for (const char* argument : arguments) argv[argc++] = const_cast<char*>(argument);
-    CubeMapDisabled = 1;
-    testing::internal::CaptureStdout();
-    ParseCommandLine(argc, argv);
-    std::fflush(stdout);
-    return testing::internal::GetCapturedStdout();
-}
-
-TEST(CommandLine, NoArgumentsSayNothing) {
-    EXPECT_EQ(Parse({"tallyboard"}), "");
-    EXPECT_EQ(CubeMapDisabled, 1);
-    EXPECT_EQ(Parse({}), "");
-}
-
-TEST(CommandLine, EnableCubeMap) {
-    EXPECT_EQ(Parse({"tallyboard", "-enablecubemap"}), "Cubemap On");
-    EXPECT_EQ(CubeMapDisabled, 0);
-}
-
-TEST(CommandLine, NoAtiOnlyPrints) {
-    EXPECT_EQ(Parse({"tallyboard", "-noati"}), "ATI is not compatible with this mode\n");
-    EXPECT_EQ(CubeMapDisabled, 1);
-}
-
-TEST(CommandLine, OnlyTheFirstArgumentCounts) {
-    EXPECT_EQ(Parse({"tallyboard", "-noati", "-enablecubemap"}),
-              "ATI is not compatible with this mode\n");
-    EXPECT_EQ(CubeMapDisabled, 1);
-    EXPECT_EQ(Parse({"tallyboard", "other", "-enablecubemap"}), "");
-    EXPECT_EQ(CubeMapDisabled, 1);
-}
-
-TEST(CommandLine, CaseAndTrailingCharactersAreNotRecognised) {
-    EXPECT_EQ(Parse({"tallyboard", "-EnableCubeMap"}), "");
-    EXPECT_EQ(Parse({"tallyboard", "-enablecubemapx"}), "");
-    EXPECT_EQ(Parse({"tallyboard", "-enablecube"}), "");
-    EXPECT_EQ(Parse({"tallyboard", "-NOATI"}), "");
-    EXPECT_EQ(CubeMapDisabled, 1);
-}
-
-TEST(CommandLine, StartValues) {
-    EXPECT_EQ(FullScreen, 1);
-    EXPECT_EQ(WindowWidth, 1024);
-    EXPECT_EQ(WindowHeight, 768);
-    EXPECT_STREQ(GameModeString, "1024x768:32");
+TEST(CommandLine, OnlyAnExactFirstArgumentCounts) {
+    const char* const ati = "ATI is not compatible with this mode\n";
+    const struct {
+        std::vector<const char*> arguments;
+        const char* printed;
+        int cubeMapDisabled;
+    } cases[] = {
+        {{}, "", 1},
+        {{"tallyboard"}, "", 1},
+        {{"tallyboard", "-enablecubemap"}, "Cubemap On", 0},
+        {{"tallyboard", "-noati"}, ati, 1},
+        {{"tallyboard", "-noati", "-enablecubemap"}, ati, 1},
+        {{"tallyboard", "other", "-enablecubemap"}, "", 1},
+        {{"tallyboard", "-EnableCubeMap"}, "", 1},
+        {{"tallyboard", "-enablecubemapx"}, "", 1},
+        {{"tallyboard", "-noat"}, "", 1},
+    };
+    for (const auto& c : cases) {
+        std::vector<char*> argv;
+        for (const char* argument : c.arguments) argv.push_back(const_cast<char*>(argument));
+        argv.push_back(nullptr);
+        CubeMapDisabled = 1;
+        testing::internal::CaptureStdout();
+        ParseCommandLine(int(c.arguments.size()), argv.data());
+        std::fflush(stdout);
+        const char* first = c.arguments.size() > 1 ? c.arguments[1] : "(none)";
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed) << first;
+        EXPECT_EQ(CubeMapDisabled, c.cubeMapDisabled) << first;
+    }
 }
 
 }  // namespace
