@@ -3,8 +3,9 @@
 #include <png.h>
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 const char* const PackedMembers[7] = {"loading.png", "TB15Intro.mp3", "lark.png", "kvx-tb-intropic-final2.png",
                                       "intro1.png",  "intro2.png",    "intro3.png"};
@@ -16,8 +17,7 @@ static std::string BinaryDir() {
     return dir ? dir : TB_ISSUE_BINARY_DIR;
 }
 
-std::string IssueDir() { return BinaryDir() + "/issue"; }
-std::string IssueDataDir() { return IssueDir() + "/data"; }
+std::string IssueDataDir() { return BinaryDir() + "/issue/data"; }
 std::string ArtStagingDir() { return BinaryDir() + "/issue-art"; }
 std::string SoundStagingDir() { return BinaryDir() + "/issue-sound"; }
 std::string ArtgenProgram() { return BinaryDir() + "/tools/artgen/artgen"; }
@@ -28,15 +28,9 @@ bool FileExists(const std::string& path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    bytes.clear();
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    uint8_t buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return in.is_open() && !in.bad();
 }
 
 PngFacts ReadPngFile(const std::string& path) {
@@ -46,10 +40,9 @@ PngFacts ReadPngFile(const std::string& path) {
     if (!png_image_begin_read_from_file(&image, path.c_str())) return facts;
     facts.width = static_cast<int>(image.width);
     facts.height = static_cast<int>(image.height);
-    facts.colour = (image.format & PNG_FORMAT_FLAG_COLOR) != 0;
+    facts.trueColour = (image.format & (PNG_FORMAT_FLAG_COLOR | PNG_FORMAT_FLAG_LINEAR | PNG_FORMAT_FLAG_COLORMAP)) ==
+                       PNG_FORMAT_FLAG_COLOR;
     facts.alpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
-    facts.eightBit = (image.format & PNG_FORMAT_FLAG_LINEAR) == 0;
-    facts.palette = (image.format & PNG_FORMAT_FLAG_COLORMAP) != 0;
     image.format = PNG_FORMAT_RGBA;
     facts.rgba.resize(PNG_IMAGE_SIZE(image));
     facts.ok = png_image_finish_read(&image, nullptr, facts.rgba.data(), 0, nullptr) != 0;

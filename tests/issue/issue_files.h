@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-// The working directory (build/issue), its data directory, and the staging
-// directories artgen and soundgen write into.
-std::string IssueDir();
+// build/issue/data, and the staging directories artgen and soundgen write into.
 std::string IssueDataDir();
 std::string ArtStagingDir();
 std::string SoundStagingDir();
@@ -19,8 +17,8 @@ bool FileExists(const std::string& path);
 struct PngFacts {
     bool ok = false;
     int width = 0, height = 0;
-    bool colour = false, alpha = false, eightBit = false, palette = false;
-    std::vector<uint8_t> rgba;  // width * height * 4, rows from the top
+    bool trueColour = false, alpha = false;  // 8-bit colour without a palette
+    std::vector<uint8_t> rgba;               // width * height * 4, rows from the top
 };
 PngFacts ReadPngFile(const std::string& path);
 

@@ -3,6 +3,8 @@
 // printed topic name lies under its hit area.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "issue_files.h"
 #include "content/content.h"
@@ -20,107 +23,35 @@
 
 namespace {
 
-// One scene unit at depth z spans this many pixels at 768 lines: the
-// projection has an 80 degree vertical field of view.
-double PixelsPerUnit(double depth) { return 384.0 / (depth * std::tan(40.0 * M_PI / 180.0)); }
-
 bool PowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 
-// The name a catalogue file has inside data/.
-std::string BaseName(const char* catalogueFile) {
-    const char* slash = std::strrchr(catalogueFile, '/');
-    return slash ? slash + 1 : catalogueFile;
+// The names in data/ of every catalogue file and the loading picture.
+std::set<std::string> PictureNames() {
+    std::set<std::string> names{"loading.png"};
+    for (int slot = 0; slot < TextureSlotCount; ++slot) names.insert(std::strrchr(TextureFileName(slot), '/') + 1);
+    return names;
 }
 
-// The generated picture: the loose copy in data/, or the staged one for the
-// members that only live in the pack.
+// Where the issue holds a picture: loose in data/, or staged for the pack.
 std::string PicturePath(const std::string& name) {
-    const std::string loose = IssueDataDir() + "/" + name;
-    return FileExists(loose) ? loose : ArtStagingDir() + "/" + name;
-}
-
-bool IsPacked(const std::string& name) {
     for (const char* member : PackedMembers)
-        if (name == member) return true;
-    return false;
+        if (name == member) return ArtStagingDir() + "/" + name;
+    return IssueDataDir() + "/" + name;
 }
 
-// How a picture is shown: in the scene (half extents in units at a depth),
-// in the overlay (half extents in pixels), or stretched over an area of no
-// fixed texel size.
-enum Showing { InScene, InOverlay, Stretched };
-struct ShownSize {
-    const char* file;
-    Showing showing;
-    double halfWidth, halfHeight, depth;
-};
-
-const ShownSize ShownSizes[] = {
-    {"button-introduction.png", InScene, 3.2, 0.4, 46.0}, {"button-amigacharts.png", InScene, 6.4, 0.4, 46.0},
-    {"button-pccharts.png", InScene, 3.2, 0.4, 46.1},     {"button-c64charts.png", InScene, 3.2, 0.4, 46.0},
-    {"button-warezcharts.png", InScene, 6.4, 0.4, 45.99}, {"button-funcharts.png", InScene, 3.2, 0.4, 46.0},
-    {"button-messages.png", InScene, 3.2, 0.4, 46.0},     {"button-credits.png", InScene, 3.2, 0.4, 46.0},
-    {"button-song1.png", InScene, 1.6, 0.8, 46.0},        {"button-song4.png", InScene, 1.6, 0.8, 46.0},
-    {"song.png", InScene, 1.6, 0.8, 46.1},                {"switch.png", InScene, 1.6, 0.8, 46.0},
-    {"slash.png", InScene, 0.4, 0.4, 46.0},               {"button-on.png", InScene, 0.8, 0.4, 46.0},
-    {"button-off.png", InScene, 1.6, 0.4, 46.0},          {"exitbutton.png", InScene, 1.6, 1.6, 46.0},
-    {"arrowleft.png", InScene, 6.4, 1.6, 46.0},           {"arrowrightHIGH.png", InScene, 6.4, 1.6, 46.0},
-    {"quillon-logo.png", InScene, 25.6, 1.6, 46.0},       {"tallyboard-logo.png", InScene, 25.6, 1.6, 46.0},
-    {"velmora-logoBLUR.png", InScene, 25.6, 1.6, 46.0},   {"backgroundtext.png", InScene, 25.6, 6.4, 46.0},
-    {"lark.png", InScene, 12.8, 3.2, 46.0},               {"intro1.png", InScene, 51.2, 12.8, 46.0},
-    {"intro3.png", InScene, 51.2, 12.8, 46.0},            {"window5-text.png", InScene, 12.8, 12.8, 46.0},
-    {"window1-text.png", InScene, 12.8, 25.6, 45.9},      {"window1-2-text.png", InScene, 12.8, 25.6, 45.9},
-    {"window2-text.png", InScene, 12.8, 12.8, 45.9},      {"window3-text.png", InScene, 12.8, 25.6, 45.9},
-    {"window4-text.png", InScene, 12.8, 6.4, 45.9},       {"top.png", InOverlay, 512, 128, 0},
-    {"bottom.png", InOverlay, 512, 128, 0},               {"loading.png", InOverlay, 256, 32, 0},
-    {"mousepointer.png", InOverlay, 16, 16, 0},           {"kvx-tb-intropic-final2.png", Stretched, 0, 0, 0},
-    {"stoy1.png", Stretched, 0, 0, 0},                    {"stoy6.png", Stretched, 0, 0, 0},
-    {"brennik_groupfoto.png", Stretched, 0, 0, 0},        {"Particle.png", Stretched, 0, 0, 0},
-    {"mark.png", Stretched, 0, 0, 0},
-};
-
-// Files loaded with the alpha argument somewhere in the catalogue.
-const char* const AlphaFiles[] = {"mousepointer.png", "Particle2.png", "tallyboard-alpha.png", "slash.png"};
-
-bool WantsAlpha(const std::string& name) {
-    for (const char* file : AlphaFiles)
-        if (name == file) return true;
-    return false;
-}
-
-TEST(IssuePictures, EveryCatalogueFileAndTheLoadingPictureIsInTheIssue) {
-    for (int slot = 0; slot < TextureSlotCount; ++slot) {
-        const std::string name = BaseName(TextureFileName(slot));
-        if (IsPacked(name)) {
-            EXPECT_TRUE(FileExists(ArtStagingDir() + "/" + name)) << name;
-        } else {
-            EXPECT_TRUE(FileExists(IssueDataDir() + "/" + name)) << "slot " << slot << ": " << name;
-        }
-    }
-    EXPECT_TRUE(FileExists(ArtStagingDir() + "/loading.png"));
-}
-
-TEST(IssuePictures, FormatsMatchHowTheProgramLoadsThem) {
-    std::set<std::string> seen;
-    for (int slot = 0; slot < TextureSlotCount; ++slot) seen.insert(BaseName(TextureFileName(slot)));
-    seen.insert("loading.png");
-    for (const std::string& name : seen) {
+// Only the files loaded with alpha have it; the backgrounds become cube maps
+// under white text: square, a power of two wide, and dim.
+TEST(IssuePictures, EveryPictureIsThereInTheFormatItIsLoadedIn) {
+    const std::set<std::string> alpha{"mousepointer.png", "Particle2.png", "tallyboard-alpha.png", "slash.png"};
+    std::set<std::string> backgrounds;
+    for (int slot = 0; slot < CubeMapCount; ++slot) backgrounds.insert(std::strrchr(TextureFileName(slot), '/') + 1);
+    for (const std::string& name : PictureNames()) {
         const PngFacts png = ReadPngFile(PicturePath(name));
-        ASSERT_TRUE(png.ok) << name;
-        EXPECT_TRUE(png.colour && png.eightBit && !png.palette) << name << " is not 8-bit true colour";
-        EXPECT_EQ(png.alpha, WantsAlpha(name)) << name;
-    }
-}
-
-TEST(IssuePictures, BackgroundsAreSquareRgbWithoutAlpha) {
-    for (int slot = 0; slot < CubeMapCount; ++slot) {
-        const std::string name = BaseName(TextureFileName(slot));
-        const PngFacts png = ReadPngFile(PicturePath(name));
-        ASSERT_TRUE(png.ok) << name;
-        EXPECT_EQ(png.width, png.height) << name;
-        EXPECT_TRUE(PowerOfTwo(png.width)) << name;
-        EXPECT_FALSE(png.alpha) << name;
-        // Dim enough for white text: no channel anywhere near full light.
+        ASSERT_TRUE(png.ok) << PicturePath(name);
+        EXPECT_TRUE(png.trueColour) << name << " is not 8-bit true colour";
+        EXPECT_EQ(png.alpha, alpha.count(name) == 1) << name;
+        if (!backgrounds.count(name)) continue;
+        EXPECT_TRUE(png.width == png.height && PowerOfTwo(png.width)) << name;
         uint8_t brightest = 0;
         for (size_t i = 0; i < png.rgba.size(); i += 4)
             brightest = std::max({brightest, png.rgba[i], png.rgba[i + 1], png.rgba[i + 2]});
@@ -128,33 +59,35 @@ TEST(IssuePictures, BackgroundsAreSquareRgbWithoutAlpha) {
     }
 }
 
+// One texel per screen pixel at 768 lines: scene pictures by half extents
+// at a depth (80 degree field of view), overlay ones by half extents in
+// pixels (depth 0); stretched ones (no size) need power-of-two sides.
 TEST(IssuePictures, SizesFollowTheSizeOnScreen) {
-    for (const ShownSize& shown : ShownSizes) {
-        const PngFacts png = ReadPngFile(PicturePath(shown.file));
-        ASSERT_TRUE(png.ok) << shown.file;
-        if (shown.showing == Stretched) {
-            EXPECT_TRUE(PowerOfTwo(png.width) && PowerOfTwo(png.height)) << shown.file;
+    const struct {
+        const char* file;
+        double halfWidth, halfHeight, depth;
+    } shown[] = {
+        {"button-introduction.png", 3.2, 0.4, 46.0}, {"button-warezcharts.png", 6.4, 0.4, 45.99},
+        {"song.png", 1.6, 0.8, 46.1},                {"slash.png", 0.4, 0.4, 46.0},
+        {"button-on.png", 0.8, 0.4, 46.0},           {"exitbutton.png", 1.6, 1.6, 46.0},
+        {"arrowleft.png", 6.4, 1.6, 46.0},           {"velmora-logoBLUR.png", 25.6, 1.6, 46.0},
+        {"backgroundtext.png", 25.6, 6.4, 46.0},     {"lark.png", 12.8, 3.2, 46.0},
+        {"intro1.png", 51.2, 12.8, 46.0},            {"window1-text.png", 12.8, 25.6, 45.9},
+        {"top.png", 512, 128, 0},                    {"mousepointer.png", 16, 16, 0},
+        {"kvx-tb-intropic-final2.png", 0, 0, 0},     {"brennik_groupfoto.png", 0, 0, 0},
+    };
+    for (const auto& s : shown) {
+        const PngFacts png = ReadPngFile(PicturePath(s.file));
+        ASSERT_TRUE(png.ok) << s.file;
+        if (s.halfWidth == 0) {
+            EXPECT_TRUE(PowerOfTwo(png.width) && PowerOfTwo(png.height)) << s.file;
             continue;
         }
-        const double scale = shown.showing == InScene ? PixelsPerUnit(shown.depth) : 1.0;
-        const double width = 2 * shown.halfWidth * scale, height = 2 * shown.halfHeight * scale;
-        EXPECT_NEAR(png.width, width, std::max(1.0, width * 0.03)) << shown.file;
-        EXPECT_NEAR(png.height, height, std::max(1.0, height * 0.03)) << shown.file;
+        const double scale = s.depth > 0 ? 384.0 / (s.depth * std::tan(40.0 * M_PI / 180.0)) : 1.0;
+        const double width = 2 * s.halfWidth * scale, height = 2 * s.halfHeight * scale;
+        EXPECT_NEAR(png.width, width, std::max(1.0, width * 0.03)) << s.file;
+        EXPECT_NEAR(png.height, height, std::max(1.0, height * 0.03)) << s.file;
     }
-}
-
-TEST(IssuePictures, PointerIsOpaqueAtItsTipAndClearInTheCorners) {
-    const PngFacts png = ReadPngFile(PicturePath("mousepointer.png"));
-    ASSERT_TRUE(png.ok);
-    auto alphaAt = [&](int x, int y) { return png.rgba[(static_cast<size_t>(y) * png.width + x) * 4 + 3]; };
-    // Drawn turned by half a turn at (pointer + 8, pointer + 10): the texel
-    // that lands on the pointer position is (24, 6).
-    EXPECT_EQ(alphaAt(24, 6), 255);
-    EXPECT_EQ(alphaAt(0, 0), 0);
-    EXPECT_EQ(alphaAt(31, 31), 0);
-    int soft = 0;  // the shadow: partly transparent texels
-    for (size_t i = 3; i < png.rgba.size(); i += 4) soft += png.rgba[i] > 0 && png.rgba[i] < 255;
-    EXPECT_GT(soft, 20);
 }
 
 TEST(IssuePictures, GenerationGivesTheSameBytesTwice) {
@@ -164,9 +97,7 @@ TEST(IssuePictures, GenerationGivesTheSameBytesTwice) {
     const std::string command =
         ArtgenProgram() + " " + dir + " " + TB_ISSUE_SOURCE_DIR "/content/text " + dir + "/topic_boxes.txt";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    std::set<std::string> names;
-    for (int slot = 0; slot < TextureSlotCount; ++slot) names.insert(BaseName(TextureFileName(slot)));
-    names.insert("loading.png");
+    std::set<std::string> names = PictureNames();
     names.insert("topic_boxes.txt");
     for (const std::string& name : names) {
         std::vector<uint8_t> first, second;
@@ -178,86 +109,61 @@ TEST(IssuePictures, GenerationGivesTheSameBytesTwice) {
     std::remove(dir.c_str());
 }
 
-// ---- Printed topic names against the topic hit areas ----------------------
-
+// Sections 0..5 at rest: the panel picture, its centre x, depth and half
+// extents in scene units.
 struct PanelPlacement {
     const char* file;
     double restX, depth, halfWidth, halfHeight;
 };
-
-// Sections 0..5 at rest.
 const PanelPlacement Panels[6] = {
-    {"window5-text.png", 40.0, 46.0, 12.8, 12.8},  {"window1-text.png", -32.0, 45.9, 12.8, 25.6},
+    {"window5-text.png", 40.0, 46.0, 12.8, 12.8},    {"window1-text.png", -32.0, 45.9, 12.8, 25.6},
     {"window1-2-text.png", -32.0, 45.9, 12.8, 25.6}, {"window2-text.png", -32.0, 45.9, 12.8, 12.8},
-    {"window3-text.png", -32.0, 45.9, 12.8, 25.6}, {"window4-text.png", -32.0, 45.9, 12.8, 6.4},
+    {"window3-text.png", -32.0, 45.9, 12.8, 25.6},   {"window4-text.png", -32.0, 45.9, 12.8, 6.4},
 };
 
-struct Box {
-    int section, x0, y0, x1, y1;
-};
+// The panel texel (column, row) that shows where a point of a hit area at
+// hitDepth shows: both lie on one ray from the eye.
+std::pair<double, double> TexelUnder(const PanelPlacement& panel, const PngFacts& png, double x, double y,
+                                     double hitDepth) {
+    const double k = panel.depth / hitDepth;
+    return {(x * k - (panel.restX - panel.halfWidth)) / (2 * panel.halfWidth) * png.width,
+            (panel.halfHeight - y * k) / (2 * panel.halfHeight) * png.height};
+}
 
-std::map<int, Box> ReadTopicBoxes() {
-    std::map<int, Box> boxes;
+// artgen records the inked box of every printed topic name ("pick section
+// x0 y0 x1 y1"): the box holds lettering, lies under the centre of the
+// topic's hit area, and the highlight bar covers its height.
+TEST(IssuePanels, EveryTopicNameLiesUnderItsHitArea) {
+    SetMenuButtons();
+    std::map<int, std::array<int, 5>> boxes;
     std::ifstream in(ArtStagingDir() + "/topic_boxes.txt");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
+    for (std::string line; std::getline(in, line);) {
         std::istringstream fields(line);
         int pick;
-        Box box;
-        if (fields >> pick >> box.section >> box.x0 >> box.y0 >> box.x1 >> box.y1) boxes[pick] = box;
+        std::array<int, 5> box;
+        if (line[0] != '#' && fields >> pick >> box[0] >> box[1] >> box[2] >> box[3] >> box[4]) boxes[pick] = box;
     }
-    return boxes;
-}
-
-// The panel texel that shows where a point of a hit area (at the hit area's
-// depth) shows: both lie on one ray from the eye.
-void TexelUnder(const PanelPlacement& panel, const PngFacts& png, double x, double y, double hitDepth,
-                double& column, double& row) {
-    const double k = panel.depth / hitDepth;
-    column = (x * k - (panel.restX - panel.halfWidth)) / (2 * panel.halfWidth) * png.width;
-    row = (panel.halfHeight - y * k) / (2 * panel.halfHeight) * png.height;
-}
-
-TEST(IssuePanels, EveryTopicNameLiesUnderTheCentreOfItsHitArea) {
-    SetMenuButtons();
-    const std::map<int, Box> boxes = ReadTopicBoxes();
-    ASSERT_EQ(boxes.size(), static_cast<size_t>(LastTopicButton - FirstTopicButton + 1));
+    ASSERT_EQ(boxes.size(), size_t(LastTopicButton - FirstTopicButton + 1));
     PngFacts pictures[6];
     for (int s = 0; s < 6; ++s) pictures[s] = ReadPngFile(PicturePath(Panels[s].file));
-    for (int pick = FirstTopicButton; pick <= LastTopicButton; ++pick) {
-        const auto found = boxes.find(pick);
-        ASSERT_NE(found, boxes.end()) << "topic " << pick << " was not printed";
-        const Box& box = found->second;
-        const int section = SectionOfTopic(pick);
-        ASSERT_EQ(box.section, section) << pick;
+    for (const auto& [pick, box] : boxes) {
+        const auto [section, x0, y0, x1, y1] = box;
+        ASSERT_TRUE(pick >= FirstTopicButton && pick <= LastTopicButton) << pick;
+        ASSERT_EQ(section, SectionOfTopic(pick)) << pick;
         const PngFacts& png = pictures[section];
         ASSERT_TRUE(png.ok);
-        const MenuButton& hit = MenuButtons[pick];
-        double column, row;
-        TexelUnder(Panels[section], png, hit.x, hit.y, -hit.z, column, row);
-        EXPECT_TRUE(column >= box.x0 && column <= box.x1 + 1 && row >= box.y0 && row <= box.y1 + 1)
-            << "topic " << pick << ": hit centre at texel (" << column << ", " << row << "), name at (" << box.x0
-            << ".." << box.x1 << ", " << box.y0 << ".." << box.y1 << ")";
-        // The highlight bar covers the name's height.
-        double top, bottom, unused;
-        TexelUnder(Panels[section], png, hit.x, hit.y + hit.halfHeight, -hit.z, unused, top);
-        TexelUnder(Panels[section], png, hit.x, hit.y - hit.halfHeight, -hit.z, unused, bottom);
-        EXPECT_GE(box.y0, top - 0.5) << pick;
-        EXPECT_LE(box.y1 + 1, bottom + 0.5) << pick;
-    }
-}
-
-TEST(IssuePanels, RecordedBoxesHoldTheInkOfTheName) {
-    const std::map<int, Box> boxes = ReadTopicBoxes();
-    for (const auto& [pick, box] : boxes) {
-        const PngFacts png = ReadPngFile(PicturePath(Panels[box.section].file));
-        ASSERT_TRUE(png.ok);
-        ASSERT_TRUE(box.x0 >= 0 && box.y0 >= 0 && box.x1 < png.width && box.y1 < png.height) << pick;
+        ASSERT_TRUE(x0 >= 0 && y0 >= 0 && x1 < png.width && y1 < png.height) << pick;
         int lit = 0;
-        for (int y = box.y0; y <= box.y1; ++y)
-            for (int x = box.x0; x <= box.x1; ++x) lit += png.rgba[(static_cast<size_t>(y) * png.width + x) * 4] > 150;
-        EXPECT_GT(lit, (box.x1 - box.x0 + 1) / 2) << "topic " << pick << " has no lettering in its box";
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) lit += png.rgba[(size_t(y) * png.width + x) * 4] > 150;
+        EXPECT_GT(lit, (x1 - x0 + 1) / 2) << "topic " << pick << " has no lettering in its box";
+        const MenuButton& hit = MenuButtons[pick];
+        const auto [column, row] = TexelUnder(Panels[section], png, hit.x, hit.y, -hit.z);
+        EXPECT_TRUE(column >= x0 && column <= x1 + 1 && row >= y0 && row <= y1 + 1)
+            << "topic " << pick << ": hit centre at texel " << column << ", " << row;
+        EXPECT_GE(y0, TexelUnder(Panels[section], png, hit.x, hit.y + hit.halfHeight, -hit.z).second - 0.5) << pick;
+        EXPECT_LE(y1 + 1, TexelUnder(Panels[section], png, hit.x, hit.y - hit.halfHeight, -hit.z).second + 0.5)
+            << pick;
     }
 }
 
