@@ -1,14 +1,14 @@
-// The text shipped with the issue, as the generator reads it and as the
-// program holds it.
+// The text shipped with the issue: it passes the generator's checks, the
+// program holds exactly it, and the proof tool shows its pages where and as
+// the magazine draws them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "content/content_lines.h"
 #include "tests/content_text/content_fixture.h"
-#include "tools/contentgen/content_runs.h"
+#include "tools/contentgen/page_proof.h"
 
 namespace {
 
@@ -17,10 +17,14 @@ const ContentText& Shipped() {
     return text;
 }
 
-int LinesOnLastPage(int runLines, int perPage, int pages) {
-    int first = std::min(perPage * (pages - 1), runLines);
-    return std::min(perPage * pages, runLines) - first;
+std::string Proof(int section, int topic, int page) {
+    std::string out;
+    std::string problem;
+    EXPECT_TRUE(ProofPage(Shipped(), section, topic, page, out, problem)) << problem;
+    return out;
 }
+
+constexpr int HeaderLines = 2;  // title and layout note
 
 }  // namespace
 
@@ -39,57 +43,54 @@ TEST(ShippedText, BuiltTableHoldsExactlyTheSources) {
     }
 }
 
-TEST(ShippedText, EveryLineFitsWhereItIsDrawn) {
-    for (int r = 0; r < RunCount(); ++r) {
-        const RunLayout& run = RunAt(r);
-        if (run.kind == RunKind::Chart) continue;  // fixed layout, checked below
-        for (int i = run.start; i < run.start + run.lines; ++i)
-            EXPECT_LE(static_cast<int>(std::strlen(ContentLines[i])), run.maxWidth) << run.name << " line " << i;
-    }
-}
-
-TEST(ShippedText, ChartsKeepTheirHeadingsAndRowLayout) {
-    for (int pick = FirstChartPick; pick <= LastChartPick; ++pick) {
-        int start = ChartRunStart(pick);
-        EXPECT_EQ(static_cast<int>(std::strlen(ContentLines[start])), ChartHeadingFor(pick).storedLength) << pick;
-        EXPECT_EQ(ContentLines[start + 1], EmptyLine) << pick;
-        if (IsCancelledChart(pick)) {
-            EXPECT_GT(std::strlen(ContentLines[start + CancelledNoticeOffset]), 0u) << pick;
-            continue;
-        }
-        int rows = pick == ShortChartPick ? ShortChartRows - 1 : ChartRankCount;
-        for (int k = 0; k < rows; ++k) {
-            const char* row = ContentLines[start + ChartFirstRowOffset + k];
-            ASSERT_EQ(std::strlen(row), static_cast<size_t>(RankingRowLength)) << pick << " rank " << k + 1;
-            // The second display column starts with the points: the split at
-            // the column width never cuts a number in two.
-            std::string second(row + ChartSplitWidth(pick));
-            size_t digit = second.find_first_not_of(' ');
-            EXPECT_TRUE(second[digit] >= '0' && second[digit] <= '9') << pick << " rank " << k + 1;
+// Sections 0..7, topic pick names, pages from 1; lines counts the title and
+// layout note and every drawn line.
+TEST(PageProof, PagesShowTheirSliceTitleAndPlace) {
+    const struct {
+        int section, topic, page;
+        std::string shows;
+        int lines = 0;
+    } rows[] = {
+        {0, 80, 3, "Title \"List of voters - 03/09\" (Tahoma at x 455, y 78)\n"},
+        {0, 80, 9, "", HeaderLines + 20},  // last pages hold the rest
+        {0, 85, 7, "", HeaderLines + 17},
+        {0, 81, 3, "", HeaderLines + AdvertisementPageLines[2]},
+        {6, 0, 18, "", HeaderLines + MessageLinesPerPage},
+        {6, 0, 19, "", HeaderLines + MessagesPage19Lines},
+        {6, 0, 20, "\"Messages - 20/20\""},
+        {7, 0, 1, "Courier from x 250"},
+        {1, 24, 1, "\n 440 | Cancelled"},
+    };
+    for (const auto& row : rows) {
+        const std::string proof = Proof(row.section, row.topic, row.page);
+        EXPECT_NE(proof.find(row.shows), std::string::npos) << row.topic << " page " << row.page << ":\n" << proof;
+        if (row.lines) {
+            EXPECT_EQ(std::count(proof.begin(), proof.end(), '\n'), row.lines) << row.topic << " page " << row.page;
         }
     }
 }
 
-TEST(ShippedText, ShortChartHasThreeRowsAndTwoNotes) {
-    int start = ChartRunStart(ShortChartPick);
-    EXPECT_EQ(ContentLines[start + ChartFirstRowOffset + 3], EmptyLine);
-    EXPECT_EQ(std::strlen(ContentLines[start + ShortChartFirstNote]), static_cast<size_t>(ShortChartNoteLength));
-    EXPECT_EQ(std::strlen(ContentLines[start + ShortChartSecondNote]), static_cast<size_t>(ShortChartNoteLength));
-    for (int i = ShortChartSecondNote + 1; i < ChartRunLines; ++i) EXPECT_EQ(ContentLines[start + i], EmptyLine);
+TEST(PageProof, ChartColumnsSplitWhereTheyAreDrawn) {
+    std::string wide = Proof(1, 25, 1);
+    // The second column starts 50 characters (400 pixels) right of the first.
+    size_t row = wide.find("\n 440 | 01.  ");
+    ASSERT_NE(row, std::string::npos);
+    std::string line = wide.substr(row + 8, wide.find('\n', row + 1) - row - 8);
+    EXPECT_GT(line.size(), 50u);
+    EXPECT_EQ(line.find_first_not_of(' ', 44), 50u);  // 44-character first column, then the points
+    // The short chart holds three ranks; its note stands where rank 5 would.
+    std::string shortChart = Proof(3, 52, 1);
+    EXPECT_NE(shortChart.find("\n 380 | "), std::string::npos);
+    EXPECT_EQ(shortChart.find("\n 380 | 05."), std::string::npos);
 }
 
-TEST(ShippedText, PageLayoutLeavesRoomWhereThePagesNeedIt) {
-    for (int i = GroupPhotoFirstLine; i <= GroupPhotoLastLine; ++i)
-        EXPECT_EQ(ContentLines[Bonus7TextStart + i], EmptyLine) << "group photo line " << i;
-    EXPECT_NE(ContentLines[Bonus7TextStart], EmptyLine);  // the page opens with text above the photo
-    for (int i = 5 * BonusLinesPerPage; i < Bonus5TextLines; ++i)
-        EXPECT_EQ(ContentLines[Bonus5TextStart + i], EmptyLine) << "never shown line " << i;
-}
-
-TEST(ShippedText, LastPagesHoldTheirLineCounts) {
-    EXPECT_EQ(LinesOnLastPage(VotersTextLines, MessageLinesPerPage, 9), 20);
-    EXPECT_EQ(LinesOnLastPage(Bonus3TextLines, BonusLinesPerPage, 3), 20);
-    EXPECT_EQ(LinesOnLastPage(Bonus5TextLines, BonusLinesPerPage, 5), 24);
-    EXPECT_EQ(LinesOnLastPage(Bonus7TextLines, BonusLinesPerPage, 7), 17);
-    EXPECT_EQ(LinesOnLastPage(MessagesTextLines, MessageLinesPerPage, 18), 25);
+TEST(PageProof, PagesThatDoNotExistAreNamed) {
+    std::string out;
+    std::string problem;
+    EXPECT_FALSE(ProofPage(Shipped(), 6, 0, 21, out, problem));
+    EXPECT_EQ(problem, "no such page: section 6, topic 0, page 21");
+    EXPECT_FALSE(ProofPage(Shipped(), 1, 31, 1, out, problem));  // a PC chart asked for in the Amiga section
+    EXPECT_FALSE(ProofPage(Shipped(), 0, 80, 0, out, problem));
+    EXPECT_FALSE(ProofPage(Shipped(), 9, 0, 1, out, problem));
+    EXPECT_TRUE(out.empty());
 }
