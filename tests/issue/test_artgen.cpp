@@ -118,11 +118,13 @@ const char* SampleHeading(int pick) {
     return "Best Things";
 }
 
-// First: names a successful load left behind would fill the gap.
+// Loaded after a complete set, so that names left from it can't fill the gap.
 TEST(ArtgenTopicNames, AChartWithoutItsHeadingOrWithoutTextsIsRefused) {
-    const std::string dir = TempDir();
-    WriteCharts(dir, [](int pick) { return pick == 40 ? nullptr : "Best Things"; });
-    EXPECT_FALSE(LoadTopicNames(dir.c_str()));
+    const std::string complete = TempDir(), gap = TempDir();
+    WriteCharts(complete, SampleHeading);
+    ASSERT_TRUE(LoadTopicNames(complete.c_str()));
+    WriteCharts(gap, [](int pick) { return pick == 40 ? nullptr : "Best Things"; });
+    EXPECT_FALSE(LoadTopicNames(gap.c_str()));
     EXPECT_FALSE(LoadTopicNames("/nonexistent-tb-dir"));
 }
 

@@ -69,6 +69,10 @@ bool ReadChartHeadings(const std::string& path) {
 }  // namespace
 
 bool LoadTopicNames(const char* textDirectory) {
+    // A second load starts afresh, so a heading missing from it is never
+    // filled in by the one before.
+    for (std::string& name : Names) name.clear();
+    for (std::string& row : GridRows) row.clear();
     for (int i = 0; i < 8; ++i) Names[FirstIntroPick - FirstTopicPick + i] = IntroNames[i];
     for (const char* file : ChartFiles)
         if (!ReadChartHeadings(std::string(textDirectory) + "/" + file)) return false;
