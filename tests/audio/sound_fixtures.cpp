@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -19,31 +18,25 @@ static bool WriteBytes(const char* path, const std::vector<unsigned char>& bytes
 }
 
 bool WriteSineMp3(const char* path, double seconds, double frequency, double amplitude) {
-    const int rate = 44100;
-    const int frames = static_cast<int>(seconds * rate);
+    const int rate = 44100, frames = static_cast<int>(seconds * rate);
     std::vector<float> samples(static_cast<size_t>(frames));
     for (int i = 0; i < frames; ++i)
         samples[i] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * frequency * i / rate));
-
     lame_global_flags* encoder = lame_init();
     lame_set_in_samplerate(encoder, rate);
     lame_set_out_samplerate(encoder, rate);
     lame_set_num_channels(encoder, 2);
-    lame_set_mode(encoder, JOINT_STEREO);
     lame_set_brate(encoder, 128);
-    if (lame_init_params(encoder) < 0) {
-        lame_close(encoder);
-        return false;
-    }
     std::vector<unsigned char> mp3(static_cast<size_t>(frames) * 5 / 4 + 7200 + 8192);
-    int size = lame_encode_buffer_ieee_float(encoder, samples.data(), samples.data(), frames, mp3.data(),
-                                             static_cast<int>(mp3.size()));
+    int size = lame_init_params(encoder) < 0 ? -1
+               : lame_encode_buffer_ieee_float(encoder, samples.data(), samples.data(), frames, mp3.data(),
+                                               static_cast<int>(mp3.size()));
     if (size >= 0) {
         int tail = lame_encode_flush(encoder, mp3.data() + size, static_cast<int>(mp3.size()) - size);
         size = tail < 0 ? -1 : size + tail;
     }
-    // The first frame was reserved for the LAME tag, which tells decoders
-    // the encoder delay and padding to trim.
+    // The first frame was kept for the LAME tag, which tells decoders the
+    // encoder delay and padding to trim.
     std::vector<unsigned char> tag(4096);
     size_t tagSize = size < 0 ? 0 : lame_get_lametag_frame(encoder, tag.data(), tag.size());
     lame_close(encoder);
@@ -53,28 +46,11 @@ bool WriteSineMp3(const char* path, double seconds, double frequency, double amp
     return WriteBytes(path, mp3);
 }
 
-static void PutBigEndian16(unsigned char* at, int value) {
-    at[0] = static_cast<unsigned char>(value >> 8);
-    at[1] = static_cast<unsigned char>(value);
-}
-
 static void PutCell(unsigned char* cell, int sample, int period, int effect, int parameter) {
     cell[0] = static_cast<unsigned char>((sample & 0xF0) | ((period >> 8) & 0x0F));
     cell[1] = static_cast<unsigned char>(period);
     cell[2] = static_cast<unsigned char>(((sample & 0x0F) << 4) | effect);
     cell[3] = static_cast<unsigned char>(parameter);
-}
-
-// Notes for the busy voices: a minor pentatonic run in ProTracker periods.
-static const int VoicePeriods[] = {428, 360, 320, 285, 240, 214, 180, 160};
-
-static void PutVoices(unsigned char* pattern, int rows, int voices) {
-    for (int row = 1; row < rows; ++row)
-        for (int voice = 0; voice < voices; ++voice) {
-            int period = VoicePeriods[(row * 3 + voice * 5) % 8];
-            // Channel 2 carries the pattern break on the last row.
-            if (voice != 1 || row != rows - 1) PutCell(pattern + row * 16 + voice * 4, 1, period, 0, 0);
-        }
 }
 
 bool WriteTestModule(const char* path, int orders, int rows, int speed, int voices) {
@@ -85,24 +61,27 @@ bool WriteTestModule(const char* path, int orders, int rows, int speed, int voic
     memcpy(mod.data(), "tallyboard test", 15);
     unsigned char* tone = mod.data() + 20;  // sample 1's header
     memcpy(tone, "tone", 4);
-    PutBigEndian16(tone + 22, toneLength / 2);
-    tone[25] = 64;                           // volume
-    PutBigEndian16(tone + 28, toneLength / 2);  // looped whole
-    for (int s = 1; s < 31; ++s) PutBigEndian16(mod.data() + 20 + 30 * s + 28, 1);  // unused: no loop
+    tone[23] = tone[29] = toneLength / 2;  // length and loop length in words: looped whole
+    tone[25] = 64;                         // volume
+    for (int s = 1; s < 31; ++s) tone[30 * s + 29] = 1;  // unused: no loop
     mod[950] = static_cast<unsigned char>(orders);
     mod[951] = 127;
     for (int o = 0; o < orders; ++o) mod[952 + o] = static_cast<unsigned char>(o);
     memcpy(mod.data() + 1080, "M.K.", 4);
+    // Busy voices walk a minor pentatonic run in ProTracker periods.
+    static const int periods[] = {428, 360, 320, 285, 240, 214, 180, 160};
     for (int o = 0; o < orders; ++o) {
         unsigned char* pattern = mod.data() + headerSize + o * patternSize;
-        PutCell(pattern, 1, 428, 0xF, speed);                       // row 0, channel 1
-        PutCell(pattern + (rows - 1) * 16 + 4, 0, 0, 0xD, 0);       // break, channel 2
-        if (voices > 1) PutVoices(pattern, rows, voices);
+        if (voices > 1)
+            for (int row = 1; row < rows; ++row)
+                for (int voice = 0; voice < voices; ++voice)
+                    PutCell(pattern + row * 16 + voice * 4, 1, periods[(row * 3 + voice * 5) % 8], 0, 0);
+        PutCell(pattern, 1, 428, 0xF, speed);                  // row 0, channel 1: tone and speed
+        PutCell(pattern + (rows - 1) * 16 + 4, 0, 0, 0xD, 0);  // pattern break, channel 2
     }
     unsigned char* wave = mod.data() + headerSize + orders * patternSize;
     for (int i = 0; i < toneLength; ++i)
-        wave[i] = static_cast<unsigned char>(
-            static_cast<signed char>(100 * std::sin(2.0 * M_PI * i / toneLength)));
+        wave[i] = static_cast<unsigned char>(static_cast<signed char>(100 * std::sin(2.0 * M_PI * i / toneLength)));
     return WriteBytes(path, mod);
 }
 
