@@ -3,22 +3,16 @@
 #include <fftw3.h>
 #include <mpg123.h>
 
+#include <algorithm>
 #include <cmath>
 
-namespace {
-
-constexpr int FftFrames = 1024;
-constexpr int BassBins = 10;
-
-void AppendFrames(DecodedAudio& audio, const float* frames, size_t floats)
+static void AppendFrames(DecodedAudio& audio, const float* frames, size_t floats)
 {
     for (size_t i = 0; i + 1 < floats; i += 2) {
         audio.left.push_back(frames[i]);
         audio.right.push_back(frames[i + 1]);
     }
 }
-
-} // namespace
 
 DecodedAudio DecodeMp3(const std::vector<uint8_t>& bytes)
 {
@@ -46,6 +40,7 @@ DecodedAudio DecodeMp3(const std::vector<uint8_t>& bytes)
 
 std::vector<float> BassTrace(const DecodedAudio& audio, size_t hopFrames)
 {
+    constexpr int FftFrames = 1024, BassBins = 10;
     std::vector<float> trace;
     float* input = fftwf_alloc_real(FftFrames);
     fftwf_complex* spectrum = fftwf_alloc_complex(FftFrames / 2 + 1);
@@ -75,9 +70,54 @@ ModuleHandle LoadModule(const std::vector<uint8_t>& bytes)
                                                            nullptr, nullptr, nullptr, nullptr));
 }
 
-std::string ModuleMetadata(openmpt_module* module, const char* key) {
+std::string ModuleMetadata(openmpt_module* module, const char* key)
+{
     const char* value = openmpt_module_get_metadata(module, key);
     std::string text = value ? value : "";
     openmpt_free_string(value);
     return text;
+}
+
+int CellMismatches(openmpt_module* module, const TrackerSong& song)
+{
+    int mismatches = 0;
+    for (size_t p = 0; p < song.patterns.size(); ++p) {
+        const TrackerPattern& pattern = song.patterns[p];
+        if (openmpt_module_get_pattern_num_rows(module, p) != pattern.rows) {
+            ++mismatches;
+            continue;
+        }
+        for (int row = 0; row < pattern.rows; ++row) {
+            for (int channel = 0; channel < song.channels; ++channel) {
+                const TrackerCell& cell = pattern.cells[static_cast<size_t>(row) * song.channels + channel];
+                auto read = [&](int what) {
+                    return openmpt_module_get_pattern_row_channel_command(module, p, row, channel, what);
+                };
+                mismatches += read(OPENMPT_MODULE_COMMAND_NOTE) != cell.note
+                              || read(OPENMPT_MODULE_COMMAND_INSTRUMENT) != cell.sample
+                              || (cell.volume != NoVolume && read(OPENMPT_MODULE_COMMAND_VOLUME) != cell.volume);
+            }
+        }
+    }
+    return mismatches;
+}
+
+RenderFigures RenderToEnd(openmpt_module* module, int rate, size_t maxFrames)
+{
+    openmpt_module_ctl_set_text(module, "play.at_end", "stop");
+    openmpt_module_set_render_param(module, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 1);
+    RenderFigures figures;
+    std::vector<float> left(4096), right(4096);
+    float previous = 0.0f;
+    size_t got;
+    while (figures.frames < maxFrames
+           && (got = openmpt_module_read_float_stereo(module, rate, left.size(), left.data(), right.data())) > 0) {
+        for (size_t i = 0; i < got; ++i) {
+            figures.crossings += (left[i] < 0.0f) != (previous < 0.0f) && std::fabs(left[i] - previous) > 1e-4f;
+            figures.peak = std::max({figures.peak, std::fabs(left[i]), std::fabs(right[i])});
+            previous = left[i];
+        }
+        figures.frames += got;
+    }
+    return figures;
 }
