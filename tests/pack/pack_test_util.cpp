@@ -76,7 +76,7 @@ Bytes Build(const std::vector<PackInput>& members, bool solid, const char* passw
     return out;
 }
 
-static void Put(Bytes& out, uint32_t value, int bytes) {
+static void Put(Bytes& out, uint64_t value, int bytes) {
     for (int i = 0; i < bytes; i++) out.push_back(uint8_t(value >> 8 * i));
 }
 
