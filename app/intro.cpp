@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "app/frame.h"
+#include "app/intro_cues.h"
 #include "render/primitives.h"
 
 float DateAlpha = 0.0f;
@@ -55,7 +56,7 @@ void DrawTitle(int32_t slot, float widthFactor, float alpha) {
 }
 
 void FadeInDate(uint32_t c) {
-    if (!Between(c, 750, 2950)) return;
+    if (!Between(c, 750, OpeningCue)) return;
     if (DateAlpha < 1.0f) DateAlpha += 0.0015f * FrameStep;
     DrawDate(DateAlpha);
 }
@@ -67,10 +68,10 @@ struct StrobeStep {
 };
 
 const StrobeStep StrobeSteps[] = {
-    {2910, 0.1f, 0.0f, 0.0f},
-    {2920, 0.7f, 0.5f, 0.0f},
-    {2930, 0.3f, 0.0f, 0.3f},
-    {2940, 1.0f, 0.4f, 0.7f},
+    {StrobeCue, 0.1f, 0.0f, 0.0f},
+    {StrobeCue + 10, 0.7f, 0.5f, 0.0f},
+    {StrobeCue + 20, 0.3f, 0.0f, 0.3f},
+    {StrobeCue + 30, 1.0f, 0.4f, 0.7f},
 };
 
 void Strobe(uint32_t c) {
@@ -123,13 +124,13 @@ void LargePicture(uint32_t c) {
     glColor3f(1.0f, 1.0f, 1.0f);
     LowerToZero(PictureInsetU, 0.01f * FrameStep);
     LowerToZero(PictureInsetV, 0.01f * FrameStep);
-    if (c > 9200) {
+    if (c > PictureFadeCue) {
         if (PictureFade > 0.0f) PictureFade -= 0.005f * FrameStep;
         glColor4f(PictureFade, PictureFade, PictureFade, PictureFade);
     }
     DrawScreenZoom(LargeSlot, PictureInsetU, PictureInsetV);
-    if (Between(c, 4300, 4350)) FirstFlash();
-    if (Between(c, 5850, 5900)) SecondFlash();
+    if (Between(c, FirstFlashCue, FirstFlashCue + 50)) FirstFlash();
+    if (Between(c, SecondFlashCue, SecondFlashCue + 50)) SecondFlash();
 }
 
 void StretchDate() {
@@ -182,10 +183,10 @@ void ThirdTitleLeaves() {
 }
 
 void TitlePictures(uint32_t c) {
-    if (Between(c, 4300, 5850)) ShakeFirstTitle();
-    else if (c >= 5850 && c < 6650) FirstToSecondTitle();
-    else if (c >= 6650 && c < 8200) SecondToThirdTitle();
-    else if (c >= 8200) ThirdTitleLeaves();
+    if (Between(c, FirstFlashCue, SecondFlashCue)) ShakeFirstTitle();
+    else if (c >= SecondFlashCue && c < SecondTitleCue) FirstToSecondTitle();
+    else if (c >= SecondTitleCue && c < ThirdTitleCue) SecondToThirdTitle();
+    else if (c >= ThirdTitleCue) ThirdTitleLeaves();
 }
 
 }  // namespace
@@ -195,7 +196,7 @@ void DrawIntroTimeline() {
     FadeInDate(c);
     if (c <= 2900) return;
     Strobe(c);
-    if (c > 2950) LargePicture(c);
+    if (c > OpeningCue) LargePicture(c);
     if (c > 3150) StretchDate();
     TitlePictures(c);
     DrawDate(DateAlpha);

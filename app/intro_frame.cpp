@@ -5,12 +5,12 @@
 // the position read in the frame before.
 #include "app/frame.h"
 #include "app/intro.h"
+#include "app/intro_cues.h"
 #include "audio/audio.h"
 #include "effects/intro_noise.h"
 
 namespace {
 
-constexpr uint32_t IntroEndClock = 10700;     // the magazine begins past this
 constexpr uint32_t NoiseFadeClock = 8000;     // the flicker fades from here on
 constexpr float NoiseFadePerFrame = 0.005f;
 
@@ -30,7 +30,7 @@ void IntroFrame() {
         IntroStreamPending = false;
     }
     DrawIntroTimeline();
-    if (IntroClock > IntroEndClock) SceneState = Magazine;
+    if (IntroClock > IntroEndCue) SceneState = Magazine;
     IntroAudioFrame();
     DrawIntroNoise(IntroNoiseLevel());
     ReadIntroClock();

@@ -7,21 +7,12 @@
 // the opening at 2950, so every cue lies on the grid.
 #pragma once
 
+#include "app/intro_cues.h"
 #include "tools/soundgen/synth.h"
 
 constexpr int IntroSampleRate = 44100;
 constexpr int FramesPerClockUnit = 250;
 constexpr int IntroLengthUnits = 11290;  // about 64 s: the intro ends at 10700
-
-// Cue points of the intro timeline, in clock units.
-constexpr int StrobeCue = 2910;
-constexpr int OpeningCue = 2950;
-constexpr int FirstFlashCue = 4300;
-constexpr int SecondFlashCue = 5850;
-constexpr int SecondTitleCue = 6650;
-constexpr int ThirdTitleCue = 8200;
-constexpr int PictureFadeCue = 9200;
-constexpr int IntroEndCue = 10700;
 
 struct StereoSignal {
     Signal left;
