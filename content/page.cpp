@@ -24,7 +24,6 @@ char PageTitleBuffer[PageTitleCapacity];
 
 namespace {
 
-constexpr float TitleY = 78.0f;
 constexpr float PageTextFadeSpeed = 0.015f;  // per frame at 75 frames per second
 constexpr float ChartRevealSpeed = 0.03f;
 
@@ -55,9 +54,7 @@ constexpr ChartTopic ChartTopics[ChartCount] = {
     {75, ChartTable, 400}, {76, ChartTable, 400}, {77, ChartTable, 410},
 };
 
-constexpr int SecondColumnWidth = 20;
 constexpr int ShortChartRevealOffset = 7;  // its four rows appear after the usual ten
-constexpr float ShortChartNoteY[2] = {380, 365};
 
 // The group photo of Bonus7 page 1, in overlay pixels (y from the top).
 constexpr int32_t GroupPhotoSlot = 80;
@@ -97,10 +94,6 @@ void CopyColumn(char* out, size_t capacity, const char* row, size_t offset, size
     out[count] = '\0';
 }
 
-float CentredHeadingX(const char* heading) {
-    float length = float(std::strlen(heading));
-    return ((24.0f - length * 0.5f) * 12.0f) * 0.5f + ChartX;
-}
 
 void DrawRankingRows(int runStart, int rows, int splitWidth, float revealOffset) {
     char first[64], second[SecondColumnWidth + 1];
@@ -127,14 +120,14 @@ void DrawChart(const ChartTopic& chart) {
         PrintTahoma(chart.titleX, TitleY, heading);
         break;
     case ShortChart:
-        PrintCourier(CentredHeadingX(heading), HeadingY, heading);
+        PrintCourier(CentredHeadingX(std::strlen(heading)), HeadingY, heading);
         PrintCourier(ChartX, ShortChartNoteY[0], RunLine(runStart, ShortChartFirstNote));
         PrintCourier(ChartX, ShortChartNoteY[1], RunLine(runStart, ShortChartSecondNote));
         PrintTahoma(chart.titleX, TitleY, heading);
         DrawRankingRows(runStart, ShortChartRows, ChartSplitWidth(chart.pick), 2.0f + ShortChartRevealOffset);
         break;
     case ChartTable:
-        PrintCourier(CentredHeadingX(heading), HeadingY, heading);
+        PrintCourier(CentredHeadingX(std::strlen(heading)), HeadingY, heading);
         PrintTahoma(chart.titleX, TitleY, heading);
         DrawRankingRows(runStart, ChartRankCount, ChartSplitWidth(chart.pick), 2.0f);
         break;

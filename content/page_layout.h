@@ -45,6 +45,14 @@ inline constexpr TextPage AdvertisementPages[AdvertisementPageCount] = {
     {"Advertisements - 09/09", 455, 180, 500, 11, AdvertisementPageStart(8), AdvertisementPageLines[8], 0},
 };
 
+// Every page title, in Tahoma at the bottom.
+inline constexpr float TitleY = 78;
+
 // Charts: the heading, then one rank every 15 pixels below it, split in two
-// columns.
+// columns. The short chart's two notes sit between heading and rows.
 inline constexpr float ChartX = 340, SecondColumnX = 740, HeadingY = 470, FirstRowY = 440, RowStep = 15;
+inline constexpr float ShortChartNoteY[2] = {380, 365};
+inline constexpr int SecondColumnWidth = 20;  // characters of a row shown in the second column
+
+// A chart heading is centred over the ranking by its length in characters.
+constexpr float CentredHeadingX(unsigned long length) { return ((24.0f - float(length) * 0.5f) * 12.0f) * 0.5f + ChartX; }

@@ -5,15 +5,13 @@
 #include <vector>
 
 #include "content/content_lines.h"
+#include "content/page_layout.h"
 #include "tools/contentgen/content_runs.h"
 #include "tools/contentgen/cp1252.h"
 
 namespace {
 
 constexpr int CourierWidth = 8;
-constexpr int ChartLeftX = 340;
-constexpr int ChartSecondColumnX = 740;
-constexpr int TitleY = 78;
 
 struct PlacedText {
     int y;
@@ -85,25 +83,24 @@ int CourierColumns(double pixels) { return static_cast<int>(pixels / CourierWidt
 
 void PlaceChart(const ContentText& text, const RunLayout& run, std::vector<PlacedText>& placed) {
     const std::string& heading = text.lines[run.start].bytes;
-    double headingX = (24 - heading.size() * 0.5) * 12 * 0.5 + ChartLeftX;
     if (IsCancelledChart(run.chartPick)) {
-        placed.push_back({470, 0, heading});
-        placed.push_back({440, 0, text.lines[run.start + CancelledNoticeOffset].bytes});
+        placed.push_back({int(HeadingY), 0, heading});
+        placed.push_back({int(FirstRowY), 0, text.lines[run.start + CancelledNoticeOffset].bytes});
         return;
     }
-    placed.push_back({470, CourierColumns(headingX - ChartLeftX), heading});
+    placed.push_back({int(HeadingY), CourierColumns(CentredHeadingX(heading.size()) - ChartX), heading});
     bool shortChart = run.chartPick == ShortChartPick;
     if (shortChart) {
-        placed.push_back({380, 0, text.lines[run.start + ShortChartFirstNote].bytes});
-        placed.push_back({365, 0, text.lines[run.start + ShortChartSecondNote].bytes});
+        placed.push_back({int(ShortChartNoteY[0]), 0, text.lines[run.start + ShortChartFirstNote].bytes});
+        placed.push_back({int(ShortChartNoteY[1]), 0, text.lines[run.start + ShortChartSecondNote].bytes});
     }
     int split = ChartSplitWidth(run.chartPick);
     for (int k = 0; k < (shortChart ? ShortChartRows : ChartRankCount); ++k) {
         const std::string& row = text.lines[run.start + ChartFirstRowOffset + k].bytes;
-        int y = 440 - 15 * k;
+        int y = int(FirstRowY - RowStep * float(k));
         placed.push_back({y, 0, row.substr(0, std::min<size_t>(split, row.size()))});
         if (row.size() > static_cast<size_t>(split))
-            placed.push_back({y, (ChartSecondColumnX - ChartLeftX) / CourierWidth, row.substr(split, 20)});
+            placed.push_back({y, int(SecondColumnX - ChartX) / CourierWidth, row.substr(split, SecondColumnWidth)});
     }
 }
 
@@ -144,10 +141,10 @@ bool ProofPage(const ContentText& text, int section, int topic, int page, std::s
         return false;
     }
     const RunLayout& run = *found.run;
-    int leftX = run.kind == RunKind::Chart ? ChartLeftX : run.bodyX;
+    int leftX = run.kind == RunKind::Chart ? int(ChartX) : run.bodyX;
     std::string titleAt = run.kind == RunKind::Chart ? ", " : " at x " + std::to_string(run.titleX) + ", ";
     out += "Title \"" + ConvertWindows1252ToUtf8(TitleOf(found, text)) + "\" (Tahoma" + titleAt + "y " +
-           std::to_string(TitleY) + ")\n";
+           std::to_string(int(TitleY)) + ")\n";
     out += "Courier from x " + std::to_string(leftX) + ", 8 pixels a character; y counts up from the bottom\n";
     std::vector<PlacedText> placed;
     if (run.kind == RunKind::Chart) {
