@@ -17,23 +17,6 @@ float PanelAlpha[PanelCount] = {};
 
 namespace {
 
-struct PanelRow {
-    int32_t textureSlot;
-    float halfWidth, halfHeight;
-    float restX, z;
-    float slideStart;  // also the slide's scale, as a positive number
-};
-
-// Section 0's panel enters from the right, the chart panels from the left.
-const PanelRow Panels[PanelCount] = {
-    {39, 12.8f, 12.8f, 40.0f, -46.0f, -40.0f},
-    {16, 12.8f, 25.6f, -32.0f, -45.9f, -32.0f},
-    {15, 12.8f, 25.6f, -32.0f, -45.9f, -32.0f},
-    {17, 12.8f, 12.8f, -32.0f, -45.9f, -32.0f},
-    {18, 12.8f, 25.6f, -32.0f, -45.9f, -32.0f},
-    {19, 12.8f, 6.4f, -32.0f, -45.9f, -32.0f},
-};
-
 constexpr float PanelRestAlpha = 0.75f;
 constexpr float SlideSpeed = 0.6f;   // units per step at the start of a slide
 constexpr float FadeSpeed = 0.01f;   // alpha per step
@@ -42,11 +25,11 @@ constexpr float FadeSpeed = 0.01f;   // alpha per step
 constexpr int32_t FadeOrder[PanelCount] = {1, 2, 3, 4, 5, 0};
 
 float SlidingX(int32_t section) {
-    return section == Introduction ? Panels[0].restX - PanelSlide[0] : PanelSlide[section] + Panels[section].restX;
+    return section == Introduction ? PanelRows[0].restX - PanelSlide[0] : PanelSlide[section] + PanelRows[section].restX;
 }
 
 void DrawPanel(int32_t section, float x, float alpha) {
-    const PanelRow& panel = Panels[section];
+    const PanelRow& panel = PanelRows[section];
     DrawTexturedQuad(panel.textureSlot, 1, panel.halfWidth, panel.halfHeight, x, 0.0f, panel.z, alpha);
 }
 
@@ -55,7 +38,7 @@ void DrawPanel(int32_t section, float x, float alpha) {
 void SlidePanelIn(int32_t section) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     if (PanelSlide[section] < 0.0f) {
-        float scale = -Panels[section].slideStart;
+        float scale = -PanelRows[section].slideStart;
         PanelSlide[section] += std::sqrt(-PanelSlide[section] / scale) * SlideSpeed * AverageFrameStep;
     } else {
         PanelAlpha[section] = PanelRestAlpha;
@@ -66,11 +49,11 @@ void SlidePanelIn(int32_t section) {
 void FadePanelOut(int32_t section) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     if (PanelAlpha[section] <= 0.0f) {
-        PanelSlide[section] = Panels[section].slideStart;
+        PanelSlide[section] = PanelRows[section].slideStart;
         return;
     }
     PanelAlpha[section] -= FadeSpeed * AverageFrameStep;
-    DrawPanel(section, Panels[section].restX, PanelAlpha[section]);
+    DrawPanel(section, PanelRows[section].restX, PanelAlpha[section]);
 }
 
 void DrawSectionPanels() {
