@@ -19,6 +19,7 @@
 #include "issue_files.h"
 #include "content/content.h"
 #include "menu/menu.h"
+#include "menu/panels.h"
 #include "resources/textures.h"
 
 namespace {
@@ -109,23 +110,11 @@ TEST(IssuePictures, GenerationGivesTheSameBytesTwice) {
     std::remove(dir.c_str());
 }
 
-// Sections 0..5 at rest: the panel picture, its centre x, depth and half
-// extents in scene units.
-struct PanelPlacement {
-    const char* file;
-    double restX, depth, halfWidth, halfHeight;
-};
-const PanelPlacement Panels[6] = {
-    {"window5-text.png", 40.0, 46.0, 12.8, 12.8},    {"window1-text.png", -32.0, 45.9, 12.8, 25.6},
-    {"window1-2-text.png", -32.0, 45.9, 12.8, 25.6}, {"window2-text.png", -32.0, 45.9, 12.8, 12.8},
-    {"window3-text.png", -32.0, 45.9, 12.8, 25.6},   {"window4-text.png", -32.0, 45.9, 12.8, 6.4},
-};
-
 // The panel texel (column, row) that shows where a point of a hit area at
 // hitDepth shows: both lie on one ray from the eye.
-std::pair<double, double> TexelUnder(const PanelPlacement& panel, const PngFacts& png, double x, double y,
+std::pair<double, double> TexelUnder(const PanelRow& panel, const PngFacts& png, double x, double y,
                                      double hitDepth) {
-    const double k = panel.depth / hitDepth;
+    const double k = -panel.z / hitDepth;
     return {(x * k - (panel.restX - panel.halfWidth)) / (2 * panel.halfWidth) * png.width,
             (panel.halfHeight - y * k) / (2 * panel.halfHeight) * png.height};
 }
@@ -144,8 +133,9 @@ TEST(IssuePanels, EveryTopicNameLiesUnderItsHitArea) {
         if (line[0] != '#' && fields >> pick >> box[0] >> box[1] >> box[2] >> box[3] >> box[4]) boxes[pick] = box;
     }
     ASSERT_EQ(boxes.size(), size_t(LastTopicButton - FirstTopicButton + 1));
-    PngFacts pictures[6];
-    for (int s = 0; s < 6; ++s) pictures[s] = ReadPngFile(PicturePath(Panels[s].file));
+    PngFacts pictures[PanelCount];
+    for (int s = 0; s < PanelCount; ++s)
+        pictures[s] = ReadPngFile(PicturePath(TextureFileName(PanelRows[s].textureSlot) + std::strlen("data/")));
     for (const auto& [pick, box] : boxes) {
         const auto [section, x0, y0, x1, y1] = box;
         ASSERT_TRUE(pick >= FirstTopicButton && pick <= LastTopicButton) << pick;
@@ -158,11 +148,11 @@ TEST(IssuePanels, EveryTopicNameLiesUnderItsHitArea) {
             for (int x = x0; x <= x1; ++x) lit += png.rgba[(size_t(y) * png.width + x) * 4] > 150;
         EXPECT_GT(lit, (x1 - x0 + 1) / 2) << "topic " << pick << " has no lettering in its box";
         const MenuButton& hit = MenuButtons[pick];
-        const auto [column, row] = TexelUnder(Panels[section], png, hit.x, hit.y, -hit.z);
+        const auto [column, row] = TexelUnder(PanelRows[section], png, hit.x, hit.y, -hit.z);
         EXPECT_TRUE(column >= x0 && column <= x1 + 1 && row >= y0 && row <= y1 + 1)
             << "topic " << pick << ": hit centre at texel " << column << ", " << row;
-        EXPECT_GE(y0, TexelUnder(Panels[section], png, hit.x, hit.y + hit.halfHeight, -hit.z).second - 0.5) << pick;
-        EXPECT_LE(y1 + 1, TexelUnder(Panels[section], png, hit.x, hit.y - hit.halfHeight, -hit.z).second + 0.5)
+        EXPECT_GE(y0, TexelUnder(PanelRows[section], png, hit.x, hit.y + hit.halfHeight, -hit.z).second - 0.5) << pick;
+        EXPECT_LE(y1 + 1, TexelUnder(PanelRows[section], png, hit.x, hit.y - hit.halfHeight, -hit.z).second + 0.5)
             << pick;
     }
 }

@@ -13,6 +13,9 @@
 #include <string>
 
 #include "artgen.h"
+#include "content/content.h"
+#include "menu/menu.h"
+#include "menu/panels.h"
 #include "lettering.h"
 #include "shapes.h"
 #include "topic_names.h"
@@ -30,50 +33,20 @@ const Rgb NameColour{0.82f, 0.88f, 1.0f};
 const Rgb HeadColour{0.55f, 0.7f, 1.0f};
 const Rgb Frame{0.25f, 0.35f, 0.6f};
 
-struct PanelShape {
-    const char* title;
-    float restX, depth, halfWidth, halfHeight;
-};
+const char* const PanelTitles[PanelCount] = {"INTRODUCTION", "AMIGA CHARTS", "PC CHARTS",
+                                             "C64 CHARTS",   "WAREZ CHARTS", "FUN CHARTS"};
 
-const PanelShape Panels[6] = {
-    {"INTRODUCTION", 40.0f, 46.0f, 12.8f, 12.8f}, {"AMIGA CHARTS", -32.0f, 45.9f, 12.8f, 25.6f},
-    {"PC CHARTS", -32.0f, 45.9f, 12.8f, 25.6f},   {"C64 CHARTS", -32.0f, 45.9f, 12.8f, 12.8f},
-    {"WAREZ CHARTS", -32.0f, 45.9f, 12.8f, 25.6f}, {"FUN CHARTS", -32.0f, 45.9f, 12.8f, 6.4f},
-};
-
-int SectionOf(int pick) {
-    if (pick >= 78) return 0;
-    if (pick >= 74) return 5;
-    if (pick >= 55) return 4;
-    if (pick >= 46) return 3;
-    if (pick >= 31) return 2;
-    return 1;
-}
-
-// Centre of a topic's hit area in scene units (the button table's layout).
+// Centre of a topic's hit area in scene units, from the button table.
 void HitCentre(int pick, float& x, float& y) {
-    static const float IntroY[8] = {6.2f, 4.6f, 3.0f, 1.4f, -0.2f, -3.6f, -5.1f, -6.6f};
-    static const float FunY[4] = {3.0f, 1.2f, -0.6f, -2.3f};
-    static const float GridX[3] = {-36.6f, -32.0f, -27.4f};
-    static const float GridY[3] = {11.6f, 7.9f, 4.3f};
-    x = -32.0f;
-    if (pick >= 78) {
-        x = 40.0f;
-        y = IntroY[pick - 78];
-    } else if (pick >= 74) y = FunY[pick - 74];
-    else if (pick >= 64) y = 2.6f - 1.8f * (pick - 64);
-    else if (pick >= 55) {
-        x = GridX[(pick - 55) % 3];
-        y = GridY[(pick - 55) / 3];
-    } else if (pick >= 46) y = 7.3f - 1.8f * (pick - 46);
-    else if (pick >= 31) y = 12.7f - 1.8f * (pick - 31);
-    else y = 13.9f - 1.8f * (pick - 15);
+    if (MenuButtons[ExitButton].halfWidth == 0.0f) SetMenuButtons();
+    x = MenuButtons[pick].x;
+    y = MenuButtons[pick].y;
 }
 
 // Texel of the panel picture that shows at the same screen point as the
 // scene point (x, y) at the hit areas' depth.
-void PanelTexel(const PanelShape& panel, float x, float y, float& column, float& row) {
-    const float k = panel.depth / HitDepth;
+void PanelTexel(const PanelRow& panel, float x, float y, float& column, float& row) {
+    const float k = -panel.z / HitDepth;
     column = (x * k - panel.restX + panel.halfWidth) * TexelsPerUnit;
     row = (panel.halfHeight - y * k) * TexelsPerUnit;
 }
@@ -106,7 +79,7 @@ void PaintPlate(Canvas& c, int top, int bottom, const char* title, int topics) {
 
 // The tall panels reach from the header's switches to the section buttons;
 // their plate keeps clear of both and leaves those rows black (invisible).
-void PlateRows(const PanelShape& panel, int height, int& top, int& bottom) {
+void PlateRows(const PanelRow& panel, int height, int& top, int& bottom) {
     const bool tall = panel.halfHeight > 20.0f;
     top = tall ? 62 : 1;
     bottom = tall ? height - 44 : height - 2;
@@ -115,16 +88,17 @@ void PlateRows(const PanelShape& panel, int height, int& top, int& bottom) {
 }  // namespace
 
 Canvas PaintPanel(int section) {
-    const PanelShape& panel = Panels[std::clamp(section, 0, 5)];
+    section = std::clamp(section, 0, PanelCount - 1);
+    const PanelRow& panel = PanelRows[section];
     Canvas c = MakeCanvas(static_cast<int>(panel.halfWidth * 2 * TexelsPerUnit),
                           static_cast<int>(panel.halfHeight * 2 * TexelsPerUnit));
     int topics = 0;
-    for (int pick = FirstTopicPick; pick <= LastTopicPick; ++pick) topics += SectionOf(pick) == section;
+    for (int pick = FirstTopicPick; pick <= LastTopicPick; ++pick) topics += SectionOfTopic(pick) == section;
     int top, bottom;
     PlateRows(panel, c.height, top, bottom);
-    PaintPlate(c, top, bottom, panel.title, topics);
+    PaintPlate(c, top, bottom, PanelTitles[section], topics);
     for (int pick = FirstTopicPick; pick <= LastTopicPick; ++pick) {
-        if (SectionOf(pick) != section) continue;
+        if (SectionOfTopic(pick) != section) continue;
         float x, y, column, row;
         HitCentre(pick, x, y);
         PanelTexel(panel, x, y, column, row);
