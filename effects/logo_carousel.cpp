@@ -43,6 +43,10 @@ void DrawLogo(const LogoEntry& logo, float level) {
 void StepLogo(int32_t k) {
     if (LogoLevel[k] > LogoTopLevel) LogoDirection[k] = -1;
     if (LogoLevel[k] < 0.0f) {
+        // Restart from zero: a short frame after a long one would otherwise
+        // leave the level below zero, and on its next turn the logo would
+        // hand over at once and be skipped.
+        LogoLevel[k] = 0.0f;
         LogoDirection[k] = 1;
         LogoPhase = (k + 1) % LogoCount;
     }

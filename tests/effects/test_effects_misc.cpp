@@ -157,6 +157,22 @@ TEST_F(EffectsTest, HandOversDrawTheNextLogoInTheSameOrTheNextFrame) {
     EXPECT_EQ(QuadsOf(QuadKind::Textured)[0].slot, logoSlots[0]);
 }
 
+// A long frame takes a logo well below zero and a short one hands it over:
+// it must not stay below zero, or on its next turn it would hand over at
+// once and be skipped.
+TEST_F(EffectsTest, ALogoHandedOverByAShortFrameGetsItsWholeNextTurn) {
+    LogoPhase = 1;
+    LogoLevel[1] = -0.008f;  // one step of 1.6 past zero
+    LogoDirection[1] = -1;
+    FrameStep = 0.3f;
+    DrawLogoCarousel();
+    ASSERT_EQ(LogoPhase, 2);
+    EXPECT_GE(LogoLevel[1], 0.0f);
+    LogoPhase = 1;  // its next turn
+    DrawLogoCarousel();
+    EXPECT_EQ(LogoPhase, 1) << "skipped";
+}
+
 TEST_F(EffectsTest, LargeFrameStepNeverStallsTheCycle) {
     FrameStep = 150.0f;
     for (int frame = 0; frame < 12; ++frame) DrawLogoCarousel();
