@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cstdio>
 
+// ReadSpectrum fills SpectrumBins floats straight into Spectrum.
+static_assert(SpectrumSize == SpectrumBins, "the spectrum array must hold what the engine writes");
+
 static const char IntroStreamFile[] = "Data/TB15Intro.mp3";
 static const char* const ModuleFiles[ModuleCount] = {
     "data/01-orrin-tb15b.mo3",
