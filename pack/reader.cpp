@@ -5,9 +5,12 @@
 // block start plus header size, whatever the header holds after the name;
 // an output buffer is only allocated for a size the member's packed bytes
 // can really produce; a file without either marker is no archive.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <strings.h>
+#include <vector>
 
 #include "pack/crypt.h"
 #include "pack/pack.h"
@@ -305,11 +308,16 @@ int ExtractMember(uint8_t** data, uint32_t* size, const char* name, const char* 
     return success;
 }
 
+// Sorted normalised names, so that a pack of many members costs n log n
+// here rather than a comparison of every pair.
 static bool HasTwinNames(const MemberRecord* head) {
-    for (const MemberRecord* a = head; a; a = a->Next)
-        for (const MemberRecord* b = a->Next; b; b = b->Next)
-            if (NamesMatch(a->Name, b->Name)) return true;
-    return false;
+    std::vector<std::string> names;
+    for (const MemberRecord* m = head; m; m = m->Next) {
+        names.emplace_back(m->Name);
+        NormaliseName(names.back().data());
+    }
+    std::sort(names.begin(), names.end());
+    return std::adjacent_find(names.begin(), names.end()) != names.end();
 }
 
 int32_t ExtractEveryMember(const char* path, const char* password, MemberSink sink,
