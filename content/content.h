@@ -28,6 +28,17 @@ enum IntroductionTopic : int32_t {
     Bonus7Topic = 85,
 };
 
+// Pick-name range of each section's topics, indexed by section 0..5.
+struct TopicRange {
+    int32_t first, last;
+};
+inline constexpr TopicRange TopicRanges[ChartSectionCount + 1] = {
+    {WelcomeTopic, Bonus7Topic}, {15, 30}, {31, 45}, {46, 54}, {55, 73}, {74, 77},
+};
+
+// The first nine Warez topics form a grid: three rows of three languages.
+inline constexpr int32_t WarezGridTopics = 9;
+
 inline constexpr int32_t MessagesPageCount = 20;
 // Value of ChartReveal after a pick; it counts down as the chart appears.
 inline constexpr float ChartRevealStart = 12.0f;
@@ -45,6 +56,8 @@ extern float ChartReveal;
 extern int32_t BackgroundSection;
 extern int32_t PreviousBackgroundSection;
 
+// The topic chosen in section 0..5 (0 while none is).
+int32_t ChosenTopic(int32_t section);
 // The section (0..5) whose topic range holds the pick name, or -1.
 int32_t SectionOfTopic(int32_t pick);
 // Pages of an Introduction topic (1 for the single pages and for 0).

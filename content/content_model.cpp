@@ -20,20 +20,12 @@ float ChartReveal = ChartRevealStart;
 int32_t BackgroundSection = 0;
 int32_t PreviousBackgroundSection = 0;
 
-// Pick-name ranges of the topics of each section, indexed by section 0..5.
-struct TopicRange {
-    int32_t first, last;
-    int32_t* topic;
+// Where each section 0..5 keeps its chosen topic.
+static int32_t* const ChosenTopics[ChartSectionCount + 1] = {
+    &IntroTopic, &AmigaTopic, &PcTopic, &C64Topic, &WarezTopic, &FunTopic,
 };
 
-static const TopicRange TopicRanges[ChartSectionCount + 1] = {
-    {WelcomeTopic, Bonus7Topic, &IntroTopic},
-    {15, 30, &AmigaTopic},
-    {31, 45, &PcTopic},
-    {46, 54, &C64Topic},
-    {55, 73, &WarezTopic},
-    {74, 77, &FunTopic},
-};
+int32_t ChosenTopic(int32_t section) { return *ChosenTopics[section]; }
 
 int32_t SectionOfTopic(int32_t pick) {
     for (int32_t section = 0; section <= ChartSectionCount; ++section)
@@ -62,8 +54,8 @@ void SelectSection(int32_t pick) {
     BackgroundFade = 0.0f;
     PageTextAlpha = 0.0f;
     ActiveSection = pick;
-    for (const TopicRange& range : TopicRanges)
-        *range.topic = 0;
+    for (int32_t* topic : ChosenTopics)
+        *topic = 0;
     ChartReveal = ChartRevealStart;
     CurrentPage = 0;
 }
@@ -73,7 +65,7 @@ void SelectTopic(int32_t pick) {
     if (section < 0 || section != ActiveSection)
         return;
     PageTextAlpha = 0.0f;
-    *TopicRanges[section].topic = pick;
+    *ChosenTopics[section] = pick;
     ChartReveal = ChartRevealStart;
     if (section == Introduction)
         CurrentPage = 0;

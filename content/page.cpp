@@ -161,9 +161,8 @@ const TextPage* IntroTopicPage(int32_t topic, int32_t page) {
 }
 
 const ChartTopic* ShownChart() {
-    const int32_t topics[ChartSectionCount] = {AmigaTopic, PcTopic, C64Topic, WarezTopic, FunTopic};
-    for (int32_t topic : topics)
-        if (topic >= FirstChartPick && topic <= LastChartPick)
+    for (int32_t section = AmigaCharts; section <= FunCharts; ++section)
+        if (int32_t topic = ChosenTopic(section); topic >= FirstChartPick && topic <= LastChartPick)
             return &ChartTopics[topic - FirstChartPick];
     return nullptr;
 }

@@ -25,20 +25,6 @@ constexpr float ClickedAlpha = 0.1f;
 constexpr float HoveredTopicAlpha = 0.45f;
 constexpr float TopicTint[3] = {0.8f, 0.8f, 1.0f};
 
-// The five chart sections' topic ranges, in the order the highlight rule tests them.
-struct ChartTopicRange {
-    int32_t section, first, last;
-    const int32_t* topic;
-};
-
-const ChartTopicRange ChartTopicRanges[ChartSectionCount] = {
-    {AmigaCharts, 15, 30, &AmigaTopic},
-    {PcCharts, 31, 45, &PcTopic},
-    {C64Charts, 46, 54, &C64Topic},
-    {WarezCharts, 55, 73, &WarezTopic},
-    {FunCharts, 74, 77, &FunTopic},
-};
-
 void RestoreBlend() { glBlendFunc(GL_SRC_ALPHA, GL_ONE); }
 
 void DrawTopicBar(const MenuButton& button, float x) {
@@ -67,8 +53,9 @@ void DrawIntroTopicHighlight(int32_t i, MenuButton& button) {
 }
 
 void DrawChartTopicHighlights(int32_t i, MenuButton& button) {
-    for (const ChartTopicRange& range : ChartTopicRanges) {
-        if (*range.topic == i && ActiveSection == range.section) {
+    for (int32_t section = AmigaCharts; section <= FunCharts; ++section) {
+        const TopicRange& range = TopicRanges[section];
+        if (ChosenTopic(section) == i && ActiveSection == section) {
             button.alpha = ChosenTopicAlpha;
             DrawTopicBar(button, button.x);
             RestoreBlend();
@@ -76,7 +63,7 @@ void DrawChartTopicHighlights(int32_t i, MenuButton& button) {
         }
         if (i >= range.first)
             button.alpha = 0.0f;
-        if (ActiveSection == range.section && i >= range.first && i <= range.last)
+        if (ActiveSection == section && i >= range.first && i <= range.last)
             DrawTopicBar(button, button.x);
     }
 }
@@ -133,12 +120,11 @@ void DrawCutOutPlate(const MenuButton& button, float halfWidth, float halfHeight
 
 void DrawHoverGlow(int32_t i, const MenuButton& button) {
     RestoreBlend();
-    for (const ChartTopicRange& range : ChartTopicRanges)
-        if (i >= range.first && i <= range.last) {
-            DrawTopicBar(button, button.x + PanelSlide[range.section]);
-            return;
-        }
-    if (i >= FirstIntroTopicButton && i <= LastTopicButton)
+    // The bar follows its panel: the Introduction's slides in from the right.
+    const int32_t section = SectionOfTopic(i);
+    if (section > Introduction)
+        DrawTopicBar(button, button.x + PanelSlide[section]);
+    else if (section == Introduction)
         DrawTopicBar(button, button.x - PanelSlide[Introduction]);
     else if (i >= ExitButton)
         DrawButtonTexture(button, button.alpha);

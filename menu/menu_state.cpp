@@ -1,5 +1,6 @@
 // The button table and its contents. Nothing here draws, so tools that need
 // the buttons' places (the artwork generator) link this alone.
+#include "content/content.h"
 #include "menu/button_slots.h"
 #include "menu/menu.h"
 
@@ -11,6 +12,12 @@ void SetButton(int32_t index, int32_t textureSlot, float x, float y, float z, fl
     if (index < 0 || index >= MenuButtonCount)
         return;
     MenuButtons[index] = {0, 0, textureSlot, x, y, z, halfWidth, halfHeight, alpha};
+}
+
+// A column of topic bars, 1.8 units apart from the top one down.
+static void SetTopicColumn(TopicRange topics, float x, float topY, float halfWidth) {
+    for (int32_t n = topics.first; n <= topics.last; ++n)
+        SetButton(n, MarkSlot, x, topY - 1.8f * float(n - topics.first), MenuDepth, halfWidth, 0.6f, 1.0f);
 }
 
 void SetMenuButtons() {
@@ -30,21 +37,19 @@ void SetMenuButtons() {
     SetButton(MusicOnButton, MusicOnSlot, -39.3f, 22.0f, MenuDepth, 0.8f, 0.4f, 1.0f);
     SetButton(MusicOffButton, MusicOffSlot, -36.5f, 22.0f, MenuDepth, 1.6f, 0.4f, 1.0f);
 
-    for (int32_t n = 15; n <= 30; ++n)
-        SetButton(n, MarkSlot, -32.0f, 13.9f - 1.8f * float(n - 15), MenuDepth, 8.5f, 0.6f, 1.0f);
-    for (int32_t n = 31; n <= 45; ++n)
-        SetButton(n, MarkSlot, -32.0f, 12.7f - 1.8f * float(n - 31), MenuDepth, 8.6f, 0.6f, 1.0f);
-    for (int32_t n = 46; n <= 54; ++n)
-        SetButton(n, MarkSlot, -32.0f, 7.3f - 1.8f * float(n - 46), MenuDepth, 8.0f, 0.6f, 1.0f);
+    const TopicRange& warez = TopicRanges[WarezCharts];
+    SetTopicColumn(TopicRanges[AmigaCharts], -32.0f, 13.9f, 8.5f);
+    SetTopicColumn(TopicRanges[PcCharts], -32.0f, 12.7f, 8.6f);
+    SetTopicColumn(TopicRanges[C64Charts], -32.0f, 7.3f, 8.0f);
+    // Warez: a 3 x 3 grid of languages, then a column.
     const float gridX[3] = {-36.6f, -32.0f, -27.4f};
     const float gridY[3] = {11.6f, 7.9f, 4.3f};
-    for (int32_t n = 55; n <= 63; ++n)
-        SetButton(n, MarkSlot, gridX[(n - 55) % 3], gridY[(n - 55) / 3], MenuDepth, 3.0f, 0.6f, 1.0f);
-    for (int32_t n = 64; n <= 73; ++n)
-        SetButton(n, MarkSlot, -32.0f, 2.6f - 1.8f * float(n - 64), MenuDepth, 9.9f, 0.6f, 1.0f);
+    for (int32_t k = 0; k < WarezGridTopics; ++k)
+        SetButton(warez.first + k, MarkSlot, gridX[k % 3], gridY[k / 3], MenuDepth, 3.0f, 0.6f, 1.0f);
+    SetTopicColumn({warez.first + WarezGridTopics, warez.last}, -32.0f, 2.6f, 9.9f);
     const float funY[4] = {3.0f, 1.2f, -0.6f, -2.3f};
-    for (int32_t n = 74; n <= 77; ++n)
-        SetButton(n, MarkSlot, -32.0f, funY[n - 74], MenuDepth, 8.0f, 0.6f, 1.0f);
+    for (int32_t n = TopicRanges[FunCharts].first; n <= TopicRanges[FunCharts].last; ++n)
+        SetButton(n, MarkSlot, -32.0f, funY[n - TopicRanges[FunCharts].first], MenuDepth, 8.0f, 0.6f, 1.0f);
     const float introY[8] = {6.2f, 4.6f, 3.0f, 1.4f, -0.2f, -3.6f, -5.1f, -6.6f};
     for (int32_t n = FirstIntroTopicButton; n <= LastTopicButton; ++n)
         SetButton(n, MarkSlot, 40.0f, introY[n - FirstIntroTopicButton], MenuDepth, 5.0f, 0.6f, 1.0f);
