@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "content/content.h"
 #include "content/content_lines.h"
 #include "content/page_layout.h"
 #include "tools/contentgen/content_runs.h"
@@ -27,13 +28,18 @@ struct PageRun {
     int page = 1;
 };
 
+bool IsTopicOf(int section, int topic) {
+    return section >= Introduction && section <= FunCharts && topic >= TopicRanges[section].first &&
+           topic <= TopicRanges[section].last;
+}
+
 const RunLayout* NumberedRun(const char* stem, int page) {
     char name[32];
     std::snprintf(name, sizeof name, "%s%d", stem, page);
     return FindRun(name);
 }
 
-// Introduction topics 78..85 in pick order: the run, or the stem of
+// Introduction topics in pick order: the run, or the stem of
 // numbered fixed-page runs, and the page count.
 struct IntroTopicRuns {
     const char* run;
@@ -46,20 +52,18 @@ constexpr IntroTopicRuns IntroTopics[] = {
     {"Bonus3", nullptr, 3},   {"Bonus5", nullptr, 5},           {"Bonus7", nullptr, 7},
 };
 
-constexpr int SectionFirstPick[6] = {78, 15, 31, 46, 55, 74};
-constexpr int SectionLastPick[6] = {85, 30, 45, 54, 73, 77};
 
 bool FindPageRun(int section, int topic, int page, PageRun& found) {
     found.page = page;
-    if (section == 6) {
+    if (section == Messages) {
         if (page >= 19) found.run = FindRun(page == 19 ? "MessagesPage19" : "MessagesPage20");
         else found.run = FindRun("Messages");
-    } else if (section == 7) {
+    } else if (section == Credits) {
         found.run = FindRun("Credits");
-    } else if (section == 0 && topic >= 78 && topic <= 85) {
-        const IntroTopicRuns& intro = IntroTopics[topic - 78];
+    } else if (section == Introduction && IsTopicOf(section, topic)) {
+        const IntroTopicRuns& intro = IntroTopics[topic - WelcomeTopic];
         found.run = intro.run ? FindRun(intro.run) : NumberedRun(intro.numberedStem, page);
-    } else if (section >= 1 && section <= 5 && topic >= SectionFirstPick[section] && topic <= SectionLastPick[section]) {
+    } else if (IsTopicOf(section, topic)) {
         found.run = &ChartRun(topic);
     }
     if (!found.run || page < 1 || page > PageCountOf(section, topic)) return false;
@@ -125,12 +129,10 @@ void PrintPlaced(std::vector<PlacedText>& placed, std::string& out) {
 }  // namespace
 
 int PageCountOf(int section, int topic) {
-    if (section == 6) return 20;
-    if (section == 7) return 1;
-    if (section == 0 && topic >= 78 && topic <= 85) return IntroTopics[topic - 78].pages;
-    if (section >= 1 && section <= 5 && topic >= SectionFirstPick[section] && topic <= SectionLastPick[section])
-        return 1;
-    return 0;
+    if (section == Messages) return MessagesPageCount;
+    if (section == Credits) return 1;
+    if (!IsTopicOf(section, topic)) return 0;
+    return section == Introduction ? IntroTopics[topic - WelcomeTopic].pages : 1;
 }
 
 bool ProofPage(const ContentText& text, int section, int topic, int page, std::string& out, std::string& problem) {

@@ -14,13 +14,12 @@
 #include <sstream>
 #include <string>
 
+#include "content/content.h"
 #include "content/content_lines.h"
 #include "tools/contentgen/content_source.h"
 #include "tools/contentgen/page_proof.h"
 
 namespace {
-
-constexpr int SectionTopics[8][2] = {{78, 85}, {15, 30}, {31, 45}, {46, 54}, {55, 73}, {74, 77}, {0, 0}, {0, 0}};
 
 bool PrintPage(const ContentText& text, int section, int topic, int page) {
     std::string out;
@@ -34,8 +33,10 @@ bool PrintPage(const ContentText& text, int section, int topic, int page) {
 }
 
 void PrintAllPages(const ContentText& text) {
-    for (int section = 0; section < 8; ++section) {
-        for (int topic = SectionTopics[section][0]; topic <= SectionTopics[section][1]; ++topic) {
+    for (int section = Introduction; section <= Credits; ++section) {
+        // Messages and Credits have no topics: their pages are proofed as topic 0.
+        const TopicRange topics = section <= FunCharts ? TopicRanges[section] : TopicRange{0, 0};
+        for (int topic = topics.first; topic <= topics.last; ++topic) {
             for (int page = 1; page <= PageCountOf(section, topic); ++page) {
                 std::printf("==== section %d, topic %d, page %d ====\n", section, topic, page);
                 PrintPage(text, section, topic, page);
