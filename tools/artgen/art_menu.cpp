@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "artgen.h"
+#include "menu/menu.h"
 #include "lettering.h"
 #include "shapes.h"
 
@@ -22,9 +23,6 @@ const Rgb Face{0.74f, 0.84f, 1.0f};
 const Rgb DeepBlue{0.10f, 0.22f, 0.55f};
 const Rgb Steel{0.35f, 0.45f, 0.65f};
 constexpr int PixelFontSize = 8;  // Tahoma's embedded bitmap strike
-
-const char* const SectionLabels[8] = {"INTRODUCTION", "AMIGA CHARTS", "PC CHARTS", "C64 CHARTS",
-                                      "WAREZ CHARTS", "FUN CHARTS", "MESSAGES", "CREDITS"};
 
 // Caps of the 8-pixel strike stand six rows tall above the baseline; the
 // lettering runs from white at its top row to the colour at its baseline,
@@ -61,10 +59,15 @@ void ArrowHead(Canvas& c, float tipX, float midY, float length, float halfSpan, 
 
 }  // namespace
 
+const char* const SectionLabels[8] = {"INTRODUCTION", "AMIGA CHARTS", "PC CHARTS", "C64 CHARTS",
+                                      "WAREZ CHARTS", "FUN CHARTS", "MESSAGES", "CREDITS"};
+
+// As wide as the button at 10 texels per scene unit, as the panels.
 Canvas PaintSectionButton(int section) {
-    const bool wide = section == 1 || section == 4;
-    const int width = wide ? 128 : 64;
-    return PixelLabel(width, 8, 7, width * 0.5f, SectionLabels[section & 7], Face);
+    section &= 7;
+    SetMenuButtons();
+    const int width = int(std::lround(MenuButtons[section].halfWidth * 2.0f * 10.0f));
+    return PixelLabel(width, 8, 7, width * 0.5f, SectionLabels[section], Face);
 }
 
 Canvas PaintSongButton(int song) {

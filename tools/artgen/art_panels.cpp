@@ -33,15 +33,6 @@ const Rgb NameColour{0.82f, 0.88f, 1.0f};
 const Rgb HeadColour{0.55f, 0.7f, 1.0f};
 const Rgb Frame{0.25f, 0.35f, 0.6f};
 
-const char* const PanelTitles[PanelCount] = {"INTRODUCTION", "AMIGA CHARTS", "PC CHARTS",
-                                             "C64 CHARTS",   "WAREZ CHARTS", "FUN CHARTS"};
-
-// Centre of a topic's hit area in scene units, from the button table.
-void HitCentre(int pick, float& x, float& y) {
-    if (MenuButtons[ExitButton].halfWidth == 0.0f) SetMenuButtons();
-    x = MenuButtons[pick].x;
-    y = MenuButtons[pick].y;
-}
 
 // Texel of the panel picture that shows at the same screen point as the
 // scene point (x, y) at the hit areas' depth.
@@ -90,26 +81,26 @@ void PlateRows(const PanelRow& panel, int height, int& top, int& bottom) {
 Canvas PaintPanel(int section) {
     section = std::clamp(section, 0, PanelCount - 1);
     const PanelRow& panel = PanelRows[section];
+    const TopicRange& topics = TopicRanges[section];
+    SetMenuButtons();
     Canvas c = MakeCanvas(static_cast<int>(panel.halfWidth * 2 * TexelsPerUnit),
                           static_cast<int>(panel.halfHeight * 2 * TexelsPerUnit));
-    int topics = 0;
-    for (int pick = FirstTopicPick; pick <= LastTopicPick; ++pick) topics += SectionOfTopic(pick) == section;
     int top, bottom;
     PlateRows(panel, c.height, top, bottom);
-    PaintPlate(c, top, bottom, PanelTitles[section], topics);
-    for (int pick = FirstTopicPick; pick <= LastTopicPick; ++pick) {
-        if (SectionOfTopic(pick) != section) continue;
-        float x, y, column, row;
-        HitCentre(pick, x, y);
-        PanelTexel(panel, x, y, column, row);
-        if (pick >= 55 && pick <= 63 && (pick - 55) % 3 == 0) {
+    PaintPlate(c, top, bottom, SectionLabels[section], topics.last - topics.first + 1);
+    for (int pick = topics.first; pick <= topics.last; ++pick) {
+        const MenuButton& hit = MenuButtons[pick];
+        float column, row;
+        PanelTexel(panel, hit.x, hit.y, column, row);
+        // Each row of the warez grid is headed over its middle language.
+        if (section == WarezCharts && pick - topics.first < WarezGridTopics && (pick - topics.first) % 3 == 0) {
             float headColumn, headRow;
-            PanelTexel(panel, -32.0f, y + 1.7f, headColumn, headRow);
+            PanelTexel(panel, MenuButtons[pick + 1].x, hit.y + 1.7f, headColumn, headRow);
             PrintCentredOn(c, headColumn, headRow, GridRowName(pick).c_str(), HeadColour);
         }
-        if (pick == 83) {
+        if (pick == Bonus3Topic) {
             float headColumn, headRow;
-            PanelTexel(panel, x, -1.9f, headColumn, headRow);
+            PanelTexel(panel, hit.x, -1.9f, headColumn, headRow);
             PrintCentredOn(c, headColumn, headRow, "- bonus texts -", HeadColour);
         }
         const TextBox box = PrintCentredOn(c, column, row, TopicName(pick).c_str(), NameColour);

@@ -32,6 +32,10 @@ Canvas PaintLogo(int logo);
 Canvas PaintLogoBlur(int logo);
 Canvas PaintLogoAlpha(int);
 
+// The section names in capitals, by section 0..7: the section buttons'
+// lettering and, for 0..5, the panels' titles.
+extern const char* const SectionLabels[8];
+
 // Section panels with their printed topic lists, by section 0..5.
 Canvas PaintPanel(int section);
 

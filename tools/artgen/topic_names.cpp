@@ -4,10 +4,13 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "content/content.h"
+
 namespace {
 
-constexpr int TopicCount = LastTopicPick - FirstTopicPick + 1;
-constexpr int FirstGridPick = 55, LastGridPick = 63;
+constexpr int TopicCount = LastTopicButton - FirstTopicButton + 1;
+constexpr int FirstGridPick = TopicRanges[WarezCharts].first;
+constexpr int LastGridPick = FirstGridPick + WarezGridTopics - 1;
 
 std::string Names[TopicCount];
 std::string GridRows[3];
@@ -43,7 +46,7 @@ std::string PanelName(int pick, const std::string& heading) {
 void SplitGridName(int pick, const std::string& name) {
     const size_t open = name.rfind(" (");
     const bool split = open != std::string::npos && name.back() == ')';
-    Names[pick - FirstTopicPick] = split ? name.substr(open + 2, name.size() - open - 3) : name;
+    Names[pick - FirstTopicButton] = split ? name.substr(open + 2, name.size() - open - 3) : name;
     if ((pick - FirstGridPick) % 3 == 0) GridRows[(pick - FirstGridPick) / 3] = split ? name.substr(0, open) : name;
 }
 
@@ -58,10 +61,10 @@ bool ReadChartHeadings(const std::string& path) {
         if (!StartsWith(line, "@@ run Chart")) continue;
         const int pick = std::atoi(line.c_str() + 12);
         std::string heading;
-        if (pick < FirstTopicPick || pick >= FirstIntroPick || !std::getline(in, heading)) continue;
+        if (pick < FirstTopicButton || pick >= FirstIntroTopicButton || !std::getline(in, heading)) continue;
         const std::string name = PanelName(pick, Trimmed(heading));
         if (pick >= FirstGridPick && pick <= LastGridPick) SplitGridName(pick, name);
-        else Names[pick - FirstTopicPick] = name;
+        else Names[pick - FirstTopicButton] = name;
     }
     return true;
 }
@@ -73,17 +76,17 @@ bool LoadTopicNames(const char* textDirectory) {
     // filled in by the one before.
     for (std::string& name : Names) name.clear();
     for (std::string& row : GridRows) row.clear();
-    for (int i = 0; i < 8; ++i) Names[FirstIntroPick - FirstTopicPick + i] = IntroNames[i];
+    for (int i = 0; i < 8; ++i) Names[FirstIntroTopicButton - FirstTopicButton + i] = IntroNames[i];
     for (const char* file : ChartFiles)
         if (!ReadChartHeadings(std::string(textDirectory) + "/" + file)) return false;
-    for (int pick = FirstTopicPick; pick < FirstIntroPick; ++pick)
-        if (Names[pick - FirstTopicPick].empty()) {
+    for (int pick = FirstTopicButton; pick < FirstIntroTopicButton; ++pick)
+        if (Names[pick - FirstTopicButton].empty()) {
             std::fprintf(stderr, "artgen: no heading for chart %d in %s\n", pick, textDirectory);
             return false;
         }
     return true;
 }
 
-const std::string& TopicName(int pick) { return Names[pick - FirstTopicPick]; }
+const std::string& TopicName(int pick) { return Names[pick - FirstTopicButton]; }
 
 const std::string& GridRowName(int pick) { return GridRows[(pick - FirstGridPick) / 3]; }

@@ -1,4 +1,4 @@
-// The names printed on the section panels, one per topic pick name 15..85.
+// The names printed on the section panels, one per topic pick name.
 //
 // Chart names come from the chart headings in the magazine's text sources
 // (content/text/charts-*.txt, the line after each "@@ run ChartNN"), less
@@ -7,7 +7,7 @@
 #pragma once
 #include <string>
 
-enum { FirstTopicPick = 15, LastTopicPick = 85, FirstIntroPick = 78 };
+#include "menu/menu.h"  // the pick names: FirstTopicButton .. LastTopicButton
 
 // Reads the headings from the text directory; false with a message naming
 // what is missing.
