@@ -8,6 +8,7 @@ set -eu
 build=$(cd "${1:-build}" && pwd)
 minutes=${2:-30}
 work=$(mktemp -d)
+program= server=
 trap 'kill $program $server 2>/dev/null; rm -rf "$work"' EXIT
 
 cp -r "$build/issue/data" "$work/data"
