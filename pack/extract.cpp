@@ -13,24 +13,20 @@ static constexpr char ErrorMessage[] = "Error!\n";
 static constexpr char WriteErrorMessage[] = "  o Error creating binary output file!\n\n";
 
 int IsSafeMemberName(const char* name) {
-    size_t length = name ? std::strlen(name) : 0;
-    if (length == 0 || length + sizeof TargetPrefix > TargetPathBytes) return 0;
-    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return 0;
+    if (!name || !name[0] || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return 0;
     return std::strpbrk(name, "/\\:") == nullptr;
 }
 
-// "Data\" + name in out; false for a name that must not become a file there.
+// "Data\" + name in out; false for a name that must not become a file there
+// or that makes too long a path.
 static bool BuildTargetPath(const char* name, char (&out)[TargetPathBytes]) {
-    if (!IsSafeMemberName(name)) return false;
+    if (!IsSafeMemberName(name) || std::strlen(name) + sizeof TargetPrefix > TargetPathBytes) return false;
     std::snprintf(out, sizeof out, "%s%s", TargetPrefix, name);
     return true;
 }
 
 void WriteOutputFile(const char* path, const uint8_t* data, uint32_t size) {
-    FILE* file = path ? OpenDataFile(path, "wb") : nullptr;
-    bool written = file && data && std::fwrite(data, 1, size, file) == size;
-    if (file && std::fclose(file) != 0) written = false;
-    if (!written) std::fputs(WriteErrorMessage, stdout);
+    if (!path || !data || !WriteDataFile(path, data, size)) std::fputs(WriteErrorMessage, stdout);
 }
 
 static void WriteMemberFile(const char* name, const uint8_t* data, uint32_t size) {

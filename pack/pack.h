@@ -70,6 +70,6 @@ void DeleteExtractedFiles();  // removes "Data\" + name for every member
 void WriteOutputFile(const char* path, const uint8_t* data, uint32_t size);
 
 // Whether name may be written as a file directly inside the data directory:
-// not empty, no separator, no "." or "..", no drive prefix, short enough
-// for the 128-byte target path.
+// not empty, no separator, no "." or "..", no drive prefix. (Start-up
+// extraction also refuses names too long for its 128-byte target path.)
 int IsSafeMemberName(const char* name);

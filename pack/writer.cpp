@@ -190,10 +190,7 @@ int BuildPack(const PackInput* members, int32_t count, const PackOptions* option
 int WritePack(const char* path, const PackInput* members, int32_t count, const PackOptions* options) {
     std::vector<uint8_t> archive;
     if (!BuildPack(members, count, options, &archive)) return 0;
-    FILE* file = OpenDataFile(path, "wb");
-    if (!file) return 0;
-    bool written = std::fwrite(archive.data(), 1, archive.size(), file) == archive.size();
-    return std::fclose(file) == 0 && written;
+    return WriteDataFile(path, archive.data(), archive.size());
 }
 
 uint32_t CompressMember(const uint8_t* data, uint32_t size, PackMethod method,

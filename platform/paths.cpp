@@ -24,6 +24,13 @@ FILE* OpenDataFile(const char* path, const char* mode) {
     return resolved[0] ? std::fopen(resolved, mode) : nullptr;
 }
 
+bool WriteDataFile(const char* path, const void* data, size_t size) {
+    FILE* file = OpenDataFile(path, "wb");
+    if (!file) return false;
+    bool written = size == 0 || (data && std::fwrite(data, 1, size, file) == size);
+    return std::fclose(file) == 0 && written;
+}
+
 int RemoveDataFile(const char* path) {
     char resolved[4096];
     ResolveDataPath(path, resolved, sizeof resolved);

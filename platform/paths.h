@@ -14,4 +14,8 @@
 const char* ResolveDataPath(const char* path, char* out, size_t capacity);
 
 FILE* OpenDataFile(const char* path, const char* mode);
+// Writes size bytes to the file at path, replacing it; false when the file
+// cannot be made or the bytes do not all reach the disk (data may be null
+// only when size is 0).
+bool WriteDataFile(const char* path, const void* data, size_t size);
 int RemoveDataFile(const char* path);

@@ -82,6 +82,8 @@ TEST_F(StartUp, UnsafeNamesAreNeverWritten) {
     EXPECT_FALSE(exists("data/sub"));
     EXPECT_FALSE(exists("/abs.png"));
     EXPECT_TRUE(exists("data/" + longest));
+    // Too long for start-up's path, but a safe name for tbpack to extract.
+    EXPECT_TRUE(IsSafeMemberName((longest + 'n').c_str()));
     DeleteExtractedFiles();
     EXPECT_TRUE(exists("evil.png"));
     EXPECT_FALSE(exists("data/" + longest));

@@ -150,10 +150,7 @@ static void Report(void* context, const char* name, const uint8_t* data, uint32_
     outcome.Members++;
     if (ok && outcome.Directory) {
         std::string path = std::string(outcome.Directory) + "/" + name;
-        FILE* file = IsSafeMemberName(name) ? OpenDataFile(path.c_str(), "wb") : nullptr;
-        bool written = file && std::fwrite(data, 1, size, file) == size;
-        if (file && std::fclose(file) != 0) written = false;
-        if (!written) {
+        if (!IsSafeMemberName(name) || !WriteDataFile(path.c_str(), data, size)) {
             std::printf("can't write %-40s %s\n", name, IsSafeMemberName(name) ? "" : "(unsafe name)");
             outcome.Failures++;
             return;
