@@ -23,10 +23,7 @@ uint8_t* OutputBuffer;
 uint32_t OutputPos;
 uint32_t OutputSize;
 
-static constexpr uint8_t RarMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-static constexpr char VorlaxMarker[7] = {'V', 'o', 'r', 'l', 'a', 'X', '!'};
-static constexpr int ArchiveHeaderBytes = 13;
-static constexpr int MinBlockHeader = 7;
+static constexpr char VorlaxMarker[MarkerBytes] = {'V', 'o', 'r', 'l', 'a', 'X', '!'};
 // One bit of packed input yields at most one 260-byte match, so no honest
 // member unpacks to more than this many bytes per packed byte.
 static constexpr uint64_t MaxExpansion = 8 * 260;
@@ -51,7 +48,7 @@ static void CloseArchive() {
 }
 
 static bool HasMarker(const uint8_t* marker) {
-    return std::memcmp(marker, RarMarker, 7) == 0 || std::memcmp(marker, VorlaxMarker, 7) == 0;
+    return std::memcmp(marker, RarMarker, MarkerBytes) == 0 || std::memcmp(marker, VorlaxMarker, MarkerBytes) == 0;
 }
 
 // Opens the archive, checks the marker, reads the archive header and stands
@@ -74,7 +71,7 @@ static bool OpenArchive(const char* path) {
     }
     Reader.ArchiveFlags = Read16(header + 3);
     uint16_t headerSize = Read16(header + 5);
-    if (headerSize > ArchiveHeaderBytes) std::fseek(Reader.Archive, 7 + long(headerSize), SEEK_SET);
+    if (headerSize > ArchiveHeaderBytes) std::fseek(Reader.Archive, MarkerBytes + long(headerSize), SEEK_SET);
     return true;
 }
 

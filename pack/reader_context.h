@@ -5,32 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-inline constexpr uint16_t ArchiveSolid = 0x0008;   // archive header flag
-inline constexpr uint16_t BlockHasData = 0x8000;   // packed size bytes follow the header
-inline constexpr uint16_t MemberEncrypted = 0x0004;
-inline constexpr uint16_t MemberContinuesSolid = 0x0010;
-inline constexpr uint8_t BlockFileHeader = 0x74;
-inline constexpr uint8_t BlockEndMembers = 0x77;
-inline constexpr uint8_t MethodStored = 0x30;
-inline constexpr int MaxNameBytes = 259;
-inline constexpr int FileHeaderBytes = 32;
-
-// The fixed part of a block header, as laid out in a file header.
-struct FileHeader {
-    uint16_t HeadCrc;
-    uint8_t BlockType;
-    uint16_t Flags;
-    uint16_t HeadSize;
-    uint32_t PackedSize;
-    uint32_t UnpackedSize;
-    uint8_t HostSystem;
-    uint32_t FileCrc;
-    uint32_t FileTime;
-    uint8_t UnpackVersion;
-    uint8_t Method;
-    uint16_t NameSize;
-    uint32_t FileAttributes;
-};
+#include "pack/rar20_format.h"
 
 struct ReaderContext {
     FILE* Archive;

@@ -12,12 +12,9 @@
 #include "platform/paths.h"
 
 static constexpr uint8_t UnpackVersion20 = 20;
-static constexpr uint8_t MethodNormal = 0x33;
 static constexpr uint8_t HostWin32 = 2;
 static constexpr uint32_t AttributeArchive = 0x20;
 static constexpr uint16_t Dictionary1M = 0x0080;
-static constexpr uint8_t BlockArchiveHeader = 0x73;
-static constexpr uint8_t BlockEndArchive = 0x7B;
 static constexpr uint16_t EndBlockFlags = 0x4000;
 
 static void Put16(std::vector<uint8_t>& out, uint32_t v) {
@@ -169,12 +166,11 @@ int BuildPack(const PackInput* members, int32_t count, const PackOptions* option
     }
     CompressAll(members, plans, o, encrypted);
     out->clear();
-    static const uint8_t Marker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-    out->insert(out->end(), Marker, Marker + 7);
-    PutBlockStart(*out, BlockArchiveHeader, o.Solid ? ArchiveSolid : 0, 13);
-    Put16(*out, 0);
+    out->insert(out->end(), RarMarker, RarMarker + MarkerBytes);
+    PutBlockStart(*out, BlockArchiveHeader, o.Solid ? ArchiveSolid : 0, ArchiveHeaderBytes);
+    Put16(*out, 0);  // two reserved fields
     Put32(*out, 0);
-    SealHeader(*out, 7);
+    SealHeader(*out, MarkerBytes);
     for (int32_t i = 0; i < count; i++) {
         MemberPlan& plan = plans[i];
         if (plan.Method == PackMethodStore) plan.Packed.assign(members[i].Data, members[i].Data + members[i].Size);
@@ -182,7 +178,7 @@ int BuildPack(const PackInput* members, int32_t count, const PackOptions* option
         PutMember(*out, members[i], plan, plan.Packed);
     }
     size_t end = out->size();
-    PutBlockStart(*out, BlockEndArchive, EndBlockFlags, 7);
+    PutBlockStart(*out, BlockEndArchive, EndBlockFlags, MinBlockHeader);
     SealHeader(*out, end);
     return 1;
 }

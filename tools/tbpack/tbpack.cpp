@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pack/pack.h"
+#include "pack/rar20_format.h"
 #include "pack/writer.h"
 #include "platform/paths.h"
 
@@ -132,7 +133,7 @@ static int List(int argc, char** argv) {
     for (MemberRecord* r = head; r; r = r->Next) {
         unsigned ratio = r->UnpackedSize ? unsigned(100.0 * r->PackedSize / r->UnpackedSize) : 0;
         std::printf("%10u %10u %4u%% %-6s %3u %08X  %s\n", r->UnpackedSize, r->PackedSize, ratio,
-                    r->Method == 0x30 ? "stored" : "2.0", r->UnpackVersion, r->FileCrc, r->Name);
+                    r->Method == MethodStored ? "stored" : "2.0", r->UnpackVersion, r->FileCrc, r->Name);
     }
     std::printf("%d member(s)\n", count);
     FreeMemberList(head);
