@@ -39,7 +39,6 @@ struct ParseState {
 struct MatchFinder {
     const uint8_t* Base;
     uint32_t BaseSize;      // bytes of the stream held in Base
-    uint32_t StreamStart;   // no match reaches in front of this
     int Effort;             // chain steps per position
     std::vector<uint32_t> Head;      // 3-byte hash -> position + 1
     std::vector<uint32_t> Prev;      // position & WindowMask -> earlier position + 1
@@ -47,8 +46,7 @@ struct MatchFinder {
     uint32_t Inserted;               // positions below this are in the chains
 };
 
-void InitMatchFinder(MatchFinder& finder, const uint8_t* base, uint32_t baseSize,
-                     uint32_t streamStart, int effort);
+void InitMatchFinder(MatchFinder& finder, const uint8_t* base, uint32_t baseSize, int effort);
 // Parses Base[begin, end) into tokens; the bytes before begin are history.
 void ParseLz(MatchFinder& finder, ParseState& state, uint32_t begin, uint32_t end,
              std::vector<Token>* tokens);

@@ -13,16 +13,14 @@ static constexpr uint32_t LongestCode = 255;  // largest length code value (base
 // Rough costs in bits, good enough to rank the ways of coding a position.
 static constexpr int LiteralCost = 8;
 
-void InitMatchFinder(MatchFinder& finder, const uint8_t* base, uint32_t baseSize,
-                     uint32_t streamStart, int effort) {
+void InitMatchFinder(MatchFinder& finder, const uint8_t* base, uint32_t baseSize, int effort) {
     finder.Base = base;
     finder.BaseSize = baseSize;
-    finder.StreamStart = streamStart;
     finder.Effort = effort > 0 ? effort : 48;
     finder.Head.assign(size_t(1) << HashBits, 0);
     finder.Prev.assign(WindowSize, 0);
     finder.PairHead.assign(65536, 0);
-    finder.Inserted = streamStart;
+    finder.Inserted = 0;
 }
 
 static uint32_t Hash3(const uint8_t* p) {
@@ -32,7 +30,7 @@ static uint32_t Hash3(const uint8_t* p) {
 
 // Chains every position in front of end (bytes behind end may already be
 // in the buffer; a later member of the stream matches against them too).
-static void InsertUpTo(MatchFinder& finder, uint32_t end) {
+void InsertPositions(MatchFinder& finder, uint32_t end) {
     const uint32_t limit = finder.BaseSize;
     for (uint32_t p = finder.Inserted; p < end; p++) {
         if (p + 1 < limit) finder.PairHead[uint32_t(finder.Base[p]) << 8 | finder.Base[p + 1]] = p + 1;
@@ -43,8 +41,6 @@ static void InsertUpTo(MatchFinder& finder, uint32_t end) {
     }
     if (end > finder.Inserted) finder.Inserted = end;
 }
-
-void InsertPositions(MatchFinder& finder, uint32_t end) { InsertUpTo(finder, end); }
 
 static uint32_t MatchLength(const uint8_t* a, const uint8_t* b, uint32_t limit) {
     uint32_t n = 0;
@@ -82,14 +78,14 @@ static void ConsiderRecent(const MatchFinder& finder, const ParseState& state, u
     const uint8_t* base = finder.Base;
     for (uint32_t k = 1; k <= 4; k++) {
         uint32_t d = state.RecentDistances[(state.RecentIndex - k) & 3];
-        if (d == 0 || d > p - finder.StreamStart) continue;
+        if (d == 0 || d > p) continue;
         uint32_t bonus = RecentLengthBonus(d);
         uint32_t limit = std::min(end - p, LongestCode + 2 + bonus);
         uint32_t length = MatchLength(base + p, base + p - d, limit);
         if (length >= 2 + bonus) Consider(best, length, d, ChooseRecent, 12);
     }
     uint32_t last = state.LastDistance;
-    if (state.LastLength > 0 && last > 0 && last <= p - finder.StreamStart &&
+    if (state.LastLength > 0 && last > 0 && last <= p &&
         state.LastLength <= end - p &&
         MatchLength(base + p, base + p - last, state.LastLength) == state.LastLength)
         Consider(best, state.LastLength, last, ChooseLast, 7);
@@ -102,7 +98,7 @@ static void ConsiderNew(const MatchFinder& finder, uint32_t p, uint32_t end, Cho
     uint32_t bestLength = 2;
     for (int steps = finder.Effort; candidate && steps > 0; steps--) {
         uint32_t q = candidate - 1;
-        if (q >= p || q < finder.StreamStart || p - q > MaxDistance) break;
+        if (q >= p || p - q > MaxDistance) break;
         uint32_t d = p - q;
         uint32_t bonus = MatchLengthBonus(d);
         uint32_t limit = std::min(end - p, LongestCode + 3 + bonus);
@@ -123,13 +119,13 @@ static void ConsiderNew(const MatchFinder& finder, uint32_t p, uint32_t end, Cho
 static void ConsiderShort(const MatchFinder& finder, uint32_t p, uint32_t end, Choice& best) {
     if (best.Length >= 2 || end - p < 2) return;
     uint32_t candidate = finder.PairHead[uint32_t(finder.Base[p]) << 8 | finder.Base[p + 1]];
-    if (!candidate || candidate - 1 >= p || candidate - 1 < finder.StreamStart) return;
+    if (!candidate || candidate - 1 >= p) return;
     uint32_t d = p - (candidate - 1);
     if (d <= 256) Consider(best, 2, d, ChooseShort, 9 + (d > 4) * 4);
 }
 
 static Choice BestChoice(MatchFinder& finder, const ParseState& state, uint32_t p, uint32_t end) {
-    InsertUpTo(finder, p);
+    InsertPositions(finder, p);
     Choice best = {0, 0, ChooseLiteral, 0};
     ConsiderRecent(finder, state, p, end, best);
     ConsiderNew(finder, p, end, best);
@@ -200,5 +196,5 @@ void ParseLz(MatchFinder& finder, ParseState& state, uint32_t begin, uint32_t en
         p += current.Length;
         current = p < end ? BestChoice(finder, state, p, end) : Choice{};
     }
-    InsertUpTo(finder, end);
+    InsertPositions(finder, end);
 }

@@ -95,11 +95,11 @@ static void CompressAll(const PackInput* members, std::vector<MemberPlan>& plans
     }
     MatchFinder finder;
     ParseState state = {};
-    if (options.Solid) InitMatchFinder(finder, stream.data(), uint32_t(stream.size()), 0, options.MatchEffort);
+    if (options.Solid) InitMatchFinder(finder, stream.data(), uint32_t(stream.size()), options.MatchEffort);
     for (int i : order) {
         if (!options.Solid) {
             state = {};
-            InitMatchFinder(finder, members[i].Data, members[i].Size, 0, options.MatchEffort);
+            InitMatchFinder(finder, members[i].Data, members[i].Size, options.MatchEffort);
         }
         ParseMember(members[i], plans[i], finder, state);
     }
@@ -198,7 +198,7 @@ uint32_t CompressMember(const uint8_t* data, uint32_t size, PackMethod method,
     plan.Channels = plan.Method == PackMethodAudio ? AudioChannelsFor(input) : 0;
     MatchFinder finder;
     ParseState state = {};
-    InitMatchFinder(finder, data, size, 0, matchEffort);
+    InitMatchFinder(finder, data, size, matchEffort);
     ParseMember(input, plan, finder, state);
     EmitState emit;
     EmitMember(emit, StreamView(plan), nullptr, true, false, out);
