@@ -141,12 +141,11 @@ static bool NextMember() { return NextFileHeader() > 0 && Reader.BlockType != Bl
 
 // Every call starts from nothing: no state of an earlier call can reach a
 // member that claims to continue a stream.
-static void StartCall(const char* path, const char* password) {
+static void StartCall(const char* password) {
     std::memset(&Reader, 0, sizeof Reader);
     std::memset(&Unpacker, 0, sizeof Unpacker);
     OutputBuffer = nullptr;
     OutputPos = 0;
-    CopyBounded(Reader.ArchivePath, sizeof Reader.ArchivePath, path);
     CopyBounded(Reader.Password, sizeof Reader.Password, password);
 }
 
@@ -172,7 +171,7 @@ static MemberRecord* NewRecord() {
 }
 
 int32_t ListMembers(const char* path, MemberRecord** head) {
-    StartCall(path, nullptr);
+    StartCall(nullptr);
     if (!head || !OpenArchive(path)) return 0;
     int32_t count = 0;
     MemberRecord** tail = head;
@@ -282,12 +281,11 @@ int ExtractMember(uint8_t** data, uint32_t* size, const char* name, const char* 
                   const char* password) {
     if (data) *data = nullptr;
     if (size) *size = 0;
-    StartCall(path, password);
-    CopyBounded(Reader.RequestedName, sizeof Reader.RequestedName, name);
+    StartCall(password);
     if (!data || !size || !OpenArchive(path)) return 0;
     bool success = false;
     while (NextMember()) {
-        bool wanted = NamesMatch(Reader.RequestedName, Reader.CurrentName);
+        bool wanted = NamesMatch(name, Reader.CurrentName);
         MemberOutcome outcome = ProcessMember(wanted);
         if (outcome == MemberRefused || wanted) {
             success = outcome == MemberGood;
@@ -324,7 +322,7 @@ int32_t ExtractEveryMember(const char* path, const char* password, MemberSink si
     bool twins = HasTwinNames(head);
     FreeMemberList(head);
     if (twins) return -1;
-    StartCall(path, password);
+    StartCall(password);
     if (!OpenArchive(path)) return 0;
     int32_t count = 0;
     bool streamBroken = false;  // a refused member ends a solid stream for all behind it

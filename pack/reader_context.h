@@ -10,8 +10,6 @@
 struct ReaderContext {
     FILE* Archive;
     long ArchiveSize;
-    char ArchivePath[MaxNameBytes + 1];
-    char RequestedName[MaxNameBytes + 1];
     char Password[255];
     uint16_t ArchiveFlags;
     FileHeader Header;
