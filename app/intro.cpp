@@ -84,9 +84,11 @@ void Strobe(uint32_t c) {
 
 // Takes amount from value while it is above 0 and clamps it there: a long
 // frame must not open the picture past its edges.
-void LowerToZero(float& value, float amount) {
-    if (value > 0.0f) value -= amount;
-    if (value < 0.0f) value = 0.0f;
+// Lowers value by amount, never below floor: a long frame would otherwise
+// carry a size or a wobble through its resting value.
+void LowerTo(float& value, float floor, float amount) {
+    if (value > floor) value -= amount;
+    if (value < floor) value = floor;
 }
 
 void BeginFlash() {
@@ -122,8 +124,8 @@ void SecondFlash() {
 // fades to black from 9200 and carries the two flashes.
 void LargePicture(uint32_t c) {
     glColor3f(1.0f, 1.0f, 1.0f);
-    LowerToZero(PictureInsetU, 0.01f * FrameStep);
-    LowerToZero(PictureInsetV, 0.01f * FrameStep);
+    LowerTo(PictureInsetU, 0.0f, 0.01f * FrameStep);
+    LowerTo(PictureInsetV, 0.0f, 0.01f * FrameStep);
     if (c > PictureFadeCue) {
         if (PictureFade > 0.0f) PictureFade -= 0.005f * FrameStep;
         glColor4f(PictureFade, PictureFade, PictureFade, PictureFade);
@@ -145,8 +147,7 @@ void StretchDate() {
 // flies towards the viewer and fades within 40 frames.
 void ShakeFirstTitle() {
     ShakePhase += std::rand() % 10 + 10;
-    if (ShakeAmplitude > 0.0f) ShakeAmplitude -= 1.0f * FrameStep;
-    if (ShakeAmplitude < 0.0f) ShakeAmplitude = 0.0f;
+    LowerTo(ShakeAmplitude, 0.0f, 1.0f * FrameStep);
     const float s = std::sin(ShakePhase) * ShakeAmplitude;
     DrawIntroQuad(FirstTitleSlot, TitleHalfWidth + s, TitleHalfHeight + s, 1.0f);
     if (TitleCrossFade > 0.0f) TitleCrossFade -= 0.025f * FrameStep;
@@ -161,16 +162,14 @@ void ShakeFirstTitle() {
 void FirstToSecondTitle() {
     if (TitleCrossFade < 1.0f) TitleCrossFade += 0.05f * FrameStep;
     DrawTitle(FirstTitleSlot, 1.0f, 1.0f - TitleCrossFade);
-    if (SecondWidthFactor > 1.0f) SecondWidthFactor -= 0.15f * FrameStep;
-    if (SecondWidthFactor < 1.0f) SecondWidthFactor = 1.0f;
+    LowerTo(SecondWidthFactor, 1.0f, 0.15f * FrameStep);
     DrawTitle(SecondTitleSlot, SecondWidthFactor, TitleCrossFade);
 }
 
 void SecondToThirdTitle() {
     if (TitleCrossFade > 0.0f) TitleCrossFade -= 0.05f * FrameStep;
     DrawTitle(SecondTitleSlot, 1.0f, TitleCrossFade);
-    if (ThirdWidthFactor > 1.0f) ThirdWidthFactor -= 0.45f * FrameStep;
-    if (ThirdWidthFactor < 1.0f) ThirdWidthFactor = 1.0f;
+    LowerTo(ThirdWidthFactor, 1.0f, 0.45f * FrameStep);
     DrawTitle(ThirdTitleSlot, ThirdWidthFactor, 1.0f - TitleCrossFade);
 }
 
