@@ -14,7 +14,6 @@
 #include <GL/freeglut.h>
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/frame.h"
@@ -52,9 +51,7 @@ void EndOnPendingSignal(int) {
 }
 
 void DeleteIntroStreamFile() {
-    char path[128];
-    std::snprintf(path, sizeof path, "%s%s", "Data\\", "TB15Intro.mp3");
-    RemoveDataFile(path);  // already gone or still held: nothing to do about it
+    RemoveDataFile("Data\\TB15Intro.mp3");  // already gone or still held: nothing to do about it
 }
 
 }  // namespace
