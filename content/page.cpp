@@ -27,31 +27,12 @@ namespace {
 constexpr float PageTextFadeSpeed = 0.015f;  // per frame at 75 frames per second
 constexpr float ChartRevealSpeed = 0.03f;
 
-enum ChartKind : uint8_t { ChartTable, CancelledChart, ShortChart };
-
-struct ChartTopic {
-    int32_t pick;
-    ChartKind kind;
-    float titleX;
-};
-
-constexpr ChartTopic ChartTopics[ChartCount] = {
-    {15, ChartTable, 400}, {16, ChartTable, 400}, {17, ChartTable, 400}, {18, ChartTable, 400},
-    {19, ChartTable, 400}, {20, ChartTable, 400}, {21, ChartTable, 400}, {22, ChartTable, 400},
-    {23, ChartTable, 400}, {24, CancelledChart, 400}, {25, ChartTable, 400}, {26, ChartTable, 400},
-    {27, ChartTable, 400}, {28, ChartTable, 400}, {29, ChartTable, 390}, {30, ChartTable, 380},
-    {31, ChartTable, 410}, {32, ChartTable, 400}, {33, ChartTable, 410}, {34, ChartTable, 410},
-    {35, ChartTable, 410}, {36, ChartTable, 410}, {37, ChartTable, 405}, {38, ChartTable, 410},
-    {39, ChartTable, 410}, {40, ChartTable, 410}, {41, ChartTable, 405}, {42, ChartTable, 410},
-    {43, ChartTable, 410}, {44, ChartTable, 390}, {45, ChartTable, 390}, {46, ChartTable, 410},
-    {47, ChartTable, 400}, {48, ChartTable, 400}, {49, ChartTable, 400}, {50, ChartTable, 400},
-    {51, ChartTable, 400}, {52, ShortChart, 400}, {53, ChartTable, 400}, {54, ChartTable, 400},
-    {55, ChartTable, 390}, {56, ChartTable, 390}, {57, ChartTable, 390}, {58, ChartTable, 400},
-    {59, ChartTable, 400}, {60, ChartTable, 400}, {61, CancelledChart, 400}, {62, ChartTable, 400},
-    {63, CancelledChart, 400}, {64, ChartTable, 400}, {65, ChartTable, 400}, {66, ChartTable, 400},
-    {67, ChartTable, 400}, {68, ChartTable, 400}, {69, CancelledChart, 400}, {70, ChartTable, 400},
-    {71, ChartTable, 400}, {72, ChartTable, 400}, {73, ChartTable, 400}, {74, ChartTable, 400},
-    {75, ChartTable, 400}, {76, ChartTable, 400}, {77, ChartTable, 410},
+// The x of each chart's Tahoma title, by pick name from FirstChartPick on.
+constexpr float ChartTitleX[ChartCount] = {
+    400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 390, 380,
+    410, 400, 410, 410, 410, 410, 405, 410, 410, 410, 405, 410, 410, 390, 390, 410,
+    400, 400, 400, 400, 400, 400, 400, 400, 390, 390, 390, 400, 400, 400, 400, 400,
+    400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 410,
 };
 
 constexpr int ShortChartRevealOffset = 7;  // its four rows appear after the usual ten
@@ -108,30 +89,28 @@ void DrawRankingRows(int runStart, int rows, int splitWidth, float revealOffset)
     }
 }
 
-void DrawChart(const ChartTopic& chart) {
-    int runStart = ChartRunStart(chart.pick);
+// Every chart shows its heading and its title; a cancelled one a notice
+// instead of ranks, the short one two notes and four ranks.
+void DrawChart(int32_t pick) {
+    const int runStart = ChartRunStart(pick);
     const char* heading = RunLine(runStart, ChartHeadingOffset);
+    const bool cancelled = IsCancelledChart(pick), isShort = pick == ShortChartPick;
     ChartReveal -= ChartRevealSpeed * FrameStep;
     SetTextAlpha(ChartRevealStart - ChartReveal);
-    switch (chart.kind) {
-    case CancelledChart:
+    if (cancelled) {
         PrintCourier(ChartX, HeadingY, heading);
         PrintCourier(ChartX, FirstRowY, RunLine(runStart, CancelledNoticeOffset));
-        PrintTahoma(chart.titleX, TitleY, heading);
-        break;
-    case ShortChart:
+    } else {
         PrintCourier(CentredHeadingX(std::strlen(heading)), HeadingY, heading);
+    }
+    if (isShort) {
         PrintCourier(ChartX, ShortChartNoteY[0], RunLine(runStart, ShortChartFirstNote));
         PrintCourier(ChartX, ShortChartNoteY[1], RunLine(runStart, ShortChartSecondNote));
-        PrintTahoma(chart.titleX, TitleY, heading);
-        DrawRankingRows(runStart, ShortChartRows, ChartSplitWidth(chart.pick), 2.0f + ShortChartRevealOffset);
-        break;
-    case ChartTable:
-        PrintCourier(CentredHeadingX(std::strlen(heading)), HeadingY, heading);
-        PrintTahoma(chart.titleX, TitleY, heading);
-        DrawRankingRows(runStart, ChartRankCount, ChartSplitWidth(chart.pick), 2.0f);
-        break;
     }
+    PrintTahoma(ChartTitleX[pick - FirstChartPick], TitleY, heading);
+    if (!cancelled)
+        DrawRankingRows(runStart, isShort ? ShortChartRows : ChartRankCount, ChartSplitWidth(pick),
+                        isShort ? 2.0f + ShortChartRevealOffset : 2.0f);
     SetTextAlpha(1.0f);
 }
 
@@ -160,11 +139,12 @@ const TextPage* IntroTopicPage(int32_t topic, int32_t page) {
     }
 }
 
-const ChartTopic* ShownChart() {
+// The chosen chart topic of the chart sections, or 0 when none is chosen.
+int32_t ShownChart() {
     for (int32_t section = AmigaCharts; section <= FunCharts; ++section)
         if (int32_t topic = ChosenTopic(section); topic >= FirstChartPick && topic <= LastChartPick)
-            return &ChartTopics[topic - FirstChartPick];
-    return nullptr;
+            return topic;
+    return 0;
 }
 
 void DrawSelectedPage() {
@@ -181,8 +161,8 @@ void DrawSelectedPage() {
         DrawTextPage(*page, CurrentPage);
         if (IntroTopic == Bonus7Topic && CurrentPage == 0)
             DrawGroupPhoto();
-    } else if (const ChartTopic* chart = ShownChart()) {
-        DrawChart(*chart);
+    } else if (int32_t chart = ShownChart()) {
+        DrawChart(chart);
     }
 }
 
