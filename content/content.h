@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "content/content_lines.h"
+
 enum Section : int32_t {
     Introduction = 0,
     AmigaCharts = 1,
@@ -60,8 +62,19 @@ extern int32_t PreviousBackgroundSection;
 int32_t ChosenTopic(int32_t section);
 // The section (0..5) whose topic range holds the pick name, or -1.
 int32_t SectionOfTopic(int32_t pick);
-// Pages of an Introduction topic (1 for the single pages and for 0).
-int32_t PageCountOfIntroTopic(int32_t pick);
+// Pages of an Introduction topic (1 for the single pages and for 0). Inline,
+// so that the content tools count pages as the magazine does.
+constexpr int32_t PageCountOfIntroTopic(int32_t pick) {
+    switch (pick) {
+    case NewsAndInformationTopic: return NewsPageCount;
+    case ListOfVotersTopic: return 9;
+    case AdvertisementsTopic: return AdvertisementPageCount;
+    case Bonus3Topic: return 3;
+    case Bonus5Topic: return 5;
+    case Bonus7Topic: return 7;
+    default: return 1;
+    }
+}
 
 // A section button was picked; ignored while the background cross-fade runs.
 void SelectSection(int32_t pick);

@@ -34,18 +34,6 @@ int32_t SectionOfTopic(int32_t pick) {
     return -1;
 }
 
-int32_t PageCountOfIntroTopic(int32_t pick) {
-    switch (pick) {
-    case NewsAndInformationTopic: return 3;
-    case ListOfVotersTopic:
-    case AdvertisementsTopic: return 9;
-    case Bonus3Topic: return 3;
-    case Bonus5Topic: return 5;
-    case Bonus7Topic: return 7;
-    default: return 1;
-    }
-}
-
 void SelectSection(int32_t pick) {
     if (BackgroundFade < 1.0f || pick < Introduction || pick > Credits)
         return;
@@ -89,7 +77,7 @@ static void ClampToPages(int32_t pageCount) {
 void ClampPage() {
     // Welcome and Contact information (one page each) are left to drift:
     // they show the same page whatever the number holds.
-    if (IntroTopic != 0 && PageCountOfIntroTopic(IntroTopic) > 1)
+    if (PageCountOfIntroTopic(IntroTopic) > 1)
         ClampToPages(PageCountOfIntroTopic(IntroTopic));
     if (ActiveSection == Messages)
         ClampToPages(MessagesPageCount);

@@ -39,19 +39,16 @@ const RunLayout* NumberedRun(const char* stem, int page) {
     return FindRun(name);
 }
 
-// Introduction topics in pick order: the run, or the stem of
-// numbered fixed-page runs, and the page count.
+// Introduction topics in pick order: the run, or the stem of numbered
+// fixed-page runs.
 struct IntroTopicRuns {
     const char* run;
     const char* numberedStem;
-    int pages;
 };
 constexpr IntroTopicRuns IntroTopics[] = {
-    {"Welcome", nullptr, 1},  {nullptr, "News", NewsPageCount}, {"Voters", nullptr, 9},
-    {nullptr, "Advertisement", AdvertisementPageCount},         {"ContactInformation", nullptr, 1},
-    {"Bonus3", nullptr, 3},   {"Bonus5", nullptr, 5},           {"Bonus7", nullptr, 7},
+    {"Welcome", nullptr}, {nullptr, "News"},   {"Voters", nullptr}, {nullptr, "Advertisement"},
+    {"ContactInformation", nullptr}, {"Bonus3", nullptr}, {"Bonus5", nullptr}, {"Bonus7", nullptr},
 };
-
 
 bool FindPageRun(int section, int topic, int page, PageRun& found) {
     found.page = page;
@@ -132,7 +129,7 @@ int PageCountOf(int section, int topic) {
     if (section == Messages) return MessagesPageCount;
     if (section == Credits) return 1;
     if (!IsTopicOf(section, topic)) return 0;
-    return section == Introduction ? IntroTopics[topic - WelcomeTopic].pages : 1;
+    return section == Introduction ? PageCountOfIntroTopic(topic) : 1;
 }
 
 bool ProofPage(const ContentText& text, int section, int topic, int page, std::string& out, std::string& problem) {
