@@ -66,13 +66,8 @@ void ExtractLoadingImage() {
 }
 
 void ExtractPack() {
-    MemberRecord* head = nullptr;
-    if (ListMembers(PackPath, &head) == 0) return;
-    // One walk unpacks a solid pack once instead of once per member; only
-    // members of twin names need the member-by-member way.
-    if (ExtractEveryMember(PackPath, PackPassword, WriteExtractedMember, nullptr) < 0)
-        for (MemberRecord* record = head; record; record = record->Next) ExtractOne(record->Name);
-    FreeMemberList(head);
+    // One walk unpacks a solid pack once instead of once per member.
+    ExtractEveryMember(PackPath, PackPassword, WriteExtractedMember, nullptr);
 }
 
 void DeleteExtractedFiles() {

@@ -52,11 +52,10 @@ uint32_t ReadPackedBytes(uint8_t* buffer, uint32_t count);
 typedef void (*MemberSink)(void* context, const char* name, const uint8_t* data,
                            uint32_t size, int ok);
 
-// Unpacks every listed member in one walk of the archive and hands each to
-// sink; the outcome for each member is the one ExtractMember would give it.
-// Returns the number of members handed over, or -1 when the archive holds
-// two members whose names compare equal (only member-by-member extraction
-// then gives ExtractMember's results).
+// Unpacks every listed member and hands each to sink; the outcome for each
+// member is the one ExtractMember would give its name. One walk of the
+// archive does it, unless two names compare equal: then it goes member by
+// member. Returns the number of members handed over.
 int32_t ExtractEveryMember(const char* path, const char* password, MemberSink sink,
                            void* context);
 

@@ -315,13 +315,31 @@ static bool HasTwinNames(const MemberRecord* head) {
     return std::adjacent_find(names.begin(), names.end()) != names.end();
 }
 
+// Where two names compare equal, a name reaches only the first of its
+// members: each listed member then gets what ExtractMember gives its name.
+static int32_t ExtractEachListed(const MemberRecord* head, const char* path, const char* password,
+                                 MemberSink sink, void* context) {
+    int32_t count = 0;
+    for (const MemberRecord* record = head; record; record = record->Next, count++) {
+        uint8_t* data = nullptr;
+        uint32_t size = 0;
+        int ok = ExtractMember(&data, &size, record->Name, path, password);
+        sink(context, record->Name, data, size, ok);
+        std::free(data);
+    }
+    return count;
+}
+
 int32_t ExtractEveryMember(const char* path, const char* password, MemberSink sink,
                            void* context) {
     MemberRecord* head = nullptr;
     ListMembers(path, &head);
-    bool twins = HasTwinNames(head);
+    if (HasTwinNames(head)) {
+        int32_t count = ExtractEachListed(head, path, password, sink, context);
+        FreeMemberList(head);
+        return count;
+    }
     FreeMemberList(head);
-    if (twins) return -1;
     StartCall(password);
     if (!OpenArchive(path)) return 0;
     int32_t count = 0;

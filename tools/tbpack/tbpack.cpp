@@ -161,20 +161,6 @@ static void Report(void* context, const char* name, const uint8_t* data, uint32_
     if (!ok) outcome.Failures++;
 }
 
-// Member by member, for archives in which two names compare equal.
-static void ReportEachMember(const char* archive, const char* password, Outcome* outcome) {
-    MemberRecord* head = nullptr;
-    ListMembers(archive, &head);
-    for (MemberRecord* r = head; r; r = r->Next) {
-        uint8_t* data = nullptr;
-        uint32_t size = 0;
-        int ok = ExtractMember(&data, &size, r->Name, archive, password);
-        Report(outcome, r->Name, data, size, ok);
-        std::free(data);
-    }
-    FreeMemberList(head);
-}
-
 static int Unpack(int argc, char** argv, bool writeFiles) {
     const char* password = nullptr;
     int i = 0;
@@ -193,8 +179,7 @@ static int Unpack(int argc, char** argv, bool writeFiles) {
         return 1;
     }
     FreeMemberList(head);
-    if (ExtractEveryMember(archive, password, Report, &outcome) < 0)
-        ReportEachMember(archive, password, &outcome);
+    ExtractEveryMember(archive, password, Report, &outcome);
     std::printf("%d member(s), %d failed\n", outcome.Members, outcome.Failures);
     return outcome.Failures == 0 ? 0 : 1;
 }
