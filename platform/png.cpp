@@ -127,7 +127,6 @@ void pngSetStandardOrientation(int standardOrientation) {
     StandardOrientation = standardOrientation;
 }
 
-int pngGetStandardOrientation() { return StandardOrientation; }
 
 int pngLoad(const char* fileName, int mipmap, int transparency, pngInfo* info) {
     DecodedImage image;

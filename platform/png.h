@@ -23,7 +23,6 @@ struct pngRawInfo {
 
 // 1: rows are stored bottom row first (GL's order); 0: file order.
 void pngSetStandardOrientation(int standardOrientation);
-int pngGetStandardOrientation();
 // Decodes the file and uploads it into the texture bound to GL_TEXTURE_2D at
 // level 0, leaving the texture's parameters as the caller set them. PNG_SOLID
 // uploads RGB; PNG_ALPHA uploads RGBA when the file has alpha or a
