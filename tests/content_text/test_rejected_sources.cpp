@@ -50,6 +50,27 @@ void ExpectFault(const ContentText& text, const std::string& where, const std::s
 
 enum class Edit { Replace, Insert, Erase };
 
+// A ranking run for a small source: heading, blank line, one row per name with
+// falling points and the given trends ("n+-0", one letter a rank).
+std::string ChartSource(int pick, const char* claim, const std::vector<std::string>& names, const char* trends) {
+    std::string run = "@@ run Chart" + std::to_string(pick) + "\n" + (*claim ? claim + std::string("\n") : "") + "Heading\n\n";
+    for (size_t rank = 0; rank < names.size(); ++rank) {
+        char row[80];
+        const char* trend = trends[rank] == 'n' ? "(new)" : trends[rank] == '+' ? "( + )" : trends[rank] == '-' ? "( - )" : "( 0 )";
+        std::snprintf(row, sizeof row, "%02zu.  %-36s%5d p.    %s\n", rank + 1, names[rank].c_str(), int(200 - 10 * rank), trend);
+        run += row;
+    }
+    return run;
+}
+
+constexpr const char* SmallCast =
+    "@@ cast\n"
+    "group Alpha | amiga\n"
+    "group Beta | amiga\n"
+    "person Ann | Alpha | code\n"
+    "person Bob | Beta 1999-2002, Alpha | music\n"
+    "prod Blue | Alpha | amiga\n";
+
 constexpr const char* Amiga = "charts-amiga.txt";
 
 }  // namespace
@@ -110,6 +131,47 @@ TEST(RejectedSource, EachBrokenLineIsNamedWithWhatIsWrong) {
         WriteLines(scratch.Path(row.file), lines);
         ExpectFault(ReadAndCheck(scratch.directory.string()), scratch.At(row.file, (row.atRun ? anchor : edited) + 1),
                     row.fault);
+    }
+}
+
+// Each case is one small source besides the cast; the fault must name its
+// file and line (the runs it leaves out are missing, which is beside the point).
+TEST(RejectedSource, EveryPageIsHeldToTheCast) {
+    const std::vector<std::string> ab(10, "Alpha"), mixed = {"Alpha", "Beta", "Alpha", "Beta", "Alpha",
+                                                               "Beta",  "Alpha", "Beta", "Alpha", "Beta"};
+    const struct {
+        std::string source;
+        std::string where;  // file:line, the file being "case.txt"
+        const char* fault;
+    } rows[] = {
+        {"@@ run Messages\nZed / Alpha to all:\n", "case.txt:2", "handle \"Zed\" is not in the cast"},
+        {"@@ run Messages\nsee Ann / Beta at the party\n", "case.txt:2", "the cast does not give \"Ann\" to \"Beta\""},
+        {"@@ run Messages\nNobody to all:\n", "case.txt:2", "sender \"Nobody\" is not in the cast"},
+        {"@@ run News1\n@@ members Alpha 3\n", "case.txt:2", "the text gives Alpha 3 members, the cast 2"},
+        {"@@ run Voters\nVoters\n\nAnn/Alpha  Zed/Alpha\n@@ run News1\n@@ members Alpha 2\n", "case.txt:4",
+         "\"Zed\" is not one of the 2 members"},
+        {ChartSource(46, "@@ chart c64 groups", {"Alpha"}, "n"), "case.txt:5", "\"Alpha\" is not on c64"},
+        {ChartSource(17, "@@ chart amiga people", {"Bob / Beta"}, "n"), "case.txt:5", "does not give \"Bob\" to \"Beta\"" },
+        {ChartSource(22, "@@ chart amiga prods", {"Blue by Beta"}, "n"), "case.txt:5",
+         "the cast gives \"Blue\" to \"Alpha\""},
+        {ChartSource(22, "", {"Blue by Alpha"}, "n"), "case.txt:2", "needs \"@@ chart PLATFORM KIND\""},
+        {ChartSource(15, "@@ chart amiga groups", mixed, "0+-0n-+0-n") +
+             ChartSource(16, "@@ chart amiga groups", mixed, "+-0n-+0-n0"),
+         "case.txt:17", "the same groups hold 10 of the places of Chart15"},
+        {ChartSource(15, "@@ chart amiga groups", ab, "0+-0n-+0-n") + ChartSource(22, "@@ chart amiga prods", std::vector<std::string>(10, "Blue by Alpha"), "0+-0n-+0-n") +
+             ChartSource(46, "@@ chart scene groups", ab, "0+-0n-+0-n"),
+         "case.txt:31", "the same trends from rank 1 to 10 as Chart15 and Chart22"},
+        {"@@ cast\ngroup Gamma\n", "case.txt:2", "a group line holds 2 fields"},
+        {"@@ cast\nperson Cy | Delta | code\n", "case.txt:2", "group \"Delta\" is not in the cast"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.source);
+        fs::path directory = fs::temp_directory_path() / ("tb_cast_case_" + std::to_string(getpid()));
+        fs::create_directories(directory);
+        std::ofstream(directory / "cast.txt") << SmallCast;
+        std::ofstream(directory / "case.txt") << row.source;
+        ExpectFault(ReadAndCheck(directory.string()), (directory / row.where).string(), row.fault);
+        fs::remove_all(directory);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "content/content_lines.h"
+#include "tools/contentgen/cast_checks.h"
 #include "tools/contentgen/content_runs.h"
 #include "tools/contentgen/cp1252.h"
 
@@ -35,11 +36,13 @@ int RunIndexOf(const RunLayout* run) {
     return -1;
 }
 
-// The run being filled while a file is read.
+// The run being filled while a file is read; from "@@ cast" on, the rest of
+// the file is cast lines instead.
 struct OpenRun {
     const RunLayout* layout = nullptr;
     std::string where;  // of its "@@ run" line
     int count = 0;
+    bool inCast = false;
 };
 
 void CloseRun(ContentText& text, OpenRun& run) {
@@ -68,12 +71,40 @@ void OpenNamedRun(ContentText& text, OpenRun& run, std::string_view name, const 
     run.where = where;
 }
 
+bool IsDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 void HandleDirective(ContentText& text, OpenRun& run, std::string_view directive, const std::string& where) {
     std::string_view rest = directive.substr(DirectivePrefix.size());
     if (rest.starts_with(" #")) return;
     if (rest.starts_with(" run ")) {
         CloseRun(text, run);
         OpenNamedRun(text, run, rest.substr(5), where);
+        return;
+    }
+    if (rest == " cast") {
+        CloseRun(text, run);
+        run.inCast = true;
+        return;
+    }
+    if (rest.starts_with(" chart ")) {
+        std::istringstream words{std::string(rest.substr(7))};
+        ChartClaim claim{{}, {}, where};
+        if (!run.layout || run.layout->kind != RunKind::Chart || !(words >> claim.platform >> claim.kind))
+            AddFault(text, where, "\"@@ chart PLATFORM KIND\" belongs inside a chart's run");
+        else
+            text.charts[run.layout->chartPick - FirstChartPick] = claim;
+        return;
+    }
+    if (rest.starts_with(" members ")) {
+        std::string_view claim = rest.substr(9);
+        size_t space = claim.rfind(' ');
+        MemberClaim members{std::string(claim.substr(0, space)), 0, where};
+        if (space == std::string_view::npos || !IsDigits(claim.substr(space + 1)))
+            AddFault(text, where, "\"@@ members GROUP N\" needs a group and a number");
+        else
+            text.memberClaims.push_back({members.group, std::stoi(std::string(claim.substr(space + 1))), where});
         return;
     }
     if (rest == " page") {
@@ -123,13 +154,21 @@ void AddRunLine(ContentText& text, OpenRun& run, std::string_view utf8, const st
     ++run.count;
 }
 
+void AddCastLine(ContentText& text, std::string_view utf8, const std::string& where) {
+    if (utf8.empty()) return;
+    std::string bytes;
+    std::string problem;
+    CastEntry entry;
+    if (!ConvertUtf8ToWindows1252(utf8, bytes, problem) || !ParseCastLine(bytes, where, entry, problem))
+        AddFault(text, where, problem);
+    else
+        text.cast.entries.push_back(entry);
+}
+
 bool IsBlank(std::string_view text) {
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
-bool IsDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 bool CheckHeading(ContentText& text, int index, int pick) {
     const ChartHeading& heading = ChartHeadingFor(pick);
@@ -215,6 +254,9 @@ void StartContentText(ContentText& text) {
     text.runOrigin.assign(RunCount(), std::string());
     text.runComplete.assign(RunCount(), false);
     text.faults.clear();
+    text.cast = Cast{};
+    text.charts.assign(ChartCount, ChartClaim{});
+    text.memberClaims.clear();
 }
 
 void ReadContentSource(ContentText& text, const std::string& path, const std::string& displayName) {
@@ -239,6 +281,8 @@ void ReadContentSource(ContentText& text, const std::string& path, const std::st
         ++lineNumber;
         if (line.starts_with(DirectivePrefix))
             HandleDirective(text, run, line, Where(displayName, lineNumber));
+        else if (run.inCast)
+            AddCastLine(text, line, Where(displayName, lineNumber));
         else
             AddRunLine(text, run, line, displayName, lineNumber);
     }
@@ -267,6 +311,7 @@ void CheckContentText(ContentText& text) {
     int shownBonus5 = 5 * BonusLinesPerPage;
     if (text.runComplete[RunIndexOf(FindRun("Bonus5"))])
         CheckBlankLines(text, Bonus5TextStart + shownBonus5, Bonus5TextStart + Bonus5TextLines, "it is never shown");
+    CheckAgainstCast(text);
 }
 
 bool CheckRankingRow(const std::string& row, int rank, int splitWidth, int& points, std::string& problem) {

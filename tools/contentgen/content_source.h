@@ -13,10 +13,27 @@
 #include <string>
 #include <vector>
 
+#include "tools/contentgen/cast.h"
+
 struct TextLine {
     std::string bytes;  // Windows-1252
     std::string file;   // as it was given to the reader
     int lineNumber = 0; // 1-based; 0 for a line no source supplied
+};
+
+// What a chart counts, given in its run by "@@ chart PLATFORM KIND": the
+// platform (as in the cast, or "scene" for any) and what its entries are:
+// groups, people ("handle / group"), prods ("title by maker"), mags, sites,
+// parties.
+struct ChartClaim {
+    std::string platform, kind, where;
+};
+
+// "@@ members GROUP N" where a text states how many members a group has.
+struct MemberClaim {
+    std::string group;
+    int count = 0;
+    std::string where;
 };
 
 struct ContentText {
@@ -24,6 +41,9 @@ struct ContentText {
     std::vector<std::string> runOrigin;  // per RunAt index: "file:line" of its "@@ run", or ""
     std::vector<bool> runComplete;       // per RunAt index: it held exactly its lines
     std::vector<std::string> faults;  // "file:line: what is wrong"
+    Cast cast;
+    std::vector<ChartClaim> charts;  // per chart pick from FirstChartPick
+    std::vector<MemberClaim> memberClaims;
 };
 
 void StartContentText(ContentText& text);
@@ -35,7 +55,8 @@ void ReadContentSource(ContentText& text, const std::string& path, const std::st
 void ReadContentDirectory(ContentText& text, const std::string& directory);
 
 // Checks what only the whole table can tell: missing runs, the chart rows and
-// headings, the blank areas the page layout relies on.
+// headings, the blank areas the page layout relies on, and that every page
+// agrees with the cast.
 void CheckContentText(ContentText& text);
 
 // The checks of one ranking row of a chart with the given first-column width;
