@@ -6,8 +6,7 @@
 #include <set>
 
 #include "content/content.h"
-#include "content/content_lines.h"
-#include "tools/contentgen/content_runs.h"
+#include "content/page_layout.h"
 
 namespace {
 
@@ -117,9 +116,8 @@ int FirstPickOfSection(int pick) {
     return pick;
 }
 
-int RowsOf(int pick) {
-    if (IsCancelledChart(pick)) return 0;
-    return pick == ShortChartPick ? ShortChartRows - 1 : ChartRankCount;
+int RowsOf(ChartKind kind) {
+    return kind == CancelledChart ? 0 : kind == ShortChart ? ShortChartRows - 1 : ChartRankCount;
 }
 
 // The group each place of a chart belongs to ("" for none), and its trends.
@@ -131,18 +129,18 @@ struct ChartPlaces {
 
 ChartPlaces CheckChartEntries(ContentText& text, int pick) {
     ChartPlaces places;
-    const RunLayout& run = ChartRun(pick);
+    const RunLayout& run = ChartRun(text, pick);
     const ChartClaim& claim = text.charts[pick - FirstChartPick];
     if (claim.where.empty()) {
         Fault(text, WhereOf(text, run.start), "the chart needs \"@@ chart PLATFORM KIND\" after its \"@@ run\"");
         return places;
     }
     int entries = 0;
-    for (int rank = 0; rank < RowsOf(pick); ++rank) {
+    for (int rank = 0; rank < RowsOf(ChartKindOf(text, pick)); ++rank) {
         int index = run.start + ChartFirstRowOffset + rank;
         const std::string& row = text.lines[index].bytes;
         if (int(row.size()) != RankingRowLength) continue;  // the row checks name it
-        std::string_view name = TrimRight(std::string_view(row).substr(RankingNameStart, ChartSplitWidth(pick) - RankingNameStart));
+        std::string_view name = TrimRight(std::string_view(row).substr(RankingNameStart, claim.splitWidth - RankingNameStart));
         if (name.empty()) continue;
         ++entries;
         std::string problem = CheckEntry(text, claim, name, places.groups[rank]);
@@ -162,7 +160,7 @@ void CheckChartsDiffer(ContentText& text, const std::vector<ChartPlaces>& charts
             for (int rank = 0; rank < ChartRankCount; ++rank)
                 shared += !chart.groups[rank].empty() && chart.groups[rank] == other.groups[rank];
             if (shared > MaxSharedPlaces)
-                Fault(text, WhereOf(text, ChartRun(pick).start),
+                Fault(text, WhereOf(text, ChartRun(text, pick).start),
                       "the same groups hold " + std::to_string(shared) + " of the places of Chart" +
                           std::to_string(earlier) + "; rank the chart on its own");
         }
@@ -174,7 +172,7 @@ void CheckChartsDiffer(ContentText& text, const std::vector<ChartPlaces>& charts
         std::vector<int>& picks = picksByTrends[chart.trends];
         picks.push_back(pick);
         if (int(picks.size()) > MaxChartsPerTrendSequence)
-            Fault(text, WhereOf(text, ChartRun(pick).start),
+            Fault(text, WhereOf(text, ChartRun(text, pick).start),
                   "the same trends from rank 1 to 10 as Chart" + std::to_string(picks[0]) + " and Chart" +
                       std::to_string(picks[1]));
     }
@@ -184,7 +182,7 @@ void CheckChartsDiffer(ContentText& text, const std::vector<ChartPlaces>& charts
 // line, up to the next), entries in columns of "handle/group",
 // "handle/ex-group" or a lone handle.
 void CheckVoters(ContentText& text) {
-    const RunLayout& run = *FindRun("Voters");
+    const RunLayout& run = *FindRun(text, "Voters");
     int index = run.start;
     while (index < run.start + run.lines && !text.lines[index].bytes.empty()) ++index;
     for (++index; index < run.start + run.lines && !text.lines[index].bytes.empty(); ++index) {
@@ -294,11 +292,9 @@ void CheckAgainstCast(ContentText& text) {
     for (int pick = FirstChartPick; pick <= LastChartPick; ++pick) charts[pick - FirstChartPick] = CheckChartEntries(text, pick);
     CheckChartsDiffer(text, charts);
     CheckMemberClaims(text);
-    const RunLayout* messageRuns[] = {FindRun("Messages"), FindRun("MessagesPage19"), FindRun("MessagesPage20")};
-    for (int i = 0; i < RunCount(); ++i) {
-        const RunLayout& run = RunAt(i);
-        if (run.kind == RunKind::Chart || &run == FindRun("Voters")) continue;
-        bool messages = std::find(std::begin(messageRuns), std::end(messageRuns), &run) != std::end(messageRuns);
+    for (const RunLayout& run : text.runs) {
+        if (run.spec.kind == RunKind::Chart || run.spec.name == "Voters") continue;
+        bool messages = run.spec.name.starts_with("Messages");
         for (int index = run.start; index < run.start + run.lines; ++index) {
             CheckPairsInLine(text, index);
             if (messages) CheckMessageSender(text, index);
