@@ -88,7 +88,8 @@ void TallyGates(Canvas& c, float left, float baseline, int gates, Rgb from, Rgb 
 }  // namespace
 
 // The intro picture shows what the magazine does, votes counted under the
-// lens; the magazine's name belongs to the title card that follows it.
+// lens, and no words: the title cards drawn over it carry the name, the
+// issue and the theme.
 Canvas PaintIntroPicture(int) {
     Canvas c = MakeCanvas(1024, 768);
     for (int y = 0; y < 768; ++y)
@@ -100,8 +101,6 @@ Canvas PaintIntroPicture(int) {
         }
     CellCluster(c, 512.0f, 384.0f, 230.0f, 5);
     Reticle(c, 512.0f, 384.0f, 300.0f, Cyan);
-    GlowWord(c, FontBlack, 30, 150.0f, 70, "ISSUE 15", Ice, Cyan, 6.0f, 4.0f);
-    GlowWord(c, FontTahomaBold, 16, 870.0f, 66, "the scene charts", Ice, Ice, 2.0f, 0.0f);
     TallyGates(c, 222.0f, 735.0f, 5, Ice, Violet);
     for (int y = 0; y < 768; y += 3) FillRect(c, 0, y, 1023, y, {0, 0, 0}, 0.25f);
     return Resized(c, 1024, 1024);
