@@ -3,7 +3,7 @@
 //
 // Text positions use the fixed 1024 x 768 layout with y measured up from the
 // bottom edge (the print helpers turn it into 768 - y). Every page is a row of
-// the tables in page_layout.h; the text comes from runs of ContentLines, and every index
+// the pages of content_pages.h; the text comes from runs of ContentLines, and every index
 // into a run is bounded by the run's length, so a short run or a short ranking
 // row shows less text instead of reading past its end.
 #include "content/page.h"
