@@ -101,8 +101,6 @@ TEST(RejectedSource, EachBrokenLineIsNamedWithWhatIsWrong) {
          .fault = "holds 11 lines; a chart holds 12"},
         {.file = "advertisements.txt", .anchor = "@@ run Advertisement1", .line = 1, .edit = Edit::Insert,
          .text = "One line too many.", .atRun = true, .fault = "holds 34 lines; at most 33 fit"},
-        {.file = "welcome.txt", .anchor = "@@ run Welcome", .line = 3, .text = "Caf\xC3",  // cut short
-         .fault = "malformed UTF-8 at column 4"},
         {.file = "news.txt", .anchor = "@@ run News1", .line = 3, .text = std::string(84, 'x'),
          .fault = "84 characters; at most 83 fit at x 105"},
         {.file = "bonus-interview.txt", .anchor = "@@ run Bonus7", .line = 6, .text = "Text under the photo",
