@@ -2,8 +2,6 @@
 #pragma once
 #include <cstdint>
 
-#include "content/content_lines.h"
-
 enum Section : int32_t {
     Introduction = 0,
     AmigaCharts = 1,
@@ -38,10 +36,14 @@ inline constexpr TopicRange TopicRanges[ChartSectionCount + 1] = {
     {WelcomeTopic, Bonus7Topic}, {15, 30}, {31, 45}, {46, 54}, {55, 73}, {74, 77},
 };
 
+// Chart topics, one per pick name of sections 1..5.
+inline constexpr int32_t FirstChartPick = 15;
+inline constexpr int32_t LastChartPick = 77;
+inline constexpr int32_t ChartCount = LastChartPick - FirstChartPick + 1;
+
 // The first nine Warez topics form a grid: three rows of three languages.
 inline constexpr int32_t WarezGridTopics = 9;
 
-inline constexpr int32_t MessagesPageCount = 20;
 // Value of ChartReveal after a pick; it counts down as the chart appears.
 inline constexpr float ChartRevealStart = 12.0f;
 
@@ -62,20 +64,6 @@ extern int32_t PreviousBackgroundSection;
 int32_t ChosenTopic(int32_t section);
 // The section (0..5) whose topic range holds the pick name, or -1.
 int32_t SectionOfTopic(int32_t pick);
-// Pages of an Introduction topic (1 for the single pages and for 0). Inline,
-// so that the content tools count pages as the magazine does.
-constexpr int32_t PageCountOfIntroTopic(int32_t pick) {
-    switch (pick) {
-    case NewsAndInformationTopic: return NewsPageCount;
-    case ListOfVotersTopic: return 9;
-    case AdvertisementsTopic: return AdvertisementPageCount;
-    case Bonus3Topic: return 3;
-    case Bonus5Topic: return 5;
-    case Bonus7Topic: return 7;
-    default: return 1;
-    }
-}
-
 // A section button was picked; ignored while the background cross-fade runs.
 void SelectSection(int32_t pick);
 // A topic button was picked; ignored unless it belongs to the shown section.

@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "content/content_lines.h"
 #include "render/primitives.h"
 
 int32_t ActiveSection = Introduction;

@@ -3,7 +3,7 @@
 //
 // Text positions use the fixed 1024 x 768 layout with y measured up from the
 // bottom edge (the print helpers turn it into 768 - y). Every page is a row of
-// the tables in page_layout.h; the text comes from runs of ContentLines, and every index
+// the pages of content_pages.h; the text comes from runs of ContentLines, and every index
 // into a run is bounded by the run's length, so a short run or a short ranking
 // row shows less text instead of reading past its end.
 #include "content/page.h"
@@ -16,6 +16,7 @@
 #include "app/frame.h"
 #include "content/content.h"
 #include "content/content_lines.h"
+#include "content/content_pages.h"
 #include "content/page_layout.h"
 #include "render/primitives.h"
 #include "resources/fonts.h"
@@ -26,14 +27,6 @@ namespace {
 
 constexpr float PageTextFadeSpeed = 0.015f;  // per frame at 75 frames per second
 constexpr float ChartRevealSpeed = 0.03f;
-
-// The x of each chart's Tahoma title, by pick name from FirstChartPick on.
-constexpr float ChartTitleX[ChartCount] = {
-    400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 390, 380,
-    410, 400, 410, 410, 410, 410, 405, 410, 410, 410, 405, 410, 410, 390, 390, 410,
-    400, 400, 400, 400, 400, 400, 400, 400, 390, 390, 390, 400, 400, 400, 400, 400,
-    400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 410,
-};
 
 constexpr int ShortChartRevealOffset = 7;  // its four rows appear after the usual ten
 
@@ -94,7 +87,7 @@ void DrawRankingRows(int runStart, int rows, int splitWidth, float revealOffset)
 void DrawChart(int32_t pick) {
     const int runStart = ChartRunStart(pick);
     const char* heading = RunLine(runStart, ChartHeadingOffset);
-    const bool cancelled = IsCancelledChart(pick), isShort = pick == ShortChartPick;
+    const bool cancelled = IsCancelledChart(pick), isShort = KindOfChart(pick) == ShortChart;
     ChartReveal -= ChartRevealSpeed * FrameStep;
     SetTextAlpha(ChartRevealStart - ChartReveal);
     if (cancelled) {
@@ -107,7 +100,7 @@ void DrawChart(int32_t pick) {
         PrintCourier(ChartX, ShortChartNoteY[0], RunLine(runStart, ShortChartFirstNote));
         PrintCourier(ChartX, ShortChartNoteY[1], RunLine(runStart, ShortChartSecondNote));
     }
-    PrintTahoma(ChartTitleX[pick - FirstChartPick], TitleY, heading);
+    PrintTahoma(ChartTitleXs[pick - FirstChartPick], TitleY, heading);
     if (!cancelled)
         DrawRankingRows(runStart, isShort ? ShortChartRows : ChartRankCount, ChartSplitWidth(pick),
                         isShort ? 2.0f + ShortChartRevealOffset : 2.0f);
@@ -123,19 +116,21 @@ void DrawGroupPhoto() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 }
 
-const TextPage* IntroTopicPage(int32_t topic, int32_t page) {
+// The page of an Introduction topic; false for no topic.
+bool IntroTopicPage(int32_t topic, int32_t page, TextPage& shown) {
     int32_t index = page < 0 ? 0 : page;
     switch (topic) {
-    case WelcomeTopic: return &WelcomePage;
-    case NewsAndInformationTopic: return &NewsPages[index < NewsPageCount ? index : NewsPageCount - 1];
-    case ListOfVotersTopic: return &VotersPaged;
+    case WelcomeTopic: shown = WelcomePage; return true;
+    case NewsAndInformationTopic: shown = NewsPage(index < NewsPageCount ? index : NewsPageCount - 1); return true;
+    case ListOfVotersTopic: shown = VotersPaged; return true;
     case AdvertisementsTopic:
-        return &AdvertisementPages[index < AdvertisementPageCount ? index : AdvertisementPageCount - 1];
-    case ContactInformationTopic: return &ContactPage;
-    case Bonus3Topic: return &Bonus3Paged;
-    case Bonus5Topic: return &Bonus5Paged;
-    case Bonus7Topic: return &Bonus7Paged;
-    default: return nullptr;
+        shown = AdvertisementPage(index < AdvertisementPageCount ? index : AdvertisementPageCount - 1);
+        return true;
+    case ContactInformationTopic: shown = ContactPage; return true;
+    case Bonus3Topic: shown = Bonus3Paged; return true;
+    case Bonus5Topic: shown = Bonus5Paged; return true;
+    case Bonus7Topic: shown = Bonus7Paged; return true;
+    default: return false;
     }
 }
 
@@ -149,16 +144,16 @@ int32_t ShownChart() {
 
 void DrawSelectedPage() {
     if (ActiveSection == Messages) {
-        if (CurrentPage == 18)
+        if (CurrentPage == MessagesPagedPages)
             DrawTextPage(MessagesPage19, 0);
-        else if (CurrentPage == 19)
+        else if (CurrentPage == MessagesPagedPages + 1)
             DrawTextPage(MessagesPage20, 0);
         else
             DrawTextPage(MessagesPaged, CurrentPage);
     } else if (ActiveSection == Credits) {
         DrawTextPage(CreditsPage, 0);
-    } else if (const TextPage* page = IntroTopicPage(IntroTopic, CurrentPage)) {
-        DrawTextPage(*page, CurrentPage);
+    } else if (TextPage page; IntroTopicPage(IntroTopic, CurrentPage, page)) {
+        DrawTextPage(page, CurrentPage);
         if (IntroTopic == Bonus7Topic && CurrentPage == 0)
             DrawGroupPhoto();
     } else if (int32_t chart = ShownChart()) {

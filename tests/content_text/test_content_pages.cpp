@@ -5,7 +5,6 @@
 
 #include <GL/gl.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -77,16 +76,4 @@ TEST(ContentPages, EveryPageShowsTextAndEndsWhereItsLayoutPromises) {
         }
     }
 
-    // For proof-reading by eye.
-    const struct {
-        int32_t section, topic, page;
-        const char* name;
-    } saved[] = {{Introduction, AdvertisementsTopic, 0, "advertisements-01"}, {Introduction, Bonus7Topic, 0, "bonus7-01"},
-                 {Messages, 0, 4, "messages-05"}, {Credits, 0, 0, "credits"}, {AmigaCharts, 25, 0, "chart-25"},
-                 {C64Charts, 52, 0, "chart-52"}};
-    std::filesystem::create_directories(TB_CONTENT_SCREENS_DIR);
-    for (const auto& page : saved) {
-        ShowPage(page.section, page.topic, page.page);
-        SaveBackBufferPng((std::string(TB_CONTENT_SCREENS_DIR) + "/" + page.name + ".png").c_str(), Width, Height);
-    }
 }

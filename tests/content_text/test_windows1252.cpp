@@ -52,6 +52,7 @@ TEST(Windows1252, CharactersWithoutAByteAndMalformedUtf8AreRefused) {
 TEST(ContentTableSource, LiteralsEscapeWhatCWouldMisread) {
     ContentText text;
     StartContentText(text);
+    CheckContentText(text);  // every run missing: the charts keep their empty places
     text.lines[0].bytes = "say \"hi\" \\ ok?? \xE9t\xE9";
     std::string source = ContentTableSource(text);
     EXPECT_NE(source.find(R"("say \"hi\" \\ ok\077\077 \351t\351",)"), std::string::npos);

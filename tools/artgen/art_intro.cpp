@@ -69,8 +69,27 @@ void CellCluster(Canvas& c, float cx, float cy, float radius, uint32_t seed) {
     }
 }
 
+// Tally marks on the slide: gates of four strokes and a fifth across them,
+// the count growing from left to right like votes coming in.
+void TallyGates(Canvas& c, float left, float baseline, int gates, Rgb from, Rgb to) {
+    Rng rng{15};
+    for (int gate = 0; gate < gates; ++gate) {
+        const Rgb colour = Mix(from, to, gate / float(std::max(1, gates - 1)));
+        const float x0 = left + gate * 128.0f, height = 70.0f;
+        for (int stroke = 0; stroke < 4; ++stroke) {
+            const float x = x0 + stroke * 20.0f + NextRange(rng, -2.0f, 2.0f);
+            GlowStroke(c, x, baseline - height + NextRange(rng, -4.0f, 4.0f), x + NextRange(rng, -4.0f, 4.0f),
+                       baseline, 2.5f, 6.0f, colour, 0.55f);
+        }
+        GlowStroke(c, x0 - 14.0f, baseline - 12.0f, x0 + 74.0f, baseline - height + 10.0f, 2.5f, 6.0f, colour, 0.6f);
+    }
+}
+
 }  // namespace
 
+// The intro picture shows what the magazine does, votes counted under the
+// lens, and no words: the title cards drawn over it carry the name, the
+// issue and the theme.
 Canvas PaintIntroPicture(int) {
     Canvas c = MakeCanvas(1024, 768);
     for (int y = 0; y < 768; ++y)
@@ -82,9 +101,7 @@ Canvas PaintIntroPicture(int) {
         }
     CellCluster(c, 512.0f, 384.0f, 230.0f, 5);
     Reticle(c, 512.0f, 384.0f, 300.0f, Cyan);
-    GlowWord(c, FontBlack, 30, 150.0f, 70, "ISSUE 15", Ice, Cyan, 6.0f, 4.0f);
-    GlowWord(c, FontTahomaBold, 16, 870.0f, 66, "the scene charts", Ice, Ice, 2.0f, 0.0f);
-    GlowWord(c, FontBlack, 96, 512.0f, 720, "TALLYBOARD", Ice, Violet, 4.0f, 10.0f);
+    TallyGates(c, 222.0f, 735.0f, 5, Ice, Violet);
     for (int y = 0; y < 768; y += 3) FillRect(c, 0, y, 1023, y, {0, 0, 0}, 0.25f);
     return Resized(c, 1024, 1024);
 }

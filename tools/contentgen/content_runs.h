@@ -1,38 +1,41 @@
-// Where each run of the content table goes and how it is drawn.
+// The runs of the content table: which names a source may give, how each is
+// drawn, and where it lands once the whole text is read.
 //
-// The generator uses this to place and check the text, the proof tool to
-// show a page as the magazine lays it out. Places come from the magazine's own
-// content/page_layout.h, so the program and the tools cannot disagree.
+// Places come from the magazine's own content/page_layout.h, so the program
+// and the tools cannot disagree; how many lines and pages each run holds comes
+// from the text alone.
 #pragma once
+#include <string>
 #include <string_view>
+#include <vector>
+
+#include "content/page_layout.h"
 
 enum class RunKind { FixedPage, PagedText, Chart };
 
+// What a run name stands for, before any text is read.
+struct RunSpec {
+    std::string name;  // as written after "@@ run" in a source file
+    RunKind kind = RunKind::FixedPage;
+    TextPlace layout{};
+    int linesPerPage = 0;  // paged texts only
+    int chartPick = 0;     // charts only
+    bool required = true;  // numbered pages beyond the first may be left out
+};
+
+// The spec of a run name, or false if no run is called so.
+bool FindRunSpec(std::string_view name, RunSpec& spec);
+
+// Every run name in stored order (numbered pages up to their maximum).
+std::vector<RunSpec> AllRunSpecs();
+
+// A run placed in the table.
 struct RunLayout {
-    const char* name;      // as written after "@@ run" in a source file
-    RunKind kind;
-    int start;             // index of the run's first line in ContentLines
-    int lines;
-    int linesPerPage;      // paged texts only, else 0
-    int maxWidth;          // characters that fit where the lines are drawn
-    const char* title;     // printf format for paged texts (page number n)
-    int titleX;            // layout of the page, 1024 x 768, y up
-    int bodyX;
-    int firstY;
-    int step;
-    int chartPick;         // charts only, else 0
+    RunSpec spec;
+    int start = 0;
+    int lines = 0;
+    int pages = 1;          // paged texts: "@@ page" breaks + 1
+    std::string title;      // printf format with n for paged texts, else the title
 };
 
-// Every run of the table, in stored order.
-int RunCount();
-const RunLayout& RunAt(int index);
-const RunLayout* FindRun(std::string_view name);
-const RunLayout& ChartRun(int pick);
 
-// A chart heading as printed, and its stored length with the leading blanks
-// that centre it.
-struct ChartHeading {
-    const char* text;
-    int storedLength;
-};
-const ChartHeading& ChartHeadingFor(int pick);

@@ -7,7 +7,9 @@
 #include <sstream>
 #include <string_view>
 
-#include "content/content_lines.h"
+#include "content/content.h"
+#include "content/page_layout.h"
+#include "tools/contentgen/cast_checks.h"
 #include "tools/contentgen/content_runs.h"
 #include "tools/contentgen/cp1252.h"
 
@@ -29,60 +31,88 @@ void AddLineFault(ContentText& text, int index, const std::string& message) {
     AddFault(text, Where(line.file, line.lineNumber), message);
 }
 
-int RunIndexOf(const RunLayout* run) {
-    for (int i = 0; i < RunCount(); ++i)
-        if (&RunAt(i) == run) return i;
-    return -1;
-}
-
-// The run being filled while a file is read.
+// The run being filled while a file is read (an index into text.given); from
+// "@@ cast" on, the rest of the file is cast lines instead.
 struct OpenRun {
-    const RunLayout* layout = nullptr;
-    std::string where;  // of its "@@ run" line
-    int count = 0;
+    int given = -1;
+    bool inCast = false;
 };
 
-void CloseRun(ContentText& text, OpenRun& run) {
-    if (!run.layout) return;
-    if (run.count != run.layout->lines)
-        AddFault(text, run.where, "run " + std::string(run.layout->name) + " holds " + std::to_string(run.count) +
-                                      " lines; it needs exactly " + std::to_string(run.layout->lines));
-    else
-        text.runComplete[RunIndexOf(run.layout)] = true;
-    run = OpenRun{};
-}
-
 void OpenNamedRun(ContentText& text, OpenRun& run, std::string_view name, const std::string& where) {
-    const RunLayout* layout = FindRun(name);
-    if (!layout) {
+    run = OpenRun{};
+    RunSpec spec;
+    if (!FindRunSpec(name, spec)) {
         AddFault(text, where, "no run is called \"" + std::string(name) + "\"");
         return;
     }
-    std::string& origin = text.runOrigin[RunIndexOf(layout)];
-    if (!origin.empty()) {
-        AddFault(text, where, "run " + std::string(name) + " was already given at " + origin);
-        return;
+    for (const GivenRun& earlier : text.given)
+        if (earlier.spec.name == name) {
+            AddFault(text, where, "run " + std::string(name) + " was already given at " + earlier.where);
+            return;
+        }
+    text.given.push_back({spec, where, {}, 0});
+    run.given = int(text.given.size()) - 1;
+}
+
+bool IsDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "PLATFORM KIND [title X] [split N]".
+bool ReadChartClaim(std::string_view words, const std::string& where, ChartClaim& claim) {
+    std::istringstream in{std::string(words)};
+    ChartClaim read{{}, {}, where};
+    if (!(in >> read.platform >> read.kind)) return false;
+    for (std::string option; in >> option;) {
+        int value = 0;
+        if (!(in >> value) || (option != "title" && option != "split")) return false;
+        (option == "title" ? read.titleX : read.splitWidth) = value;
     }
-    origin = where;
-    run.layout = layout;
-    run.where = where;
+    claim = read;
+    return true;
 }
 
 void HandleDirective(ContentText& text, OpenRun& run, std::string_view directive, const std::string& where) {
     std::string_view rest = directive.substr(DirectivePrefix.size());
     if (rest.starts_with(" #")) return;
     if (rest.starts_with(" run ")) {
-        CloseRun(text, run);
         OpenNamedRun(text, run, rest.substr(5), where);
         return;
     }
+    GivenRun* open = run.given >= 0 ? &text.given[run.given] : nullptr;
+    if (rest.starts_with(" pack ")) {
+        std::istringstream words{std::string(rest.substr(6))};
+        for (std::string member; words >> member;) text.packMembers.push_back(member);
+        return;
+    }
+    if (rest == " cast") {
+        run = OpenRun{-1, true};
+        return;
+    }
+    if (rest.starts_with(" chart ")) {
+        if (!open || open->spec.kind != RunKind::Chart || !ReadChartClaim(rest.substr(7), where, text.charts[open->spec.chartPick - FirstChartPick]))
+            AddFault(text, where, "\"@@ chart PLATFORM KIND [title X] [split N]\" belongs inside a chart's run");
+        return;
+    }
+    if (rest.starts_with(" members ")) {
+        std::string_view claim = rest.substr(9);
+        size_t space = claim.rfind(' ');
+        MemberClaim members{std::string(claim.substr(0, space)), 0, where};
+        if (space == std::string_view::npos || !IsDigits(claim.substr(space + 1)))
+            AddFault(text, where, "\"@@ members GROUP N\" needs a group and a number");
+        else
+            text.memberClaims.push_back({members.group, std::stoi(std::string(claim.substr(space + 1))), where});
+        return;
+    }
     if (rest == " page") {
-        bool paged = run.layout && run.layout->kind == RunKind::PagedText;
-        if (!paged)
+        const int count = open ? int(open->lines.size()) : 0;
+        if (!open || open->spec.kind != RunKind::PagedText)
             AddFault(text, where, "\"@@ page\" belongs inside a paged text");
-        else if (run.count == 0 || run.count % run.layout->linesPerPage != 0)
-            AddFault(text, where, "page break after " + std::to_string(run.count) + " lines; pages of " +
-                                      run.layout->name + " hold " + std::to_string(run.layout->linesPerPage));
+        else if (count == 0 || count != (open->pageBreaks + 1) * open->spec.linesPerPage)
+            AddFault(text, where, "page break after " + std::to_string(count) + " lines; pages of " + open->spec.name +
+                                      " hold " + std::to_string(open->spec.linesPerPage));
+        else
+            ++open->pageBreaks;
         return;
     }
     AddFault(text, where, "unknown directive \"" + std::string(directive) + "\"");
@@ -90,7 +120,7 @@ void HandleDirective(ContentText& text, OpenRun& run, std::string_view directive
 
 // Checks that do not need the neighbouring lines: encoding, control
 // characters, and for text pages the width where the line is drawn.
-void CheckLineOnItsOwn(ContentText& text, const RunLayout& layout, const std::string& bytes, const std::string& where) {
+void CheckLineOnItsOwn(ContentText& text, const RunSpec& spec, const std::string& bytes, const std::string& where) {
     for (char c : bytes) {
         unsigned char byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
@@ -98,54 +128,55 @@ void CheckLineOnItsOwn(ContentText& text, const RunLayout& layout, const std::st
             return;
         }
     }
-    if (layout.kind == RunKind::Chart) return;
+    if (spec.kind == RunKind::Chart) return;
     if (!bytes.empty() && bytes.back() == ' ') AddFault(text, where, "blank at the end of the line");
-    if (static_cast<int>(bytes.size()) > layout.maxWidth)
+    if (static_cast<int>(bytes.size()) > spec.layout.maxWidth)
         AddFault(text, where, "line has " + std::to_string(bytes.size()) + " characters; at most " +
-                                  std::to_string(layout.maxWidth) + " fit at x " + std::to_string(layout.bodyX));
+                                  std::to_string(spec.layout.maxWidth) + " fit at x " + std::to_string(int(spec.layout.bodyX)));
 }
 
 void AddRunLine(ContentText& text, OpenRun& run, std::string_view utf8, const std::string& file, int lineNumber) {
     std::string where = Where(file, lineNumber);
-    if (!run.layout) {
+    if (run.given < 0) {
         if (!utf8.empty()) AddFault(text, where, "text outside a run (start one with \"@@ run NAME\")");
         return;
     }
+    GivenRun& given = text.given[run.given];
     std::string bytes;
     std::string problem;
     if (!ConvertUtf8ToWindows1252(utf8, bytes, problem)) {
         AddFault(text, where, problem);
         bytes.clear();
     } else {
-        CheckLineOnItsOwn(text, *run.layout, bytes, where);
+        CheckLineOnItsOwn(text, given.spec, bytes, where);
     }
-    if (run.count < run.layout->lines) text.lines[run.layout->start + run.count] = TextLine{bytes, file, lineNumber};
-    ++run.count;
+    given.lines.push_back(TextLine{bytes, file, lineNumber});
+}
+
+void AddCastLine(ContentText& text, std::string_view utf8, const std::string& where) {
+    if (utf8.empty()) return;
+    std::string bytes;
+    std::string problem;
+    CastEntry entry;
+    if (!ConvertUtf8ToWindows1252(utf8, bytes, problem) || !ParseCastLine(bytes, where, entry, problem))
+        AddFault(text, where, problem);
+    else
+        text.cast.entries.push_back(entry);
 }
 
 bool IsBlank(std::string_view text) {
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
-bool IsDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
-bool CheckHeading(ContentText& text, int index, int pick) {
-    const ChartHeading& heading = ChartHeadingFor(pick);
+void CheckHeading(ContentText& text, int index) {
     const std::string& line = text.lines[index].bytes;
-    size_t blanks = line.find_first_not_of(' ');
-    if (blanks == std::string::npos || line.compare(blanks, std::string::npos, heading.text) != 0) {
-        AddLineFault(text, index, "chart heading should read \"" + std::string(heading.text) + "\"");
-        return false;
-    }
-    if (static_cast<int>(line.size()) != heading.storedLength) {
+    if (IsBlank(line))
+        AddLineFault(text, index, "a chart needs its heading");
+    else if (static_cast<int>(line.size()) > LongestChartHeading)
         AddLineFault(text, index, "chart heading is " + std::to_string(line.size()) +
-                                      " characters with its leading blanks; it must be " +
-                                      std::to_string(heading.storedLength));
-        return false;
-    }
-    return true;
+                                      " characters with its leading blanks; at most " +
+                                      std::to_string(LongestChartHeading) + " centre over the ranking");
 }
 
 void CheckBlankLines(ContentText& text, int first, int end, const char* why) {
@@ -155,14 +186,14 @@ void CheckBlankLines(ContentText& text, int first, int end, const char* why) {
 
 // Rows of ranks 1..rows from the run's third line: well-formed, points
 // falling from rank to rank, ranks without entries only after the last entry.
-void CheckRankingRows(ContentText& text, int firstRow, int rows, int pick) {
+void CheckRankingRows(ContentText& text, int firstRow, int rows, int splitWidth) {
     int previousPoints = -1;
     bool sawEmptyRank = false;
     for (int rank = 1; rank <= rows; ++rank) {
         int index = firstRow + rank - 1;
         int points = 0;
         std::string problem;
-        if (!CheckRankingRow(text.lines[index].bytes, rank, ChartSplitWidth(pick), points, problem)) {
+        if (!CheckRankingRow(text.lines[index].bytes, rank, splitWidth, points, problem)) {
             AddLineFault(text, index, problem);
             continue;
         }
@@ -178,11 +209,20 @@ void CheckRankingRows(ContentText& text, int firstRow, int rows, int pick) {
     }
 }
 
-void CheckChart(ContentText& text, const RunLayout& run) {
-    int pick = run.chartPick;
-    CheckHeading(text, run.start + ChartHeadingOffset, pick);
+// The kind of a chart follows from its run: three lines for a cancelled one,
+// an empty fourth rank for the short one.
+ChartKind KindOfChartRun(const GivenRun& run) {
+    if (int(run.lines.size()) == CancelledChartRunLines) return CancelledChart;
+    const int fourthRank = ChartFirstRowOffset + ShortChartRows - 1;
+    return int(run.lines.size()) > fourthRank && IsBlank(run.lines[fourthRank].bytes) ? ShortChart : RankingChart;
+}
+
+void CheckChart(ContentText& text, const RunLayout& run, ChartKind kind) {
+    const int pick = run.spec.chartPick;
+    const int split = text.charts[pick - FirstChartPick].splitWidth;
+    CheckHeading(text, run.start + ChartHeadingOffset);
     CheckBlankLines(text, run.start + 1, run.start + 2, "a blank line follows the heading");
-    if (IsCancelledChart(pick)) {
+    if (kind == CancelledChart) {
         const std::string& notice = text.lines[run.start + CancelledNoticeOffset].bytes;
         if (IsBlank(notice)) AddLineFault(text, run.start + CancelledNoticeOffset, "a cancelled chart needs its notice");
         if (static_cast<int>(notice.size()) > RankingRowLength)
@@ -190,14 +230,12 @@ void CheckChart(ContentText& text, const RunLayout& run) {
                          "notice is longer than a ranking row (" + std::to_string(RankingRowLength) + ")");
         return;
     }
-    if (pick != ShortChartPick) {
-        CheckRankingRows(text, run.start + ChartFirstRowOffset, ChartRankCount, pick);
+    if (kind == RankingChart) {
+        CheckRankingRows(text, run.start + ChartFirstRowOffset, ChartRankCount, split);
         return;
     }
     int rows = ShortChartRows - 1;
-    CheckRankingRows(text, run.start + ChartFirstRowOffset, rows, pick);
-    CheckBlankLines(text, run.start + ChartFirstRowOffset + rows, run.start + ShortChartFirstNote,
-                    "the short chart's fourth row stays empty");
+    CheckRankingRows(text, run.start + ChartFirstRowOffset, rows, split);
     for (int note : {ShortChartFirstNote, ShortChartSecondNote}) {
         size_t length = text.lines[run.start + note].bytes.size();
         if (static_cast<int>(length) != ShortChartNoteLength)
@@ -208,13 +246,89 @@ void CheckChart(ContentText& text, const RunLayout& run) {
                     "the short chart's last lines are never drawn");
 }
 
+// How many lines a run may hold where it is drawn: a fixed page what fits
+// above the bottom banner, a chart its fixed run, a paged text any number.
+std::string CheckRunFits(const GivenRun& run) {
+    const int lines = int(run.lines.size());
+    if (run.spec.kind == RunKind::Chart) {
+        if (lines == ChartRunLines || lines == CancelledChartRunLines) return "";
+        return "run " + run.spec.name + " holds " + std::to_string(lines) + " lines; a chart holds " +
+               std::to_string(ChartRunLines) + ", a cancelled one " + std::to_string(CancelledChartRunLines);
+    }
+    if (run.spec.kind == RunKind::FixedPage && lines > LinesThatFit(run.spec.layout))
+        return "run " + run.spec.name + " holds " + std::to_string(lines) + " lines; at most " +
+               std::to_string(LinesThatFit(run.spec.layout)) + " fit above the bottom banner";
+    return "";
+}
+
+// "Advertisements - %02d/09" for a paged text, "Advertisements - 03/09" for
+// page 3 of numbered fixed pages, or the plain title.
+std::string TitleOf(const char* base, int page, int pages, bool paged) {
+    char title[64];
+    if (paged)
+        std::snprintf(title, sizeof title, "%s - %%02d/%02d", base, pages);
+    else if (pages > 1)
+        std::snprintf(title, sizeof title, "%s - %02d/%02d", base, page, pages);
+    else
+        std::snprintf(title, sizeof title, "%s", base);
+    return title;
+}
+
+// Lays the given runs out in stored order. A missing run is named and keeps
+// its place empty (a chart its twelve lines), so the checks still run.
+void PlaceRuns(ContentText& text) {
+    int start = 0;
+    for (const RunSpec& spec : AllRunSpecs()) {
+        const GivenRun* given = nullptr;
+        for (const GivenRun& run : text.given)
+            if (run.spec.name == spec.name) given = &run;
+        if (!given && !spec.required) continue;
+        if (!given) text.faults.push_back("run " + spec.name + " is missing");
+        RunLayout run{spec, start, 0, 1, ""};
+        std::vector<TextLine> lines = given ? given->lines : std::vector<TextLine>(spec.kind == RunKind::Chart ? ChartRunLines : 0);
+        if (given) {
+            std::string problem = CheckRunFits(*given);
+            if (!problem.empty()) AddFault(text, given->where, problem);
+            if (spec.kind == RunKind::Chart && !problem.empty()) lines.resize(ChartRunLines);
+            run.pages = given->pageBreaks + 1;
+        }
+        run.lines = int(lines.size());
+        text.lines.insert(text.lines.end(), lines.begin(), lines.end());
+        text.runs.push_back(run);
+        start += run.lines;
+    }
+    // Titles count the pages: the Messages' two fixed pages follow its paged ones.
+    const int messagesPages = FindRun(text, "Messages")->pages + 2;
+    for (RunLayout& run : text.runs) {
+        const std::string& name = run.spec.name;
+        const char* base = run.spec.layout.title;
+        if (!base) continue;
+        if (run.spec.kind == RunKind::PagedText)
+            run.title = TitleOf(base, 0, name == "Messages" ? messagesPages : run.pages, true);
+        else if (name.starts_with("MessagesPage"))
+            run.title = TitleOf(base, messagesPages - (name == "MessagesPage19" ? 1 : 0), messagesPages, false);
+        else if (name.starts_with("News") || name.starts_with("Advertisement")) {
+            const std::string stem = name.substr(0, name.find_first_of("0123456789"));
+            run.title = TitleOf(base, std::stoi(name.substr(stem.size())), NumberedRunCount(text, stem), false);
+        } else
+            run.title = base;
+    }
+}
+
+// Paged text beyond its last page is never shown.
+void CheckPagesHoldTheText(ContentText& text, const RunLayout& run) {
+    for (int line = run.pages * run.spec.linesPerPage; line < run.lines; ++line)
+        if (!text.lines[run.start + line].bytes.empty()) {
+            AddLineFault(text, run.start + line, "text after the last page: start a page with \"@@ page\"");
+            return;
+        }
+}
+
 }  // namespace
 
 void StartContentText(ContentText& text) {
-    text.lines.assign(ContentLineCount, TextLine{});
-    text.runOrigin.assign(RunCount(), std::string());
-    text.runComplete.assign(RunCount(), false);
-    text.faults.clear();
+    text = ContentText{};
+    text.charts.assign(ChartCount, ChartClaim{});
 }
 
 void ReadContentSource(ContentText& text, const std::string& path, const std::string& displayName) {
@@ -239,10 +353,11 @@ void ReadContentSource(ContentText& text, const std::string& path, const std::st
         ++lineNumber;
         if (line.starts_with(DirectivePrefix))
             HandleDirective(text, run, line, Where(displayName, lineNumber));
+        else if (run.inCast)
+            AddCastLine(text, line, Where(displayName, lineNumber));
         else
             AddRunLine(text, run, line, displayName, lineNumber);
     }
-    CloseRun(text, run);
 }
 
 void ReadContentDirectory(ContentText& text, const std::string& directory) {
@@ -256,17 +371,39 @@ void ReadContentDirectory(ContentText& text, const std::string& directory) {
 }
 
 void CheckContentText(ContentText& text) {
-    for (int i = 0; i < RunCount(); ++i) {
-        const RunLayout& run = RunAt(i);
-        if (text.runOrigin[i].empty()) text.faults.push_back(std::string("run ") + run.name + " is missing");
-        if (run.kind == RunKind::Chart && text.runComplete[i]) CheckChart(text, run);
+    PlaceRuns(text);
+    for (const RunLayout& run : text.runs) {
+        if (run.spec.kind == RunKind::PagedText) CheckPagesHoldTheText(text, run);
+        if (run.spec.kind != RunKind::Chart) continue;
+        for (const GivenRun& given : text.given)
+            if (given.spec.name == run.spec.name) CheckChart(text, run, KindOfChartRun(given));
     }
-    if (text.runComplete[RunIndexOf(FindRun("Bonus7"))])
-        CheckBlankLines(text, Bonus7TextStart + GroupPhotoFirstLine, Bonus7TextStart + GroupPhotoLastLine + 1,
+    if (text.packMembers.empty()) text.faults.push_back("the pack members are missing (\"@@ pack FILE...\")");
+    const RunLayout& bonus7 = *FindRun(text, "Bonus7");
+    if (bonus7.lines > GroupPhotoLastLine)
+        CheckBlankLines(text, bonus7.start + GroupPhotoFirstLine, bonus7.start + GroupPhotoLastLine + 1,
                         "the group photo covers it");
-    int shownBonus5 = 5 * BonusLinesPerPage;
-    if (text.runComplete[RunIndexOf(FindRun("Bonus5"))])
-        CheckBlankLines(text, Bonus5TextStart + shownBonus5, Bonus5TextStart + Bonus5TextLines, "it is never shown");
+    CheckAgainstCast(text);
+}
+
+const RunLayout* FindRun(const ContentText& text, std::string_view name) {
+    for (const RunLayout& run : text.runs)
+        if (run.spec.name == name) return &run;
+    return nullptr;
+}
+
+const RunLayout& ChartRun(const ContentText& text, int pick) { return *FindRun(text, "Chart" + std::to_string(pick)); }
+
+int NumberedRunCount(const ContentText& text, std::string_view stem) {
+    int count = 0;
+    while (FindRun(text, std::string(stem) + std::to_string(count + 1))) ++count;
+    return count;
+}
+
+ChartKind ChartKindOf(const ContentText& text, int pick) {
+    for (const GivenRun& given : text.given)
+        if (given.spec.chartPick == pick) return KindOfChartRun(given);
+    return RankingChart;
 }
 
 bool CheckRankingRow(const std::string& row, int rank, int splitWidth, int& points, std::string& problem) {

@@ -1,7 +1,7 @@
-// tbcontentgen TEXT_DIR OUTPUT_CPP
+// tbcontentgen TEXT_DIR OUTPUT_CPP OUTPUT_HEADER
 //
 // Reads the magazine's UTF-8 text sources, checks them, and writes the
-// constant content table. Any fault is printed as "file:line: message" and
+// constant content table with the header of its counts. Any fault is printed as "file:line: message" and
 // the output is not written, so a faulty text never reaches the program.
 #include <cstdio>
 #include <fstream>
@@ -24,8 +24,8 @@ bool WriteWholeFile(const std::string& path, const std::string& content) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: tbcontentgen TEXT_DIR OUTPUT_CPP\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: tbcontentgen TEXT_DIR OUTPUT_CPP OUTPUT_HEADER\n");
         return 2;
     }
     ContentText text;
@@ -36,10 +36,11 @@ int main(int argc, char** argv) {
     if (!text.faults.empty()) {
         std::fprintf(stderr, "tbcontentgen: %zu fault(s); content table not written\n", text.faults.size());
         std::remove(argv[2]);
+        std::remove(argv[3]);
         return 1;
     }
-    if (!WriteWholeFile(argv[2], ContentTableSource(text))) {
-        std::fprintf(stderr, "tbcontentgen: cannot write %s\n", argv[2]);
+    if (!WriteWholeFile(argv[2], ContentTableSource(text)) || !WriteWholeFile(argv[3], ContentCountsSource(text))) {
+        std::fprintf(stderr, "tbcontentgen: cannot write %s and %s\n", argv[2], argv[3]);
         return 1;
     }
     return 0;

@@ -5,9 +5,7 @@
 #include <vector>
 
 #include "content/content.h"
-#include "content/content_lines.h"
 #include "content/page_layout.h"
-#include "tools/contentgen/content_runs.h"
 #include "tools/contentgen/cp1252.h"
 
 namespace {
@@ -33,10 +31,8 @@ bool IsTopicOf(int section, int topic) {
            topic <= TopicRanges[section].last;
 }
 
-const RunLayout* NumberedRun(const char* stem, int page) {
-    char name[32];
-    std::snprintf(name, sizeof name, "%s%d", stem, page);
-    return FindRun(name);
+const RunLayout* NumberedRun(const ContentText& text, const char* stem, int page) {
+    return FindRun(text, stem + std::to_string(page));
 }
 
 // Introduction topics in pick order: the run, or the stem of numbered
@@ -50,23 +46,25 @@ constexpr IntroTopicRuns IntroTopics[] = {
     {"ContactInformation", nullptr}, {"Bonus3", nullptr}, {"Bonus5", nullptr}, {"Bonus7", nullptr},
 };
 
-bool FindPageRun(int section, int topic, int page, PageRun& found) {
+bool FindPageRun(const ContentText& text, int section, int topic, int page, PageRun& found) {
     found.page = page;
+    const int messagesPaged = FindRun(text, "Messages")->pages;
     if (section == Messages) {
-        if (page >= 19) found.run = FindRun(page == 19 ? "MessagesPage19" : "MessagesPage20");
-        else found.run = FindRun("Messages");
+        if (page > messagesPaged) found.run = FindRun(text, page == messagesPaged + 1 ? "MessagesPage19" : "MessagesPage20");
+        else found.run = FindRun(text, "Messages");
     } else if (section == Credits) {
-        found.run = FindRun("Credits");
+        found.run = FindRun(text, "Credits");
     } else if (section == Introduction && IsTopicOf(section, topic)) {
         const IntroTopicRuns& intro = IntroTopics[topic - WelcomeTopic];
-        found.run = intro.run ? FindRun(intro.run) : NumberedRun(intro.numberedStem, page);
+        found.run = intro.run ? FindRun(text, intro.run) : NumberedRun(text, intro.numberedStem, page);
     } else if (IsTopicOf(section, topic)) {
-        found.run = &ChartRun(topic);
+        found.run = &ChartRun(text, topic);
     }
-    if (!found.run || page < 1 || page > PageCountOf(section, topic)) return false;
-    if (found.run->kind == RunKind::PagedText) {
-        found.first = std::min(found.run->linesPerPage * (page - 1), found.run->lines);
-        found.count = std::min(found.run->linesPerPage * page, found.run->lines) - found.first;
+    if (!found.run || page < 1 || page > PageCountOf(text, section, topic)) return false;
+    if (found.run->spec.kind == RunKind::PagedText) {
+        const int perPage = found.run->spec.linesPerPage;
+        found.first = std::min(perPage * (page - 1), found.run->lines);
+        found.count = std::min(perPage * page, found.run->lines) - found.first;
     } else {
         found.count = found.run->lines;
     }
@@ -74,9 +72,9 @@ bool FindPageRun(int section, int topic, int page, PageRun& found) {
 }
 
 std::string TitleOf(const PageRun& page, const ContentText& text) {
-    if (page.run->kind == RunKind::Chart) return text.lines[page.run->start].bytes;
+    if (page.run->spec.kind == RunKind::Chart) return text.lines[page.run->start].bytes;
     char title[64];
-    std::snprintf(title, sizeof title, page.run->title, page.page);
+    std::snprintf(title, sizeof title, page.run->title.c_str(), page.page);
     return title;
 }
 
@@ -84,18 +82,19 @@ int CourierColumns(double pixels) { return static_cast<int>(pixels / CourierWidt
 
 void PlaceChart(const ContentText& text, const RunLayout& run, std::vector<PlacedText>& placed) {
     const std::string& heading = text.lines[run.start].bytes;
-    if (IsCancelledChart(run.chartPick)) {
+    const ChartKind kind = ChartKindOf(text, run.spec.chartPick);
+    if (kind == CancelledChart) {
         placed.push_back({int(HeadingY), 0, heading});
         placed.push_back({int(FirstRowY), 0, text.lines[run.start + CancelledNoticeOffset].bytes});
         return;
     }
     placed.push_back({int(HeadingY), CourierColumns(CentredHeadingX(heading.size()) - ChartX), heading});
-    bool shortChart = run.chartPick == ShortChartPick;
+    bool shortChart = kind == ShortChart;
     if (shortChart) {
         placed.push_back({int(ShortChartNoteY[0]), 0, text.lines[run.start + ShortChartFirstNote].bytes});
         placed.push_back({int(ShortChartNoteY[1]), 0, text.lines[run.start + ShortChartSecondNote].bytes});
     }
-    int split = ChartSplitWidth(run.chartPick);
+    int split = text.charts[run.spec.chartPick - FirstChartPick].splitWidth;
     for (int k = 0; k < (shortChart ? ShortChartRows : ChartRankCount); ++k) {
         const std::string& row = text.lines[run.start + ChartFirstRowOffset + k].bytes;
         int y = int(FirstRowY - RowStep * float(k));
@@ -125,32 +124,36 @@ void PrintPlaced(std::vector<PlacedText>& placed, std::string& out) {
 
 }  // namespace
 
-int PageCountOf(int section, int topic) {
-    if (section == Messages) return MessagesPageCount;
+int PageCountOf(const ContentText& text, int section, int topic) {
+    if (section == Messages) return FindRun(text, "Messages")->pages + 2;
     if (section == Credits) return 1;
     if (!IsTopicOf(section, topic)) return 0;
-    return section == Introduction ? PageCountOfIntroTopic(topic) : 1;
+    if (section != Introduction) return 1;
+    const IntroTopicRuns& intro = IntroTopics[topic - WelcomeTopic];
+    return intro.run ? FindRun(text, intro.run)->pages : NumberedRunCount(text, intro.numberedStem);
 }
 
 bool ProofPage(const ContentText& text, int section, int topic, int page, std::string& out, std::string& problem) {
     PageRun found;
-    if (!FindPageRun(section, topic, page, found)) {
+    if (!FindPageRun(text, section, topic, page, found)) {
         problem = "no such page: section " + std::to_string(section) + ", topic " + std::to_string(topic) +
                   ", page " + std::to_string(page);
         return false;
     }
     const RunLayout& run = *found.run;
-    int leftX = run.kind == RunKind::Chart ? int(ChartX) : run.bodyX;
-    std::string titleAt = run.kind == RunKind::Chart ? ", " : " at x " + std::to_string(run.titleX) + ", ";
+    const bool chart = run.spec.kind == RunKind::Chart;
+    int leftX = int(chart ? ChartX : run.spec.layout.bodyX);
+    std::string titleAt = chart ? ", " : " at x " + std::to_string(int(run.spec.layout.titleX)) + ", ";
     out += "Title \"" + ConvertWindows1252ToUtf8(TitleOf(found, text)) + "\" (Tahoma" + titleAt + "y " +
            std::to_string(int(TitleY)) + ")\n";
     out += "Courier from x " + std::to_string(leftX) + ", 8 pixels a character; y counts up from the bottom\n";
     std::vector<PlacedText> placed;
-    if (run.kind == RunKind::Chart) {
+    if (chart) {
         PlaceChart(text, run, placed);
     } else {
         for (int i = 0; i < found.count; ++i)
-            placed.push_back({run.firstY - run.step * i, 0, text.lines[run.start + found.first + i].bytes});
+            placed.push_back({int(run.spec.layout.firstY - run.spec.layout.step * float(i)), 0,
+                              text.lines[run.start + found.first + i].bytes});
     }
     PrintPlaced(placed, out);
     return true;

@@ -14,4 +14,4 @@
 bool ProofPage(const ContentText& text, int section, int topic, int page, std::string& out, std::string& problem);
 
 // Number of pages of a section's topic, 0 if there is no such topic.
-int PageCountOf(int section, int topic);
+int PageCountOf(const ContentText& text, int section, int topic);

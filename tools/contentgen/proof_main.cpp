@@ -15,7 +15,6 @@
 #include <string>
 
 #include "content/content.h"
-#include "content/content_lines.h"
 #include "tools/contentgen/content_source.h"
 #include "tools/contentgen/page_proof.h"
 
@@ -37,7 +36,7 @@ void PrintAllPages(const ContentText& text) {
         // Messages and Credits have no topics: their pages are proofed as topic 0.
         const TopicRange topics = section <= FunCharts ? TopicRanges[section] : TopicRange{0, 0};
         for (int topic = topics.first; topic <= topics.last; ++topic) {
-            for (int page = 1; page <= PageCountOf(section, topic); ++page) {
+            for (int page = 1; page <= PageCountOf(text, section, topic); ++page) {
                 std::printf("==== section %d, topic %d, page %d ====\n", section, topic, page);
                 PrintPage(text, section, topic, page);
                 std::printf("\n");
@@ -56,7 +55,7 @@ void PrintCounts(const ContentText& text) {
         std::string word;
         while (split >> word) ++words;
     }
-    std::printf("%d table lines, %d with text, %ld words\n", ContentLineCount, nonBlank, words);
+    std::printf("%zu table lines, %d with text, %ld words\n", text.lines.size(), nonBlank, words);
 }
 
 int Usage() {
