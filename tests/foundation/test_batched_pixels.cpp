@@ -6,6 +6,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -15,7 +17,9 @@
 #include "app/startup.h"
 #include "content/content.h"
 #include "content/page.h"
+#include "effects/spectrum_trace.h"
 #include "effects/swarm.h"
+#include "audio/audio.h"
 #include "platform/font_bitmaps.h"
 #include "render/primitives.h"
 #include "resources/fonts.h"
@@ -273,6 +277,48 @@ TEST_F(BatchedPixels, BatchedSwarmMatchesParticleByParticle) {
     const Difference d = Compare(ReadBack(), reference);
     EXPECT_EQ(d.pixels, 0) << "largest difference " << d.largest;
     EXPECT_GT(d.lit, 2000);
+}
+
+// ---- the spectrum trace
+
+// The segment-by-segment drawing the two passes replace.
+void DrawTraceSegmentBySegment() {
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(-157.0f, 65.0f, -145.0f);
+    glRotatef(270.0f, 0.0f, 0.0f, 1.0f);
+    auto height = [](int k) {
+        return std::min(60.0f * std::sqrt(std::log(float(k)) * std::max(Spectrum[k], 0.0f)), 25.0f);
+    };
+    const float passes[2][2] = {{4.0f, 0.1f}, {1.0f, 0.15f}};  // width, alpha
+    for (int k = 2; k < 128; ++k)
+        for (const auto& pass : passes) {
+            glLineWidth(pass[0]);
+            glColor4f(1.0f, 1.0f, 1.0f, pass[1]);
+            glBegin(GL_LINES);
+            glVertex3f(k, height(k), 0.0f);
+            glVertex3f(k + 1, height(k + 1), 0.0f);
+            glEnd();
+        }
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+}
+
+TEST_F(BatchedPixels, TraceInTwoPassesMatchesSegmentBySegment) {
+    for (int bin = 0; bin < SpectrumSize; ++bin) Spectrum[bin] = float((bin * 7919) % 101) / 2000.0f;
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawTraceSegmentBySegment();
+    const Pixels reference = ReadBack();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawSpectrumTrace();
+    const Difference d = Compare(ReadBack(), reference);
+    EXPECT_EQ(d.pixels, 0) << "largest difference " << d.largest;
+    EXPECT_GT(d.lit, 300);
 }
 
 }  // namespace

@@ -18,14 +18,14 @@ cp -r "$build/issue/data" "$work/data"
 export SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 
 click() { xdotool mousemove $(awk -v pick="$1" '$1 == pick { print $2, $3 }' "$work/buttons") click 1; }
-swaps() { wc -l <"$work/swaps"; }
+now() { tail -n1 "$work/swaps" | cut -d' ' -f1; }  # the shim's clock, at the latest swap
 
 # Median and 90th percentile of the frames swapped during the next $2 seconds.
 measure() {
-    first=$(swaps)
+    from=$(now)
     sleep "$2"
-    last=$(swaps)
-    sed -n "$((first + 1)),${last}p" "$work/swaps" | awk '{ print $2 }' | sort -n |
+    to=$(now)
+    awk -v from="$from" -v to="$to" '$1 > from && $1 <= to { print $2 }' "$work/swaps" | sort -n |
         awk -v scene="$1" '{ t[NR] = $1 } END {
             if (NR == 0) { printf "%-34s no frames\n", scene; exit }
             printf "%-34s %8.2f %8.2f %6d\n", scene, t[int((NR + 1) / 2)], t[int(NR * 0.9 + 0.5)], NR }'
@@ -35,10 +35,11 @@ measure() {
 # lets it take game mode; a smaller screen leaves it in its 512 x 512 window)
 # and presses the keys given after the size.
 start() {
+    rm -f "$work/displayfd"
     exec 3>"$work/displayfd"
     Xvfb -displayfd 3 -screen 0 "$1" -noreset -nolisten tcp 2>/dev/null &
     server=$!
-    sleep 1
+    while [ ! -s "$work/displayfd" ]; do sleep 0.2; done
     export DISPLAY=":$(head -n1 "$work/displayfd")"
     (cd "$work" && SWAPSPY_OUT="$work/swaps" LD_PRELOAD="$work/swap_timer.so" exec "$build/tallyboard" >/dev/null) &
     program=$!
