@@ -59,8 +59,10 @@ start() {
 
 stop() {
     awk '/VmHWM/ { printf "%-34s %8.0f MiB\n", "peak resident memory", $2 / 1024 }' /proc/$program/status
-    kill $program $server 2>/dev/null || true
-    wait $program $server 2>/dev/null || true
+    kill $program 2>/dev/null || true
+    wait $program 2>/dev/null || true
+    kill $server 2>/dev/null || true
+    wait $server 2>/dev/null || true
     program= server=
 }
 
