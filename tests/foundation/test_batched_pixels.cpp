@@ -193,16 +193,13 @@ TEST_F(BatchedPixels, TextCutAtTheEdgeOfTheSmallWindowMatches) {
 
 // The per-particle drawing the batches replace: a strip and three separately
 // begun trail segments per visible particle, texturing switched around each.
+// The swarm's own call with no particles sets the state and frame it draws in.
 void DrawSwarmParticleByParticle(std::vector<Particle> pool) {
-    glLineWidth(2.0f);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    ParticleCount = 0;
+    DrawParticleSwarm(false);
+    ParticleCount = int32_t(pool.size());
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(150.0f, 0.0f, -200.0f);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, TextureTable[32]);
     for (Particle& p : pool) {
         for (int j = ParticleTrailLength - 1; j > 0; --j) {
             p.trailX[j] = p.trailX[j - 1];
@@ -230,8 +227,6 @@ void DrawSwarmParticleByParticle(std::vector<Particle> pool) {
         }
         glEnable(GL_TEXTURE_2D);
     }
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
 }
 
 // A soft round sprite, so that texture coordinates matter.
@@ -281,15 +276,12 @@ TEST_F(BatchedPixels, BatchedSwarmMatchesParticleByParticle) {
 
 // ---- the spectrum trace
 
-// The segment-by-segment drawing the two passes replace.
+// The segment-by-segment drawing the two passes replace, in the frame the
+// trace's own drawing has just left behind.
 void DrawTraceSegmentBySegment() {
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(-157.0f, 65.0f, -145.0f);
-    glRotatef(270.0f, 0.0f, 0.0f, 1.0f);
     auto height = [](int k) {
         return std::min(60.0f * std::sqrt(std::log(float(k)) * std::max(Spectrum[k], 0.0f)), 25.0f);
     };
@@ -303,20 +295,17 @@ void DrawTraceSegmentBySegment() {
             glVertex3f(k + 1, height(k + 1), 0.0f);
             glEnd();
         }
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
 }
 
 TEST_F(BatchedPixels, TraceInTwoPassesMatchesSegmentBySegment) {
     for (int bin = 0; bin < SpectrumSize; ++bin) Spectrum[bin] = float((bin * 7919) % 101) / 2000.0f;
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawTraceSegmentBySegment();
-    const Pixels reference = ReadBack();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawSpectrumTrace();
-    const Difference d = Compare(ReadBack(), reference);
+    const Pixels batched = ReadBack();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawTraceSegmentBySegment();
+    const Difference d = Compare(batched, ReadBack());
     EXPECT_EQ(d.pixels, 0) << "largest difference " << d.largest;
     EXPECT_GT(d.lit, 300);
 }
