@@ -169,14 +169,6 @@ bool RenderFallback(const char* family, const char* reason, int32_t height, cons
 
 }  // namespace
 
-void FindFontFile(const char* family, const char* fallbackFamily, char* out, int capacity) {
-    int index = 0;
-    if (MatchFamily(family, out, capacity, &index) || !fallbackFamily) return;
-    char fallback[1024];
-    if (MatchFamily(fallbackFamily, fallback, sizeof fallback, &index) && std::strlen(fallback) < size_t(capacity))
-        std::strcpy(out, fallback);
-}
-
 bool RenderFontGlyphs(const char* family, int32_t height, const char* fallbackFamily,
                       GlyphVisitor visit, void* context) {
     char file[1024];

@@ -28,7 +28,3 @@ using GlyphVisitor = void (*)(int32_t code, const GlyphBitmap& glyph, void* cont
 // could be opened (nothing is visited).
 bool RenderFontGlyphs(const char* family, int32_t height, const char* fallbackFamily,
                       GlyphVisitor visit, void* context);
-
-// Path of the font file for family, or of fallbackFamily's when fontconfig
-// has no face of the family, into out; an empty string when there is none.
-void FindFontFile(const char* family, const char* fallbackFamily, char* out, int capacity);

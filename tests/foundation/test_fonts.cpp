@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/font_bitmaps.h"
 #include "render/primitives.h"
 #include "resources/fonts.h"
 #include "tests/support/gl_harness.h"
@@ -70,12 +69,6 @@ protected:
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 };
-
-TEST_F(Fonts, AMissingFaceFallsBackToTheGivenFamily) {
-    char file[1024];
-    FindFontFile("No Such Family Anywhere", "Liberation Mono", file, sizeof file);
-    EXPECT_NE(std::string(file).find("LiberationMono-Regular"), std::string::npos) << file;
-}
 
 // Tahoma at a 10-pixel character height has 7 to 8 pixel capitals and is
 // proportional; y = 0 is the bottom edge.
