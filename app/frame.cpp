@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "content/content.h"
 #include "render/primitives.h"
+#include "resources/textures.h"
 
 namespace {
 
@@ -49,7 +50,10 @@ void RunSceneStates() {
         DrawLoadingPicture(1, LoadingAlpha);
     }
     if (SceneState == Intro) IntroFrame();
-    if (SceneState == Magazine) MagazineFrame();
+    if (SceneState == Magazine) {
+        ReleaseIntroTextures();
+        MagazineFrame();
+    }
 }
 
 void FrameDriver() {

@@ -1,5 +1,6 @@
 // Spectrum trace: bins 2..128 as a vertical line at the left edge of the
-// magazine scene, each segment drawn wide and faint under thin and brighter.
+// magazine scene, each segment drawn wide and faint under thin and brighter,
+// each width in one batch.
 // ln(k) lifts the higher bins, the square root compresses loud peaks and the
 // limit keeps the trace within a strip 25 units wide.
 #include "effects/spectrum_trace.h"
@@ -22,12 +23,16 @@ float TraceHeight(int bin) {
     return std::min(60.0f * std::sqrt(std::log(static_cast<float>(bin)) * magnitude), TraceLimit);
 }
 
-void DrawSegment(int bin, float height, float nextHeight, float width, float alpha) {
+// Every segment at one width and opacity in one batch: a change of line
+// width costs the driver far more than the segment itself.
+void DrawTracePass(const float* heights, float width, float alpha) {
     glLineWidth(width);
     glColor4f(1.0f, 1.0f, 1.0f, alpha);
     glBegin(GL_LINES);
-    glVertex3f(bin, height, 0.0f);
-    glVertex3f(bin + 1, nextHeight, 0.0f);
+    for (int k = FirstTraceBin; k < LastTraceBin; ++k) {
+        glVertex3f(k, heights[k - FirstTraceBin], 0.0f);
+        glVertex3f(k + 1, heights[k + 1 - FirstTraceBin], 0.0f);
+    }
     glEnd();
 }
 
@@ -44,12 +49,12 @@ void DrawSpectrumTrace() {
     glLoadIdentity();
     glTranslatef(-157.0f, 65.0f, -145.0f);
     glRotatef(270.0f, 0.0f, 0.0f, 1.0f);
-    for (int k = FirstTraceBin; k < LastTraceBin; ++k) {
-        const float height = TraceHeight(k);
-        const float nextHeight = TraceHeight(k + 1);
-        DrawSegment(k, height, nextHeight, 4.0f, 0.1f);
-        DrawSegment(k, height, nextHeight, 1.0f, 0.15f);
-    }
+    // Wide and faint under thin and brighter; the blend is additive, so all
+    // wide segments can go before all thin ones.
+    float heights[LastTraceBin - FirstTraceBin + 1];
+    for (int k = FirstTraceBin; k <= LastTraceBin; ++k) heights[k - FirstTraceBin] = TraceHeight(k);
+    DrawTracePass(heights, 4.0f, 0.1f);
+    DrawTracePass(heights, 1.0f, 0.15f);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);

@@ -1,5 +1,6 @@
-// Particle swarm: immediate mode, one triangle strip and three trail segments
-// per visible particle, one texture for all sprites, nothing allocated.
+// Particle swarm: immediate mode, two triangles and three trail segments per
+// visible particle in two batches a frame, one texture for all sprites,
+// nothing allocated.
 //
 // Fading counts plain frames (a particle lives 200 frames at any frame rate);
 // attraction and motion are scaled by FrameStep. The attractor sits at the
@@ -39,26 +40,46 @@ void ShiftTrail(Particle& p) {
     p.trailZ[0] = p.z;
 }
 
-void DrawSprite(const Particle& p) {
-    glBegin(GL_TRIANGLE_STRIP);
-    glTexCoord2f(1, 1); glVertex3f(p.x + SpriteHalfSize, p.y + SpriteHalfSize, p.z);
-    glTexCoord2f(0, 1); glVertex3f(p.x - SpriteHalfSize, p.y + SpriteHalfSize, p.z);
-    glTexCoord2f(1, 0); glVertex3f(p.x + SpriteHalfSize, p.y - SpriteHalfSize, p.z);
-    glTexCoord2f(0, 0); glVertex3f(p.x - SpriteHalfSize, p.y - SpriteHalfSize, p.z);
-    glEnd();
+// Two triangles with the strip's own vertex order (0 1 2, then 2 1 3), so
+// each sprite covers the pixels one strip of it would.
+void EmitSprite(const Particle& p, float alpha) {
+    static const float Corners[4][4] = {{1, 1, 1, 1}, {0, 1, -1, 1}, {1, 0, 1, -1}, {0, 0, -1, -1}};
+    static const int Order[6] = {0, 1, 2, 2, 1, 3};
+    glColor4f(p.red, p.green, p.blue, alpha);
+    for (int corner : Order) {
+        const float* c = Corners[corner];
+        glTexCoord2f(c[0], c[1]);
+        glVertex3f(p.x + c[2] * SpriteHalfSize, p.y + c[3] * SpriteHalfSize, p.z);
+    }
 }
 
 // Three segments over the ten-frame history (0-3, 3-6, 6-9), each older one
 // 0.1 fainter per entry of age.
-void DrawTrail(const Particle& p, float alpha) {
-    glDisable(GL_TEXTURE_2D);
+void EmitTrail(const Particle& p, float alpha) {
     for (int j = 0; j < ParticleTrailLength - 1; j += 3) {
         glColor4f(p.red, p.green, p.blue, alpha - 0.1f * j);
-        glBegin(GL_LINES);
         glVertex3f(p.trailX[j], p.trailY[j], p.trailZ[j]);
         glVertex3f(p.trailX[j + 3], p.trailY[j + 3], p.trailZ[j + 3]);
-        glEnd();
     }
+}
+
+bool Visible(const Particle& p) { return p.y > -VisibleBand && p.y < VisibleBand; }
+
+float Opacity(const Particle& p) { return p.life - p.fadeIn; }
+
+// The blend is additive, so the order of sprites and trails does not change
+// the sum: all sprites go in one batch, all trails in another, and texturing
+// switches twice a frame instead of twice per particle.
+void DrawSwarmBatches() {
+    glBegin(GL_TRIANGLES);
+    for (int32_t i = 0; i < ParticleCount; ++i)
+        if (Visible(ParticlePool[i])) EmitSprite(ParticlePool[i], Opacity(ParticlePool[i]));
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_LINES);
+    for (int32_t i = 0; i < ParticleCount; ++i)
+        if (Visible(ParticlePool[i])) EmitTrail(ParticlePool[i], Opacity(ParticlePool[i]));
+    glEnd();
     glEnable(GL_TEXTURE_2D);
 }
 
@@ -93,16 +114,13 @@ void Move(Particle& p) {
     p.z = static_cast<float>(p.z + p.vz * scale);
 }
 
-void UpdateParticle(int32_t index) {
-    Particle& p = ParticlePool[index];
+void AgeParticle(Particle& p) {
     ShiftTrail(p);
     if (p.fadeIn > 0.0f) p.fadeIn -= FadeInStep;
-    const float alpha = p.life - p.fadeIn;
-    glColor4f(p.red, p.green, p.blue, alpha);
-    if (p.y > -VisibleBand && p.y < VisibleBand) {
-        DrawSprite(p);
-        DrawTrail(p, alpha);
-    }
+}
+
+void MoveParticle(int32_t index) {
+    Particle& p = ParticlePool[index];
     Attract(p);
     Move(p);
     p.life -= p.decay;
@@ -154,7 +172,11 @@ void DrawParticleSwarm(bool spawn) {
     if (spawn && ParticleCount < ParticleCapacity) SpawnParticle(ParticleCount);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, TextureTable[ParticleSlot]);
-    for (int32_t i = 0; i < ParticleCount; ++i) UpdateParticle(i);
+    // Each particle is drawn where it is after its trail shift and fade, then
+    // moved; a rebirth keeps the count, so the three passes see the same set.
+    for (int32_t i = 0; i < ParticleCount; ++i) AgeParticle(ParticlePool[i]);
+    DrawSwarmBatches();
+    for (int32_t i = 0; i < ParticleCount; ++i) MoveParticle(i);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     // The push lasts exactly as long as the background cross-fade runs.

@@ -1,16 +1,16 @@
 // Limits: glyphs are taken as FreeType renders them 1-bit; an embedded grey
 // strike is thresholded at half intensity. A glyph bitmap is bounded by
 // MaxGlyphSide pixels a side; larger ones are cut to that box (the faces
-// asked for here are 8 to 16 pixels high).
+// asked for here are 8 to 16 pixels high), and a size beyond it is refused.
 #include "platform/font_bitmaps.h"
 
-#include <GL/gl.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
@@ -71,18 +71,6 @@ bool MatchFamily(const char* family, char* file, int capacity, int* index) {
     return exact;
 }
 
-void FindFace(const char* family, const char* fallbackFamily, char* file, int capacity, int* index) {
-    *index = 0;
-    if (MatchFamily(family, file, capacity, index) || !fallbackFamily) return;
-    char fallback[1024];
-    int fallbackIndex = 0;
-    if (MatchFamily(fallbackFamily, fallback, sizeof fallback, &fallbackIndex) &&
-        std::strlen(fallback) < size_t(capacity)) {
-        std::strcpy(file, fallback);
-        *index = fallbackIndex;
-    }
-}
-
 // Windows measures a cell as the OS/2 Windows ascent plus descent.
 double CellUnits(FT_Face face) {
     const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
@@ -106,11 +94,16 @@ bool SelectNearestStrike(FT_Face face, int32_t height) {
     return best >= 0 && FT_Select_Size(face, best) == 0;
 }
 
+// Refuses a face whose metrics give no size, an infinite one or one far
+// beyond the glyph box.
 bool SetRequestedSize(FT_Face face, int32_t height) {
     if (!FT_IS_SCALABLE(face)) return SelectNearestStrike(face, height);
-    double pixels = height < 0 ? -height : height * double(face->units_per_EM) / CellUnits(face);
-    FT_UInt ppem = FT_UInt(pixels + 0.5);
-    return FT_Set_Pixel_Sizes(face, 0, ppem > 0 ? ppem : 1) == 0;
+    if (face->units_per_EM == 0) return false;
+    const double cell = CellUnits(face);
+    if (height > 0 && cell <= 0) return false;
+    double pixels = height < 0 ? -double(height) : height * double(face->units_per_EM) / cell;
+    if (!(pixels >= 0.5 && pixels <= MaxGlyphSide)) return false;
+    return FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels + 0.5)) == 0;
 }
 
 bool GlyphBit(const FT_Bitmap& bitmap, int x, int y) {
@@ -120,65 +113,73 @@ bool GlyphBit(const FT_Bitmap& bitmap, int x, int y) {
     return false;
 }
 
-// One glBitmap list. GL wants rows bottom first, most significant bit leftmost.
-void CompileGlyph(uint32_t list, FT_GlyphSlot slot) {
-    static unsigned char bits[MaxGlyphSide * (MaxGlyphSide / 8)];
+void VisitGlyph(int32_t code, FT_GlyphSlot slot, GlyphVisitor visit, void* context) {
+    static uint8_t ink[MaxGlyphSide * MaxGlyphSide];
     const FT_Bitmap& bitmap = slot->bitmap;
-    int width = bitmap.buffer ? std::min(int(bitmap.width), MaxGlyphSide) : 0;
-    int rows = bitmap.buffer ? std::min(int(bitmap.rows), MaxGlyphSide) : 0;
-    int rowBytes = (width + 7) / 8;
-    std::memset(bits, 0, sizeof bits);
-    for (int y = 0; y < rows; ++y)
-        for (int x = 0; x < width; ++x)
-            if (GlyphBit(bitmap, x, y)) bits[(rows - 1 - y) * rowBytes + (x >> 3)] |= 0x80 >> (x & 7);
-    float advance = float((slot->advance.x + 32) >> 6);
-    glNewList(list, GL_COMPILE);
-    // An empty glyph still needs a valid pointer: Mesa drops a glBitmap with
-    // a null bitmap from the list, and the glyph would lose its advance.
-    glBitmap(width, rows, float(-slot->bitmap_left), float(rows - slot->bitmap_top), advance, 0.0f, bits);
-    glEndList();
+    GlyphBitmap glyph;
+    glyph.width = bitmap.buffer ? std::min(int(bitmap.width), MaxGlyphSide) : 0;
+    glyph.rows = bitmap.buffer ? std::min(int(bitmap.rows), MaxGlyphSide) : 0;
+    glyph.left = slot->bitmap_left;
+    glyph.top = slot->bitmap_top;
+    glyph.advance = float((slot->advance.x + 32) >> 6);
+    for (int y = 0; y < glyph.rows; ++y)
+        for (int x = 0; x < glyph.width; ++x) ink[y * glyph.width + x] = GlyphBit(bitmap, x, y);
+    glyph.ink = ink;
+    visit(code, glyph, context);
 }
 
-void CompileGlyphs(FT_Face face, uint32_t listBase) {
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    for (int code = 0; code < GlyphCount; ++code) {
-        FT_UInt glyph = FT_Get_Char_Index(face, Cp1252ToUnicode(uint8_t(code)));
-        // Monochrome rendering keeps thin strokes that a grey render cut at a
-        // threshold would lose.
-        if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) == 0)
-            CompileGlyph(listBase + uint32_t(code), face->glyph);
+enum class FaceResult { Rendered, Unopened, UnusableMetrics };
+
+FaceResult RenderFace(const char* file, int index, int32_t height, GlyphVisitor visit, void* context) {
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) return FaceResult::Unopened;
+    FT_Face face = nullptr;
+    FaceResult result = FaceResult::Unopened;
+    if (FT_New_Face(library, file, index, &face) == 0) {
+        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+        result = SetRequestedSize(face, height) ? FaceResult::Rendered : FaceResult::UnusableMetrics;
+        for (int code = 0; result == FaceResult::Rendered && code < GlyphCount; ++code) {
+            FT_UInt glyph = FT_Get_Char_Index(face, Cp1252ToUnicode(uint8_t(code)));
+            // Monochrome rendering keeps thin strokes that a grey render cut at
+            // a threshold would lose.
+            if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) == 0)
+                VisitGlyph(code, face->glyph, visit, context);
+        }
+        FT_Done_Face(face);
     }
-    glPopClientAttrib();
+    FT_Done_FreeType(library);
+    return result;
+}
+
+// fontconfig would otherwise put in whatever face it finds nearest, often
+// much wider than the fixed layout allows; a named stand-in of known metrics
+// is used instead, and said so.
+bool RenderFallback(const char* family, const char* reason, int32_t height, const char* fallbackFamily,
+                    const char* nearestFile, int nearestIndex, GlyphVisitor visit, void* context) {
+    char file[1024];
+    int index = 0;
+    if (fallbackFamily && MatchFamily(fallbackFamily, file, sizeof file, &index)) {
+        std::printf("%s font %s, using %s\n", family, reason, fallbackFamily);
+        return RenderFace(file, index, height, visit, context) == FaceResult::Rendered;
+    }
+    if (!nearestFile[0]) return false;
+    std::printf("%s font %s, using %s\n", family, reason, nearestFile);
+    return RenderFace(nearestFile, nearestIndex, height, visit, context) == FaceResult::Rendered;
 }
 
 }  // namespace
 
-void FindFontFile(const char* family, const char* fallbackFamily, char* out, int capacity) {
-    int index = 0;
-    FindFace(family, fallbackFamily, out, capacity, &index);
-}
-
-bool UseFontBitmaps(const char* family, int32_t height, const char* fallbackFamily,
-                    uint32_t listBase) {
+bool RenderFontGlyphs(const char* family, int32_t height, const char* fallbackFamily,
+                      GlyphVisitor visit, void* context) {
     char file[1024];
     int index = 0;
-    FindFace(family, fallbackFamily, file, sizeof file, &index);
-    if (!file[0]) return false;
-    FT_Library library = nullptr;
-    if (FT_Init_FreeType(&library) != 0) return false;
-    FT_Face face = nullptr;
-    bool ok = FT_New_Face(library, file, index, &face) == 0;
-    if (ok) {
-        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-        ok = SetRequestedSize(face, height);
-        if (ok) CompileGlyphs(face, listBase);
-        FT_Done_Face(face);
+    if (!MatchFamily(family, file, sizeof file, &index))
+        return RenderFallback(family, "not found", height, fallbackFamily, file, index, visit, context);
+    switch (RenderFace(file, index, height, visit, context)) {
+    case FaceResult::Rendered: return true;
+    case FaceResult::UnusableMetrics:
+        return RenderFallback(family, "has unusable metrics", height, fallbackFamily, "", 0, visit, context);
+    case FaceResult::Unopened: break;
     }
-    FT_Done_FreeType(library);
-    return ok;
+    return RenderFallback(family, "cannot be opened", height, fallbackFamily, "", 0, visit, context);
 }

@@ -173,6 +173,15 @@ void LoadTextures() {
     for (int32_t slot = 0; slot < TextureSlotCount; ++slot) LoadSlot(slot);
 }
 
+void ReleaseIntroTextures() {
+    constexpr int32_t FirstIntroSlot = 69, LastIntroSlot = 79;  // date, large picture, titles, noise
+    static bool released = false;
+    if (released) return;
+    released = true;
+    glDeleteTextures(LastIntroSlot - FirstIntroSlot + 1, &TextureTable[FirstIntroSlot]);
+    for (int32_t slot = FirstIntroSlot; slot <= LastIntroSlot; ++slot) TextureTable[slot] = 0;
+}
+
 // Each face is decoded anew from the background's file. The new cube map
 // stays bound and the target enabled, so the last one built is the one in
 // effect whenever cube mapping is switched on later.

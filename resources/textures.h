@@ -13,4 +13,8 @@ const char* TextureFileName(int32_t slot);
 
 void LoadLoadingTexture();
 void LoadTextures();
+// Frees the pictures only the intro shows (slots 69..79, some 13 MB of
+// texture memory) once the magazine has begun; their slots then name no
+// texture. Later calls do nothing.
+void ReleaseIntroTextures();
 uint32_t CreateCubeMapTexture(int32_t k);

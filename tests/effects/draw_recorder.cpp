@@ -158,7 +158,7 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     double eye[3] = {};
     for (int row = 0; row < 3; ++row)
         for (int k = 0; k < 4; ++k) eye[row] += ModelView[row][k] * in[k];
-    OpenPrimitive->vertices.push_back({float(eye[0]), float(eye[1]), float(eye[2])});
+    OpenPrimitive->vertices.push_back({float(eye[0]), float(eye[1]), float(eye[2]), Drawn.color[3]});
 }
 
 void glEnd() { OpenPrimitive = nullptr; }

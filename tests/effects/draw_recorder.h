@@ -28,6 +28,7 @@ struct RecordedQuad {
 
 struct RecordedVertex {
     float x, y, z;
+    float alpha;  // of the current colour at the vertex
 };
 
 struct RecordedPrimitive {

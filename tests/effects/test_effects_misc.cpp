@@ -39,13 +39,17 @@ protected:
         return quads.empty() ? RecordedQuad{} : quads[0];
     }
 
-    // Eye x of the trace where each segment starts, and where the last ends.
+    // Eye x of the trace where each segment starts, and where the last ends,
+    // from the wide pass; the thin pass draws the same segments.
     static std::vector<float> TraceXs() {
         ClearDrawn();
         DrawSpectrumTrace();
+        EXPECT_EQ(Drawn.primitives.size(), 2u);
+        const std::vector<RecordedVertex>& wide = Drawn.primitives.front().vertices;
         std::vector<float> xs;
-        for (size_t i = 0; i < Drawn.primitives.size(); i += 2) xs.push_back(Drawn.primitives[i].vertices[0].x);
-        xs.push_back(Drawn.primitives.back().vertices[1].x);
+        for (size_t i = 0; i < wide.size(); i += 2) xs.push_back(wide[i].x);
+        xs.push_back(wide.back().x);
+        for (size_t i = 0; i < wide.size(); ++i) EXPECT_EQ(wide[i].x, Drawn.primitives.back().vertices.at(i).x);
         return xs;
     }
 };
@@ -101,7 +105,7 @@ TEST_F(EffectsTest, TraceTakesBinsTwoTo128AndStopsAt25) {
     EXPECT_EQ(silent.size(), 127u);
     for (float x : silent) EXPECT_NEAR(x, -157.0f, 1e-4);
     EXPECT_NEAR(Drawn.primitives.front().vertices[0].y, 63.0f, 1e-4);
-    EXPECT_NEAR(Drawn.primitives.back().vertices[1].y, -63.0f, 1e-4);
+    EXPECT_NEAR(Drawn.primitives.back().vertices.back().y, -63.0f, 1e-4);
     EXPECT_TRUE(Drawn.texture2d);
     EXPECT_FALSE(Drawn.blend);
     EXPECT_TRUE(Drawn.depthTest);

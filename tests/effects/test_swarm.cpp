@@ -25,6 +25,10 @@ protected:
         ClearDrawn();
     }
 
+    // Vertices of the sprite batch and of the trail batch, in that order.
+    static size_t SpriteVertices() { return Drawn.primitives.empty() ? 0 : Drawn.primitives[0].vertices.size(); }
+    static size_t TrailVertices() { return Drawn.primitives.size() < 2 ? 0 : Drawn.primitives[1].vertices.size(); }
+
     // The only particle, at (x, y) at rest, newly born.
     static Particle& PlaceParticle(float x, float y) {
         ParticleCount = 0;
@@ -76,7 +80,8 @@ TEST_F(SwarmTest, ParticleOnTheAttractorStaysAndIsRebornInPlaceAfter200Frames) {
     for (int frame = 1; frame <= 210 && !rebornAt; ++frame) {
         ClearDrawn();
         DrawParticleSwarm(false);
-        ASSERT_EQ(Drawn.primitives.size(), 4u) << frame;  // sprite and trail
+        ASSERT_EQ(SpriteVertices(), 6u) << frame;  // two triangles
+        ASSERT_EQ(TrailVertices(), 6u) << frame;   // three segments
         if (p.life == 1.0f)
             rebornAt = frame;
         else
@@ -135,7 +140,7 @@ TEST_F(SwarmTest, ParticlesOutsideTheBandMoveUnseen) {
         ClearDrawn();
         Particle& p = PlaceParticle(0.0f, y);
         DrawParticleSwarm(false);
-        EXPECT_EQ(Drawn.primitives.empty(), std::abs(y) >= 90.0f) << y;
+        EXPECT_EQ(SpriteVertices() + TrailVertices() == 0, std::abs(y) >= 90.0f) << y;
         EXPECT_NE(p.y, y) << y;
     }
 }
@@ -148,19 +153,25 @@ TEST_F(SwarmTest, SpriteSitsWhereTheParticleWasAndTheTrailFadesBehindIt) {
         ClearDrawn();
         DrawParticleSwarm(false);
     }
-    ASSERT_EQ(Drawn.primitives.size(), 4u);
+    ASSERT_EQ(Drawn.primitives.size(), 2u);  // one batch of sprites, one of trails
     const RecordedPrimitive& sprite = Drawn.primitives[0];
     EXPECT_EQ(sprite.texture, 777u);
-    // Eye coordinates: the swarm's frame sits at (150, 0, -200).
-    EXPECT_FLOAT_EQ(sprite.vertices.at(3).x, 150.0f + p.trailX[0] - 4.0f);
-    EXPECT_FLOAT_EQ(sprite.vertices.at(3).y, p.trailY[0] - 4.0f);
-    EXPECT_FLOAT_EQ(sprite.vertices.at(3).z, -200.0f);
+    EXPECT_TRUE(sprite.textured);
+    // Eye coordinates: the swarm's frame sits at (150, 0, -200). The last
+    // vertex is the strip's last corner, bottom left.
+    EXPECT_FLOAT_EQ(sprite.vertices.at(5).x, 150.0f + p.trailX[0] - 4.0f);
+    EXPECT_FLOAT_EQ(sprite.vertices.at(5).y, p.trailY[0] - 4.0f);
+    EXPECT_FLOAT_EQ(sprite.vertices.at(5).z, -200.0f);
     EXPECT_GT(p.x, p.trailX[0]);
     // Three untextured trail segments, the older the fainter.
-    for (int segment = 1; segment <= 3; ++segment) EXPECT_FALSE(Drawn.primitives[segment].textured);
-    EXPECT_FLOAT_EQ(Drawn.primitives[1].alpha, sprite.alpha);
-    EXPECT_LT(Drawn.primitives[2].alpha, Drawn.primitives[1].alpha);
-    EXPECT_LT(Drawn.primitives[3].alpha, Drawn.primitives[2].alpha);
+    const RecordedPrimitive& trail = Drawn.primitives[1];
+    ASSERT_EQ(trail.vertices.size(), 6u);
+    EXPECT_FALSE(trail.textured);
+    EXPECT_FLOAT_EQ(trail.vertices[0].alpha, sprite.vertices[0].alpha);
+    for (int segment = 1; segment < 3; ++segment) {
+        EXPECT_EQ(trail.vertices[2 * segment].alpha, trail.vertices[2 * segment + 1].alpha);
+        EXPECT_LT(trail.vertices[2 * segment].alpha, trail.vertices[2 * segment - 1].alpha);
+    }
     EXPECT_TRUE(Drawn.texture2d);
     EXPECT_FALSE(Drawn.blend);
     EXPECT_TRUE(Drawn.depthTest);

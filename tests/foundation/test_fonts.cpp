@@ -4,9 +4,9 @@
 
 #include <GL/gl.h>
 
+#include <cstring>
 #include <string>
 
-#include "platform/font_bitmaps.h"
 #include "render/primitives.h"
 #include "resources/fonts.h"
 #include "tests/support/gl_harness.h"
@@ -37,17 +37,12 @@ InkExtent FindInk() {
     return ink;
 }
 
-// Pixels the raster position moves by when the font's lists draw the bytes
-// (code 0 included, which a printed string cannot hold).
-float Advance(uint32_t base, const std::string& bytes) {
-    float start[4], end[4];
-    PrintTahoma(0.0f, 384.0f, "");
-    glGetFloatv(GL_CURRENT_RASTER_POSITION, start);
-    glListBase(base);
-    glCallLists(GLsizei(bytes.size()), GL_UNSIGNED_BYTE, bytes.data());
-    glListBase(0);
-    glGetFloatv(GL_CURRENT_RASTER_POSITION, end);
-    return end[0] - start[0];
+// Pixels a print moves on by over the bytes (code 0 included, which a
+// printed string cannot hold).
+float Advance(const FontAtlas& font, const std::string& bytes) {
+    float advance = 0.0f;
+    for (unsigned char c : bytes) advance += font.glyphs[c].advance;
+    return advance;
 }
 
 InkExtent InkOf(void (*print)(float, float, const char*), float x, float y, const char* text) {
@@ -75,12 +70,6 @@ protected:
     }
 };
 
-TEST_F(Fonts, AMissingFaceFallsBackToTheGivenFamily) {
-    char file[1024];
-    FindFontFile("No Such Family Anywhere", "Liberation Mono", file, sizeof file);
-    EXPECT_NE(std::string(file).find("LiberationMono-Regular"), std::string::npos) << file;
-}
-
 // Tahoma at a 10-pixel character height has 7 to 8 pixel capitals and is
 // proportional; y = 0 is the bottom edge.
 TEST_F(Fonts, SizesAndBaseline) {
@@ -93,17 +82,15 @@ TEST_F(Fonts, SizesAndBaseline) {
     const InkExtent courier = InkOf(PrintCourier, 10, 100, "H");
     EXPECT_EQ(courier.bottom, Height - 1 - 100);
     EXPECT_GE(courier.left, 10);
-    const uint32_t tahoma = TahomaListBase;
-    EXPECT_LT(Advance(tahoma, "i"), Advance(tahoma, "W"));
-    EXPECT_EQ(Advance(tahoma, "a b"), Advance(tahoma, "a") + Advance(tahoma, " ") + Advance(tahoma, "b"));
+    EXPECT_LT(Advance(TahomaFont, "i"), Advance(TahomaFont, "W"));
 }
 
-// Every code has its list: blank glyphs still advance, Courier's 13-pixel
+// Every code has its glyph: blank ones still advance, Courier's 13-pixel
 // strike by 8 pixels; the high half of Windows-1252 draws its signs.
 TEST_F(Fonts, EveryCodeFromZeroTo255) {
     for (int code = 0; code < 256; ++code) {
-        EXPECT_GT(Advance(TahomaListBase, std::string(1, char(code))), 0.0f) << "Tahoma " << code;
-        EXPECT_EQ(Advance(CourierListBase, std::string(1, char(code))), 8.0f) << "Courier " << code;
+        EXPECT_GT(Advance(TahomaFont, std::string(1, char(code))), 0.0f) << "Tahoma " << code;
+        EXPECT_EQ(Advance(CourierFont, std::string(1, char(code))), 8.0f) << "Courier " << code;
     }
     for (const char* text : {"\x80", "\xA9", "\xC4", "\xE9", "\xFF"}) {
         EXPECT_TRUE(InkOf(PrintTahoma, 100, 400, text).Any()) << "Tahoma " << int((unsigned char)text[0]);
@@ -120,26 +107,37 @@ TEST_F(Fonts, NullAndEmptyDrawNothing) {
     EXPECT_FALSE(FindInk().Any());
 }
 
-// A print keeps the caller's list base and draws in the current colour.
+// A print draws in the current colour and leaves the caller's matrices,
+// texture, matrix mode and alpha test as they were.
 TEST_F(Fonts, PrintLeavesTheCallersStateAlone) {
-    glListBase(77);
     glColor3f(0, 1, 0);
     EXPECT_FALSE(InkOf(PrintCourier, 10, 100, "M").Any());  // the red channel stays dark
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glMatrixMode(GL_PROJECTION);
+    GLfloat before[16], after[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, before);
     PrintTahoma(10, 10, "abc");
-    GLint base = 0;
-    glGetIntegerv(GL_LIST_BASE, &base);
-    EXPECT_EQ(base, 77);
-    glListBase(0);
+    glGetFloatv(GL_PROJECTION_MATRIX, after);
+    EXPECT_EQ(std::memcmp(before, after, sizeof before), 0);
+    GLint mode = 0, texture = -1;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    EXPECT_EQ(mode, GL_PROJECTION);
+    EXPECT_EQ(texture, 0);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    glMatrixMode(GL_MODELVIEW);
 }
 
-// Last in the suite: it deletes the Courier lists.
-TEST_F(Fonts, DeletingTwiceLeavesOtherListsAlone) {
-    ASSERT_TRUE(glIsList(TahomaListBase + 'A'));
+// Last in the suite: it deletes the Courier texture.
+TEST_F(Fonts, DeletingTwiceLeavesTheOtherFontAlone) {
+    ASSERT_TRUE(glIsTexture(TahomaFont.texture));
     DeleteCourierFont();
-    EXPECT_EQ(CourierListBase, 0u);
-    DeleteCourierFont();  // a base of 0 must not free lists 1..255
-    EXPECT_TRUE(glIsList(TahomaListBase + 'A'));
-    EXPECT_TRUE(glIsList(TahomaListBase + 255));
+    EXPECT_EQ(CourierFont.texture, 0u);
+    DeleteCourierFont();
+    EXPECT_TRUE(glIsTexture(TahomaFont.texture));
+    EXPECT_FALSE(InkOf(PrintCourier, 10, 100, "M").Any());
 }
 
 }  // namespace

@@ -2,90 +2,62 @@
 
 #include <GL/gl.h>
 
-#include <cmath>
-
 #include "content/page.h"
 #include "resources/fonts.h"
 #include "tests/support/gl_harness.h"
 
 namespace {
 
-constexpr float GlyphAdvance = 6.0f;
-constexpr int CourierCodeOffset = 256;
 constexpr int FeedbackCapacity = 1 << 18;
 constexpr int ColourVertexFloats = 7;  // x, y, z, r, g, b, a
 
 std::vector<GLfloat> Feedback(FeedbackCapacity);
+PageRecord Recording;
 
-// Glyphs that follow on the same line at one advance apart form one string.
-void AppendGlyph(std::vector<PrintedText>& texts, char code, const GLfloat* vertex) {
-    if (!texts.empty()) {
-        PrintedText& last = texts.back();
-        float expectedX = last.x + GlyphAdvance * float(last.text.size());
-        if (last.y == vertex[1] && std::fabs(expectedX - vertex[0]) < 0.01f) {
-            last.text += code;
-            return;
-        }
-    }
-    texts.push_back({vertex[0], vertex[1], std::string(1, code), vertex[6]});
+// Where and in which colour the print's text would start: its raster
+// position (window pixels, y up) and raster colour. Empty text prints nothing.
+void Record(std::vector<PrintedText>& texts, float x, float y, const char* text) {
+    if (!text || !*text) return;
+    glRasterPos3f(x, 768.0f - y, 0.0f);
+    GLfloat position[4], colour[4];
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
+    glGetFloatv(GL_CURRENT_RASTER_COLOR, colour);
+    texts.push_back({position[0], position[1], text, colour[3]});
 }
 
-PageRecord ParseFeedback(int count) {
-    PageRecord record;
-    int pendingCode = -1;
+void ParseFeedback(int count) {
     for (int i = 0; i < count;) {
         GLenum token = GLenum(Feedback[i++]);
-        if (token == GL_PASS_THROUGH_TOKEN) {
-            pendingCode = int(Feedback[i++]);
-        } else if (token == GL_BITMAP_TOKEN) {
-            const GLfloat* v = &Feedback[i];
-            i += ColourVertexFloats;
-            if (pendingCode < 0)
-                continue;
-            AppendGlyph(pendingCode >= CourierCodeOffset ? record.courier : record.tahoma,
-                        char(pendingCode % CourierCodeOffset), v);
-            pendingCode = -1;
-        } else if (token == GL_POLYGON_TOKEN) {
+        if (token == GL_POLYGON_TOKEN) {
             int vertices = int(Feedback[i++]);
             const GLfloat* v = &Feedback[i];
-            record.polygons.push_back({v[3], v[6]});
+            Recording.polygons.push_back({v[3], v[6]});
             i += vertices * ColourVertexFloats;
-        } else if (token == GL_POINT_TOKEN || token == GL_DRAW_PIXEL_TOKEN || token == GL_COPY_PIXEL_TOKEN) {
+        } else if (token == GL_PASS_THROUGH_TOKEN) {
+            i += 1;
+        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN ||
+                   token == GL_COPY_PIXEL_TOKEN) {
             i += ColourVertexFloats;
         } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
             i += 2 * ColourVertexFloats;
         }
     }
-    return record;
-}
-
-void BuildAnnouncingFont(GLuint base, int codeOffset) {
-    // A display list can't hold a bitmap without pixels: one blank pixel.
-    static const GLubyte blankPixel[4] = {};
-    for (int c = 0; c < 256; ++c) {
-        glNewList(base + GLuint(c), GL_COMPILE);
-        glPassThrough(GLfloat(c + codeOffset));
-        glBitmap(1, 1, 0, 0, GlyphAdvance, 0, blankPixel);
-        glEndList();
-    }
 }
 
 }  // namespace
 
-void InstallRecordingFonts() {
-    OpenTestWindow(1024, 768);
-    GLuint base = glGenLists(512);
-    TahomaListBase = base;
-    CourierListBase = base + 256;
-    BuildAnnouncingFont(TahomaListBase, 0);
-    BuildAnnouncingFont(CourierListBase, CourierCodeOffset);
-}
+// The page renderer's prints, recording instead of drawing.
+void PrintTahoma(float x, float y, const char* text) { Record(Recording.tahoma, x, y, text); }
+void PrintCourier(float x, float y, const char* text) { Record(Recording.courier, x, y, text); }
+
+void InstallRecordingFonts() { OpenTestWindow(1024, 768); }
 
 PageRecord RecordPage() {
+    Recording = PageRecord{};
     glFeedbackBuffer(FeedbackCapacity, GL_3D_COLOR, Feedback.data());
     glRenderMode(GL_FEEDBACK);
     DrawPage();
     int count = glRenderMode(GL_RENDER);
-    return ParseFeedback(count < 0 ? FeedbackCapacity : count);
+    ParseFeedback(count < 0 ? FeedbackCapacity : count);
+    return Recording;
 }
-

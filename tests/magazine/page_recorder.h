@@ -1,10 +1,8 @@
-// Records what the page renderer prints, through the real print path.
+// Records what the page renderer prints and the polygons it draws.
 //
-// The two fonts are replaced by glyph lists that announce their character
-// code with glPassThrough and then draw an empty bitmap that advances the
-// raster position by a fixed width. Rendering in feedback mode then yields,
-// per glyph, its code, font, raster position and raster colour, which are
-// joined back into the printed strings.
+// The two print operations are replaced at link time by ones that record
+// each string with its raster position and raster colour; the polygons come
+// from rendering the page in feedback mode.
 #pragma once
 #include <string>
 #include <vector>
@@ -24,7 +22,7 @@ struct PageRecord {
     std::vector<FilledPolygon> polygons;
 };
 
-// Opens the 1024 x 768 test window and installs the announcing fonts.
+// Opens the 1024 x 768 test window.
 void InstallRecordingFonts();
 // Runs one DrawPage in feedback mode and returns what it drew.
 PageRecord RecordPage();

@@ -13,7 +13,7 @@ report="$root/docs/performance.md"
 export TB_BINARY_DIR="$build" TB_ISSUE_DIR="$build/issue" TB_SOURCE_DIR="$root"
 export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
 
-cmake --build "$build" --target bench_startup_to_intro bench_frames bench_pack bench_audio >/dev/null
+cmake --build "$build" --target tallyboard print_button_places bench_startup_to_intro bench_frames bench_pack bench_audio >/dev/null
 
 on_display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
 section() { printf '\n## %s\n\n%s\n\n```\n' "$1" "$2"; }
@@ -31,6 +31,10 @@ fence() { printf '```\n'; }
 
     section "Frame times" "Median frame time of the busiest intro frame and of the full magazine scene (swarm full, panel resting, a chart shown), with the CPU time of our own code apart from the driver's."
     on_display "$build/tests/effects/bench_frames" 2>&1
+    fence
+
+    section "Frame times from outside" "Every buffer swap of the real program timed by a preloaded shim (tools/release/swap_timer.c): median and 90th percentile frame time, CPU time per frame of the main thread and of all threads (on a busy machine the frame times include waiting for a core, the CPU times do not), and the peak resident memory; at 1024 x 768 in game mode on a chart and on a Messages page, and in the 512 x 512 window."
+    "$root/tools/release/frame_times.sh" "$build" 2>&1
     fence
 
     section "Pack decoding against zlib" "Decode throughput of the RAR 2.0 decoder and of zlib's inflate on the same inputs, compression ratio against gzip -9, and start-up extraction of a 40-member solid pack."
