@@ -224,7 +224,8 @@ void StopRun(ProgramRun& run) {
     KillAndReap(run.program);
     KillAndReap(run.server);
     if (!run.workDir.empty() && !std::getenv("TB_KEEP_WORK")) {
-        std::string command = "rm -rf '" + run.workDir + "'";
+        // u+w first: a test may have left a directory read-only.
+        std::string command = "chmod -R u+w '" + run.workDir + "' && rm -rf '" + run.workDir + "'";
         std::system(command.c_str());
     }
 }
