@@ -32,7 +32,7 @@ constexpr Area TitleLine = {400, 676, 250, 22};  // between the arrows' labels
 constexpr Area ChartRows = {340, 318, 260, 156};
 constexpr Area PageBody = {100, 230, 400, 320};
 constexpr Area Backdrop = {64, 192, 704, 448};  // the page, clear of trace, panels and logos
-constexpr int RestX = 512, RestY = 460;              // over no button
+constexpr int RestX = 512, RestY = 460;  // over no button
 constexpr int TextLevel = 200;  // white text: the backgrounds and bars stay below
 constexpr int SameTitle = 4;    // a spark of the swarm may cross the title line
 
