@@ -8,7 +8,8 @@
 // unless it is left explicitly. Every way out therefore leaves it first: the
 // Shutdown path, any exit() (including GLUT's on a closed window) through an
 // atexit hook, and the usual termination signals, which are turned into a
-// flag that a GLUT timer turns into an orderly exit on the main thread.
+// flag that a GLUT timer turns into an orderly exit on the main thread, and
+// crashes (app/crash_guard.cpp).
 #include "app/input.h"
 
 #include <GL/freeglut.h>
@@ -67,6 +68,7 @@ void InstallExitGuards() {
     for (int signal : TerminationSignals)
         std::signal(signal, RecordSignal);
     glutTimerFunc(SignalPollMilliseconds, EndOnPendingSignal, 0);
+    InstallCrashGuards(LeaveGameMode);
 }
 
 void KeyboardHandler(unsigned char key, int x, int y) {

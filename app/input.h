@@ -17,6 +17,11 @@ void Shutdown();
 // after GLUT has been torn down.
 void LeaveGameMode();
 // Makes every way out of the process leave game mode first: exit(), and
-// SIGINT, SIGTERM, SIGHUP and SIGQUIT (handled on the GLUT thread). Called
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT (handled on the GLUT thread), and
+// crashes (InstallCrashGuards). Called
 // once, right after the display mode has been entered.
 void InstallExitGuards();
+// Makes a crash (SIGSEGV, SIGABRT, SIGBUS, SIGFPE) run restoreDisplay inside
+// the signal handler and then end the process of that same signal, as it
+// would have ended without the handler (app/crash_guard.cpp).
+void InstallCrashGuards(void (*restoreDisplay)());

@@ -2,11 +2,9 @@
 // effects, panels and the pointer on top, in this order, since each layer is
 // blended over the ones before it.
 #include <GL/gl.h>
-#include <GL/glext.h>
 
 #include "app/frame.h"
 #include "app/input.h"
-#include "app/resource_init.h"
 #include "audio/audio.h"
 #include "content/content.h"
 #include "content/page.h"
@@ -52,10 +50,6 @@ void MagazineFrame() {
         ReleaseIntroStream();
         IntroStreamReleased = true;
     }
-    // The cube maps leave their target enabled; in the magazine it would
-    // override every 2D texture.
-    if (CubeMapActive)
-        glDisable(GL_TEXTURE_CUBE_MAP_ARB);
     MusicFrame();
     DrawBarsAndBackground();
     DrawPage();

@@ -48,6 +48,10 @@ void SetUpEnvironmentMapping() {
     if (CubeMapActive) {
         for (int32_t k = 0; k < CubeMapCount; ++k)
             CubeMapTextures[k] = CreateCubeMapTexture(k);
+        // Left enabled, the cube-map target would override the 2D textures
+        // of the loading picture and the intro; the backgrounds enable it
+        // for themselves.
+        glDisable(GL_TEXTURE_CUBE_MAP_ARB);
         glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP_ARB);
         glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP_ARB);
         glTexGeni(GL_R, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP_ARB);

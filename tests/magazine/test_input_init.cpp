@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -119,6 +120,22 @@ TEST_F(Input, TerminationSignalEndsTheProcessFromTheMainLoop) {
             std::exit(3);  // the signal was lost
         },
         testing::KilledBySignal(SIGTERM), "carried on to the main loop");
+}
+
+// A crash cannot wait for the main loop: the display is restored in the
+// handler itself, and the process still dies of the signal it got.
+void MarkDisplayRestored() { write(2, "display restored\n", 17); }
+
+TEST_F(Input, CrashRestoresTheDisplayAndDiesOfTheSameSignal) {
+    for (int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE})
+        EXPECT_EXIT(
+            {
+                InstallCrashGuards(MarkDisplayRestored);
+                std::raise(signal);
+                std::exit(3);
+            },
+            testing::KilledBySignal(signal), "display restored")
+            << strsignal(signal);
 }
 
 TEST_F(Input, CubeMapsNeedEveryExtensionAndFallBackToSphereMapping) {

@@ -1,13 +1,17 @@
 #include "tests/release/program_harness.h"
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -83,19 +87,38 @@ bool StartDisplay(ProgramRun& run) {
     return false;
 }
 
+// The copy lies in a fresh directory of its own under /tmp, with a copy of
+// the program beside data/, all open to everyone: a run as "nobody" must
+// reach both, and the build tree may lie where only its owner can enter (a
+// clone in /root or in a mktemp -d).
 bool PrepareIssueCopy(ProgramRun& run, const char* name) {
     std::string base = EnvOr("TB_BINARY_DIR", ".");
-    run.workDir = base + "/tests/release/work-" + name;
+    std::string pattern = std::string("/tmp/tallyboard-") + name + "-XXXXXX";
+    if (!mkdtemp(pattern.data())) return false;
+    run.workDir = pattern;
     run.outputPath = run.workDir + "/stdout.txt";
     run.errorPath = run.workDir + "/stderr.txt";
-    std::string command = "rm -rf '" + run.workDir + "' && mkdir -p '" + run.workDir +
-                          "' && cp -r '" + base + "/issue/data' '" + run.workDir + "/data'" +
-                          " && chmod -R a+rwX '" + run.workDir + "'";
+    std::string command = "cp -r '" + base + "/issue/data' '" + base + "/tallyboard' '" + run.workDir +
+                          "' && chmod -R a+rwX '" + run.workDir + "'";
     return std::system(command.c_str()) == 0;
 }
 
+// The leak checker's suppressions file may lie in the source tree, out of
+// "nobody"'s reach like the build tree: the run reads a copy of its own.
+static void CopySuppressionsIntoRun(const ProgramRun& run) {
+    const char* options = std::getenv("LSAN_OPTIONS");
+    std::string text = options ? options : "";
+    size_t start = text.find("suppressions=");
+    if (start == std::string::npos) return;
+    start += std::strlen("suppressions=");
+    size_t end = std::min(text.find(':', start), text.size());
+    std::string copy = run.workDir + "/lsan.supp";
+    if (std::system(("cp '" + text.substr(start, end - start) + "' '" + copy + "'").c_str()) == 0)
+        setenv("LSAN_OPTIONS", text.replace(start, end - start, copy).c_str(), 1);
+}
+
 bool StartProgram(ProgramRun& run, const char* argument) {
-    std::string binary = EnvOr("TB_BINARY_DIR", ".") + "/tallyboard";
+    std::string binary = run.workDir + "/tallyboard";
     std::string display = DisplayName(run);
     run.program = fork();
     if (run.program == 0) {
@@ -104,8 +127,10 @@ bool StartProgram(ProgramRun& run, const char* argument) {
         int err = open(run.errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(err, 2);
-        if (run.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(126);
+        if (run.unprivileged && geteuid() == 0) {
+            CopySuppressionsIntoRun(run);
+            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(126);
+        }
         setenv("DISPLAY", display.c_str(), 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
@@ -135,27 +160,36 @@ bool WaitForWindow(const ProgramRun& run, double seconds) {
     return false;
 }
 
-// Reduces a screen rectangle to one number with ImageMagick.
-static double MeasureRegion(const ProgramRun& run, int x, int y, int width, int height, const char* measure) {
-    std::string command = "import -display " + DisplayName(run) + " -window root -crop " +
-                          std::to_string(width) + "x" + std::to_string(height) + "+" +
-                          std::to_string(x) + "+" + std::to_string(y) +
-                          " +repage miff:- 2>/dev/null | convert - -colorspace gray -format '%[fx:255*" +
-                          measure + "]' info: 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return -1;
-    double value = -1;
-    if (std::fscanf(pipe, "%lf", &value) != 1) value = -1;
-    pclose(pipe);
-    return value;
+std::vector<unsigned> ScreenPixels(const ProgramRun& run, int x, int y, int width, int height) {
+    std::vector<unsigned> pixels;
+    Display* display = XOpenDisplay(DisplayName(run).c_str());
+    if (!display) return pixels;
+    if (XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height),
+                                  AllPlanes, ZPixmap)) {
+        for (int row = 0; row < height; ++row)
+            for (int column = 0; column < width; ++column)
+                pixels.push_back(unsigned(XGetPixel(image, column, row)) & 0xffffffu);
+        XDestroyImage(image);
+    }
+    XCloseDisplay(display);
+    return pixels;
 }
 
+// Grey levels as the mean of red, green and blue.
+static double Grey(unsigned pixel) { return ((pixel >> 16) + ((pixel >> 8) & 0xff) + (pixel & 0xff)) / 3.0; }
+
 double RegionBrightness(const ProgramRun& run, int x, int y, int width, int height) {
-    return MeasureRegion(run, x, y, width, height, "mean");
+    std::vector<unsigned> pixels = ScreenPixels(run, x, y, width, height);
+    double sum = 0;
+    for (unsigned pixel : pixels) sum += Grey(pixel);
+    return pixels.empty() ? -1.0 : sum / double(pixels.size());
 }
 
 double RegionPeak(const ProgramRun& run, int x, int y, int width, int height) {
-    return MeasureRegion(run, x, y, width, height, "maxima");
+    std::vector<unsigned> pixels = ScreenPixels(run, x, y, width, height);
+    double peak = pixels.empty() ? -1.0 : 0.0;
+    for (unsigned pixel : pixels) peak = std::max(peak, Grey(pixel));
+    return peak;
 }
 
 bool SaveScreen(const ProgramRun& run, const std::string& path) {
@@ -190,7 +224,8 @@ void StopRun(ProgramRun& run) {
     KillAndReap(run.program);
     KillAndReap(run.server);
     if (!run.workDir.empty() && !std::getenv("TB_KEEP_WORK")) {
-        std::string command = "rm -rf '" + run.workDir + "'";
+        // u+w first: a test may have left a directory read-only.
+        std::string command = "chmod -R u+w '" + run.workDir + "' && rm -rf '" + run.workDir + "'";
         std::system(command.c_str());
     }
 }

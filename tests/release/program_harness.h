@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 struct ProgramRun {
     pid_t server = -1;    // the Xvfb of this run
@@ -22,7 +23,8 @@ int SceneToScreenY(double y);
 
 // Starts an Xvfb (1024 x 768, 24 bits, black root) on a free display number.
 bool StartDisplay(ProgramRun& run);
-// Makes a fresh working directory holding a copy of the generated issue's data/.
+// Makes a fresh working directory that "nobody" can reach, holding copies of
+// the program and of the generated issue's data/.
 bool PrepareIssueCopy(ProgramRun& run, const char* name);
 // Starts tallyboard in the working directory with an optional first argument,
 // the dummy sound driver and Mesa's software renderer. Standard error goes to
@@ -38,6 +40,8 @@ bool Xdo(const ProgramRun& run, const std::string& arguments);
 double RegionBrightness(const ProgramRun& run, int x, int y, int width, int height);
 // Brightest grey level (0..255) of a screen rectangle, or -1 when unreadable.
 double RegionPeak(const ProgramRun& run, int x, int y, int width, int height);
+// The pixels of a screen rectangle as 0xRRGGBB, row by row; empty when unreadable.
+std::vector<unsigned> ScreenPixels(const ProgramRun& run, int x, int y, int width, int height);
 // Saves the whole screen as PNG.
 bool SaveScreen(const ProgramRun& run, const std::string& path);
 // Waits for the program's exit: its status (0..255), 128+signal, or -1 on timeout.
