@@ -56,7 +56,7 @@ void MagazineFrame() {
     // override every 2D texture.
     if (CubeMapActive)
         glDisable(GL_TEXTURE_CUBE_MAP_ARB);
-    MusicFrame();
+    MusicFrame(AverageFrameStep);
     DrawBarsAndBackground();
     DrawPage();
     DrawTexturedQuad(TextBackdropSlot, 1, 25.6f, 6.4f, 30.0f, -16.0f, -46.0f, 0.9f);
