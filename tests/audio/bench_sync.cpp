@@ -43,6 +43,7 @@
 
 namespace {
 
+const int cues[] = {StrobeCue, OpeningCue, FirstFlashCue, SecondFlashCue, SecondTitleCue, ThirdTitleCue, PictureFadeCue};
 using Clock = std::chrono::steady_clock;
 constexpr double Rate = OutputRate;
 constexpr int Hop = 441;  // 10 ms
@@ -279,18 +280,20 @@ int main(int argc, char** argv) {
                               recording.envelopeStarts.end()) -
             recordingStart) * 1000);
 
-    const int cues[] = {StrobeCue, OpeningCue, FirstFlashCue, SecondFlashCue, SecondTitleCue, ThirdTitleCue,
-                        PictureFadeCue};
-    printf("at the cue points (nearest onset within 60 ms):");
+    // The cue points themselves: the waveform from each cue, placed near the
+    // lag of the closest onset.
+    printf("at the cue points:");
+    double cueLow = 1e9, cueHigh = -1e9;
     for (int cue : cues) {
-        double t = cue * 1000.0 / 4 / Rate;
-        size_t nearest = 0;
+        size_t position = size_t(cue) * 1000 / 4, nearest = 0;
         for (size_t i = 1; i < at.size(); ++i)
-            if (std::abs(at[i] - t) < std::abs(at[nearest] - t)) nearest = i;
-        if (std::abs(at[nearest] - t) < 0.06) printf(" %d: %+.1f ms", cue, offsets[nearest] * 1000);
-        else printf(" %d: -", cue);
+            if (std::abs(at[i] - position / Rate) < std::abs(at[nearest] - position / Rate)) nearest = i;
+        long found = MatchLag(stream, recording.mono, position - 1024, 4096, lags[nearest], 2205);
+        double offset = ClockPasses(frames, position) - (recordingStart + (long(position) + found) / Rate);
+        cueLow = std::min(cueLow, offset), cueHigh = std::max(cueHigh, offset);
+        printf(" %d: %+.1f ms", cue, offset * 1000);
     }
-    printf("\n");
+    printf("\nspread over the cue points: %.1f ms (max - min)\n", (cueHigh - cueLow) * 1000);
 
     double largestStep = 0;
     int still = 0;
