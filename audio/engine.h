@@ -3,8 +3,9 @@
 //
 // Output is 44,100 Hz, 16-bit stereo. Decoding and mixing run in SDL's
 // callback thread; every function here is called from the GLUT thread and
-// holds the engine lock only for a copy, except FreeChannel and
-// CloseSoundOutput, which wait for a running callback to finish.
+// holds the engine lock only for a copy, except FreeChannel, CloseSoundOutput
+// and WatchSoundOutput when it reopens, which wait for a running callback to
+// finish.
 //
 // Channels are named by handles: 0 is never a channel, and a freed channel's
 // handle stays invalid even after its slot is reused. Every function accepts

@@ -146,8 +146,8 @@ static void RunPulseServer(const std::string& directory) {
     std::string sink = "module-null-sink sink_name=tallyboard rate=44100";
     std::string socket = "module-native-protocol-unix auth-anonymous=1 socket=" + directory + "/native";
     execlp("pulseaudio", "pulseaudio", "--system=no", "--daemonize=no", "--exit-idle-time=-1", "-n",
-           "--use-pid-file=no", "--realtime=no", "--high-priority=no", "--log-target=stderr", "-L", sink.c_str(),
-           "-L", socket.c_str(), static_cast<char*>(nullptr));
+           "--use-pid-file=no", "--log-target=stderr", "-L", sink.c_str(), "-L", socket.c_str(),
+           static_cast<char*>(nullptr));
     _exit(127);
 }
 
