@@ -17,9 +17,12 @@
 //  - The clock: each frame's position is stamped when read; the moment the
 //    clock passes a stream position is interpolated between two frames.
 // Beat onsets are found in the decoded soundtrack (rises of the energy in
-// 10 ms steps), placed in the recording by cross-correlating the waveform
-// around each one, and their heard moments compared with the moments the
-// clock passes the same stream positions. Offset > 0: the clock is late.
+// 10 ms steps), placed in the recording by cross-correlating the first
+// difference of the waveform around each one (following the lag from onset
+// to onset, so playback that skipped or paused is followed too), and their
+// heard moments compared with the moments the clock passes the same stream
+// positions. The cue points are placed the same way. Offset > 0: the clock
+// is late.
 #include "app/intro_cues.h"
 #include "audio/engine.h"
 #include "sound_fixtures.h"
@@ -157,6 +160,14 @@ long MatchLag(const std::vector<float>& stream, const std::vector<float>& heard,
     return best;
 }
 
+// The first difference: transients stand out, so a low bass pulse cannot
+// match one of its own cycles further on.
+std::vector<float> Edges(const std::vector<float>& mono) {
+    std::vector<float> edges(mono.size());
+    for (size_t i = 1; i < mono.size(); ++i) edges[i] = mono[i] - mono[i - 1];
+    return edges;
+}
+
 // The moment the clock first passed a stream frame, interpolated.
 double ClockPasses(const std::vector<FrameRead>& frames, size_t streamFrame) {
     for (size_t f = 1; f < frames.size(); ++f) {
@@ -238,13 +249,14 @@ int main(int argc, char** argv) {
     std::vector<double> streamEnergy = Energy(stream);
     long lag = EnergyLag(streamEnergy, Energy(recording.mono)) * Hop;
     std::vector<size_t> onsets = FindOnsets(streamEnergy);
+    std::vector<float> streamEdges = Edges(stream), heardEdges = Edges(recording.mono);
     std::vector<double> at, offsets;
     std::vector<long> lags;
     for (size_t onset : onsets) {
         if (onset < 1024) continue;
         // Follows the lag from onset to onset: playback that skipped or
         // paused moves it.
-        long found = MatchLag(stream, recording.mono, onset - 1024, 4096, lag, 2205);
+        long found = MatchLag(streamEdges, heardEdges, onset - 1024, 4096, lag, 2205);
         lag = found;
         lags.push_back(found);
         double heard = recordingStart + (long(onset) + found) / Rate;
@@ -271,6 +283,15 @@ int main(int argc, char** argv) {
     printf("drift over the intro: %+.2f ms per minute\n", var > 0 ? slope / var * 60000 : 0.0);
     // Frames the recording gained (+) or lost (-) between the first and the
     // last onset: gaps in playback or drops in the recording.
+    printf("mean offset per 8 s of the intro:");
+    for (double from = 0; from < stream.size() / Rate; from += 8) {
+        double sum = 0;
+        int n = 0;
+        for (size_t i = 0; i < at.size(); ++i)
+            if (at[i] >= from && at[i] < from + 8) sum += offsets[i], ++n;
+        if (n) printf(" %+.0f", sum / n * 1000);
+    }
+    printf(" ms\n");
     int jumps = 0;
     for (size_t i = 1; i < lags.size(); ++i) jumps += std::abs(lags[i] - lags[i - 1]) > 44;
     printf("heard vs stream between first and last onset: %+ld frames, %d jumps of over 1 ms; recording start bound "
@@ -288,7 +309,7 @@ int main(int argc, char** argv) {
         size_t position = size_t(cue) * 1000 / 4, nearest = 0;
         for (size_t i = 1; i < at.size(); ++i)
             if (std::abs(at[i] - position / Rate) < std::abs(at[nearest] - position / Rate)) nearest = i;
-        long found = MatchLag(stream, recording.mono, position - 1024, 4096, lags[nearest], 2205);
+        long found = MatchLag(streamEdges, heardEdges, position - 1024, 4096, lags[nearest], 2205);
         double offset = ClockPasses(frames, position) - (recordingStart + (long(position) + found) / Rate);
         cueLow = std::min(cueLow, offset), cueHigh = std::max(cueHigh, offset);
         printf(" %d: %+.1f ms", cue, offset * 1000);

@@ -3,7 +3,6 @@
 // 44.1 kHz stereo MP3 whose bass pulses, and every run gives the same bytes.
 #include "tests/sound/sound_decode.h"
 #include "tools/soundgen/intro_score.h"
-#include "tools/soundgen/mo3_writer.h"
 #include "tools/soundgen/song_composer.h"
 #include "tools/soundgen/sound_files.h"
 
