@@ -146,9 +146,10 @@ std::vector<size_t> FindOnsets(const std::vector<double>& energy) {
 }
 
 // The lag (recording index - stream index) that best matches `length`
-// samples of the stream from `at`, searched within ±reach of `guess`.
+// samples of the stream from `at`, searched within ±reach of `guess`; the
+// normalised correlation there goes to *quality (1 = the same shape).
 long MatchLag(const std::vector<float>& stream, const std::vector<float>& heard, size_t at, size_t length,
-              long guess, long reach) {
+              long guess, long reach, double* quality) {
     long best = guess;
     double bestScore = -1e30;
     for (long lag = guess - reach; lag <= guess + reach; ++lag) {
@@ -157,6 +158,10 @@ long MatchLag(const std::vector<float>& stream, const std::vector<float>& heard,
         for (size_t i = 0; i < length; ++i) score += double(stream[at + i]) * heard[at + lag + i];
         if (score > bestScore) bestScore = score, best = lag;
     }
+    double ss = 0, hh = 0;
+    for (size_t i = 0; i < length && at + best + length <= heard.size() && long(at) + best >= 0; ++i)
+        ss += double(stream[at + i]) * stream[at + i], hh += double(heard[at + best + i]) * heard[at + best + i];
+    *quality = ss > 0 && hh > 0 ? bestScore / std::sqrt(ss * hh) : 0;
     return best;
 }
 
@@ -255,15 +260,16 @@ int main(int argc, char** argv) {
     for (size_t onset : onsets) {
         if (onset < 1024) continue;
         // Follows the lag from onset to onset: playback that skipped or
-        // paused moves it.
-        long found = MatchLag(streamEdges, heardEdges, onset - 1024, 4096, lag, 2205);
+        // paused moves it. Only clear matches count (a bass pulse alone can
+        // match a neighbouring cycle).
+        double quality = 0;
+        long found = MatchLag(streamEdges, heardEdges, onset - 1024, 4096, lag, 2205, &quality);
+        double passed = ClockPasses(frames, onset);
+        if (quality < 0.8 || std::isnan(passed)) continue;
         lag = found;
         lags.push_back(found);
-        double heard = recordingStart + (long(onset) + found) / Rate;
-        double passed = ClockPasses(frames, onset);
-        if (std::isnan(passed)) continue;
         at.push_back(onset / Rate);
-        offsets.push_back(passed - heard);
+        offsets.push_back(passed - (recordingStart + (long(onset) + found) / Rate));
     }
     if (offsets.empty()) {
         fputs("bench_sync: no onsets matched\n", stderr);
@@ -276,8 +282,8 @@ int main(int argc, char** argv) {
     for (double t : at) ma += t / at.size();
     for (size_t i = 0; i < at.size(); ++i) slope += (at[i] - ma) * (offsets[i] - mean), var += (at[i] - ma) * (at[i] - ma);
     auto [low, high] = std::minmax_element(offsets.begin(), offsets.end());
-    printf("soundtrack %.1f s, %zu beat onsets matched, recording start known to %.1f ms (median delivery delay)\n",
-           stream.size() / Rate, offsets.size(), median * 1000);
+    printf("soundtrack %.1f s, %zu of %zu beat onsets clearly matched, recording start known to %.1f ms (median delivery delay)\n",
+           stream.size() / Rate, offsets.size(), onsets.size(), median * 1000);
     printf("offset clock - heard: mean %+.1f ms, spread (sd) %.1f ms, min %+.1f ms, max %+.1f ms\n", mean * 1000,
            std::sqrt(spread) * 1000, *low * 1000, *high * 1000);
     printf("drift over the intro: %+.2f ms per minute\n", var > 0 ? slope / var * 60000 : 0.0);
@@ -309,10 +315,11 @@ int main(int argc, char** argv) {
         size_t position = size_t(cue) * 1000 / 4, nearest = 0;
         for (size_t i = 1; i < at.size(); ++i)
             if (std::abs(at[i] - position / Rate) < std::abs(at[nearest] - position / Rate)) nearest = i;
-        long found = MatchLag(streamEdges, heardEdges, position - 1024, 4096, lags[nearest], 2205);
+        double quality = 0;
+        long found = MatchLag(streamEdges, heardEdges, position - 1024, 4096, lags[nearest], 2205, &quality);
         double offset = ClockPasses(frames, position) - (recordingStart + (long(position) + found) / Rate);
         cueLow = std::min(cueLow, offset), cueHigh = std::max(cueHigh, offset);
-        printf(" %d: %+.1f ms", cue, offset * 1000);
+        printf(" %d: %+.1f ms (match %.2f)", cue, offset * 1000, quality);
     }
     printf("\nspread over the cue points: %.1f ms (max - min)\n", (cueHigh - cueLow) * 1000);
 
