@@ -112,22 +112,24 @@ std::vector<double> Energy(const std::vector<float>& mono) {
     return energy;
 }
 
-// The lag in whole steps at which the recording's energy best follows the
-// first 20 s of the stream's (normalised correlation).
-long EnergyLag(const std::vector<double>& stream, const std::vector<double>& heard) {
-    const size_t span = std::min<size_t>(2000, stream.size());
-    long best = 0;
+// The lag in whole steps, from `low` to `high`, at which the recording's
+// energy best follows `span` steps of the stream's from `from` (normalised
+// correlation).
+long EnergyLag(const std::vector<double>& stream, const std::vector<double>& heard, size_t from, size_t span,
+               long low, long high) {
+    span = std::min(span, stream.size() - std::min(from, stream.size()));
+    long best = low;
     double bestScore = -2;
-    for (size_t lag = 0; lag + span <= heard.size() && lag < 1000; ++lag) {
+    for (long lag = std::max(low, -long(from)); lag <= high && long(from) + lag + long(span) <= long(heard.size()); ++lag) {
         double ma = 0, mb = 0, ab = 0, aa = 0, bb = 0;
-        for (size_t i = 0; i < span; ++i) ma += stream[i] / span, mb += heard[lag + i] / span;
-        for (size_t i = 0; i < span; ++i) {
-            ab += (stream[i] - ma) * (heard[lag + i] - mb);
+        for (size_t i = from; i < from + span; ++i) ma += stream[i] / span, mb += heard[i + lag] / span;
+        for (size_t i = from; i < from + span; ++i) {
+            ab += (stream[i] - ma) * (heard[i + lag] - mb);
             aa += (stream[i] - ma) * (stream[i] - ma);
-            bb += (heard[lag + i] - mb) * (heard[lag + i] - mb);
+            bb += (heard[i + lag] - mb) * (heard[i + lag] - mb);
         }
         double score = aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : -1;
-        if (score > bestScore) bestScore = score, best = long(lag);
+        if (score > bestScore) bestScore = score, best = lag;
     }
     return best;
 }
@@ -251,8 +253,8 @@ int main(int argc, char** argv) {
     double median = starts[starts.size() / 2] - recordingStart;
 
     // Rough lag in 10 ms steps over the first 20 s, then each onset on its own.
-    std::vector<double> streamEnergy = Energy(stream);
-    long lag = EnergyLag(streamEnergy, Energy(recording.mono)) * Hop;
+    std::vector<double> streamEnergy = Energy(stream), heardEnergy = Energy(recording.mono);
+    long lag = EnergyLag(streamEnergy, heardEnergy, 0, 2000, 0, 1000) * Hop;
     std::vector<size_t> onsets = FindOnsets(streamEnergy);
     std::vector<float> streamEdges = Edges(stream), heardEdges = Edges(recording.mono);
     std::vector<double> at, offsets;
@@ -264,6 +266,11 @@ int main(int argc, char** argv) {
         // match a neighbouring cycle).
         double quality = 0;
         long found = MatchLag(streamEdges, heardEdges, onset - 1024, 4096, lag, 2205, &quality);
+        if (quality < 0.8) {  // lost: find the energy again within 2 s, over 3 s of it
+            long step = onset / Hop, coarse = lag / Hop;
+            coarse = EnergyLag(streamEnergy, heardEnergy, size_t(std::max(0L, step - 100)), 300, coarse - 200, coarse + 200);
+            found = MatchLag(streamEdges, heardEdges, onset - 1024, 4096, coarse * Hop, 882, &quality);
+        }
         double passed = ClockPasses(frames, onset);
         if (quality < 0.8 || std::isnan(passed)) continue;
         lag = found;
