@@ -18,7 +18,6 @@ extern float FrameStep;                 // 1.0 at 75 frames per second
 extern float AverageFrameStep;          // mean over 25 frames, 0 until the 25th
 extern float LoadingAlpha;
 extern float IntroEndFade;
-extern uint32_t IntroClock;
 
 // Reads the counter frequency and the start counter (end of start-up).
 void StartFrameTimer();

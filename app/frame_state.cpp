@@ -10,4 +10,3 @@ float FrameStep = 0.0f;
 float AverageFrameStep = 0.0f;
 float LoadingAlpha = 0.0f;
 float IntroEndFade = 1.0f;
-uint32_t IntroClock = 0;

@@ -12,6 +12,7 @@
 
 #include "app/frame.h"
 #include "app/intro_cues.h"
+#include "audio/audio.h"
 #include "render/primitives.h"
 
 float DateAlpha = 0.0f;
@@ -191,7 +192,7 @@ void TitlePictures(uint32_t c) {
 }  // namespace
 
 void DrawIntroTimeline() {
-    const uint32_t c = IntroClock;
+    const uint32_t c = Audio.IntroClock;
     FadeInDate(c);
     if (c <= 2900) return;
     Strobe(c);

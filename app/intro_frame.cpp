@@ -17,7 +17,7 @@ constexpr float NoiseFadePerFrame = 0.005f;
 bool IntroStreamPending = true;
 
 float IntroNoiseLevel() {
-    if (IntroClock < NoiseFadeClock) return 1.0f;
+    if (Audio.IntroClock < NoiseFadeClock) return 1.0f;
     if (IntroEndFade > 0.0f) IntroEndFade -= NoiseFadePerFrame * FrameStep;
     return IntroEndFade;
 }
@@ -30,7 +30,7 @@ void IntroFrame() {
         IntroStreamPending = false;
     }
     DrawIntroTimeline();
-    if (IntroClock > IntroEndCue) SceneState = Magazine;
+    if (Audio.IntroClock > IntroEndCue) SceneState = Magazine;
     IntroAudioFrame();
     DrawIntroNoise(IntroNoiseLevel());
     ReadIntroClock();

@@ -50,7 +50,7 @@ void MagazineFrame() {
         ReleaseIntroStream();
         IntroStreamReleased = true;
     }
-    MusicFrame();
+    MusicFrame(AverageFrameStep);
     DrawBarsAndBackground();
     DrawPage();
     DrawTexturedQuad(TextBackdropSlot, 1, 25.6f, 6.4f, 30.0f, -16.0f, -46.0f, 0.9f);

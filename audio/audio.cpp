@@ -2,7 +2,6 @@
 // sound engine. Runs on the GLUT thread.
 #include "audio/audio.h"
 
-#include "app/frame.h"
 #include "audio/engine.h"
 
 #include <algorithm>
@@ -24,56 +23,57 @@ void AudioInit() {
         OpenSilentOutput();
         fputs("Couldn't init BASS\n", stdout);
     }
-    SavedVolume = OutputVolume();
+    Audio.SavedVolume = OutputVolume();
 }
 
 void CreateIntroStream() {
-    IntroStream = CreateFileStream(IntroStreamFile);
-    if (!IntroStream) fputs("Can't create stream\n", stdout);
+    Audio.IntroStream = CreateFileStream(IntroStreamFile);
+    if (!Audio.IntroStream) fputs("Can't create stream\n", stdout);
 }
 
 void LoadModules() {
     for (int i = 0; i < ModuleCount; ++i) {
-        MusicModules[i] = LoadModuleFile(ModuleFiles[i]);
-        if (!MusicModules[i]) fputs("Can't open MOD file\n", stdout);
+        Audio.MusicModules[i] = LoadModuleFile(ModuleFiles[i]);
+        if (!Audio.MusicModules[i]) fputs("Can't open MOD file\n", stdout);
     }
 }
 
 void SetModuleScalers() {
-    for (uint32_t module : MusicModules) SetModulePositionScaler(module, ModulePositionScaler);
+    for (uint32_t module : Audio.MusicModules) SetModulePositionScaler(module, ModulePositionScaler);
 }
 
 void StartIntroStream() {
     StartOutput();
-    if (!PlayFromStart(IntroStream)) fputs("Can't play stream\n", stdout);
+    if (!PlayFromStart(Audio.IntroStream)) fputs("Can't play stream\n", stdout);
 }
 
 void IntroAudioFrame() {
-    ReadSpectrum(IntroStream, Spectrum);
+    WatchSoundOutput();
+    ReadSpectrum(Audio.IntroStream, Spectrum);
 }
 
 void ReadIntroClock() {
     // A stream that could not be created reads NoPosition: 4294967 is past
     // the intro's end, so the magazine begins at once.
-    IntroClock = ChannelPosition(IntroStream) / 1000;
+    Audio.IntroClock = ChannelPosition(Audio.IntroStream) / 1000;
 }
 
 void ReleaseIntroStream() {
-    StopChannel(IntroStream);
-    FreeChannel(IntroStream);
-    IntroStream = 0;
+    StopChannel(Audio.IntroStream);
+    FreeChannel(Audio.IntroStream);
+    Audio.IntroStream = 0;
 }
 
 void SkipIntroAudio() {
     StopOutput();
-    FreeChannel(IntroStream);
-    IntroStream = 0;
+    FreeChannel(Audio.IntroStream);
+    Audio.IntroStream = 0;
 }
 
 void PlaySlot(int n) {
     StartOutput();
     if (n < 0 || n >= ModuleCount) return;  // the gap slot: output on, nothing plays
-    if (!PlayFromStart(MusicModules[n])) fputs("Can't play MOD\n", stdout);
+    if (!PlayFromStart(Audio.MusicModules[n])) fputs("Can't play MOD\n", stdout);
 }
 
 // What selecting each slot 8..12 does: the modules stopped (in this order),
@@ -96,24 +96,24 @@ static void PlaySelectedSong() {
     int slot = SongSelection - FirstSongSlot;
     if (slot < 0 || slot > GapSongSlot - FirstSongSlot) return;
     const SlotPlan& plan = SlotPlans[slot];
-    for (int i = 0; i < plan.stoppedCount; ++i) StopChannel(MusicModules[plan.stopped[i]]);
+    for (int i = 0; i < plan.stoppedCount; ++i) StopChannel(Audio.MusicModules[plan.stopped[i]]);
     // A slot starts from its beginning when it becomes the playing one; the
     // others must start afresh the next time they are picked.
-    if (SongNeedsStart[slot]) {
+    if (Audio.SongNeedsStart[slot]) {
         PlaySlot(slot);
-        std::fill(SongNeedsStart, SongNeedsStart + 5, uint8_t{1});
-        SongNeedsStart[slot] = 0;
+        std::fill(Audio.SongNeedsStart, Audio.SongNeedsStart + 5, uint8_t{1});
+        Audio.SongNeedsStart[slot] = 0;
     }
     if (plan.module < 0) return;  // the gap keeps Spectrum and IntroClock as they are
-    uint32_t module = MusicModules[plan.module];
+    uint32_t module = Audio.MusicModules[plan.module];
     ReadSpectrum(module, Spectrum);
-    IntroClock = ChannelPosition(module);
+    Audio.IntroClock = ChannelPosition(module);
 }
 
 static void SilenceMusic() {
-    for (uint32_t module : MusicModules) StopChannel(module);
+    for (uint32_t module : Audio.MusicModules) StopChannel(module);
     std::fill(Spectrum, Spectrum + SpectrumSize, 0.0f);
-    std::fill(SongNeedsStart, SongNeedsStart + 5, uint8_t{1});
+    std::fill(Audio.SongNeedsStart, Audio.SongNeedsStart + 5, uint8_t{1});
 }
 
 static int32_t NextSongSlot(int32_t slot) {
@@ -122,33 +122,34 @@ static int32_t NextSongSlot(int32_t slot) {
 
 // About every 200/75 s: a position unchanged since the previous check means
 // the song has ended (or is the gap, or never started), so the next slot
-// follows. AverageFrameStep is 0 until it has been measured: no check then.
-static void CheckSongEnd() {
-    uint32_t order = IntroClock & 0xFFFF;
-    uint32_t row = IntroClock >> 16;
-    if (AverageFrameStep > 0.0f && 200.0 / AverageFrameStep < SongCheckFrames) {
-        if (order == LastModuleOrder && row == LastModuleRow && MusicMode != MusicOff)
+// follows. The average frame step is 0 until it has been measured: no check then.
+static void CheckSongEnd(float averageFrameStep) {
+    uint32_t order = Audio.IntroClock & 0xFFFF;
+    uint32_t row = Audio.IntroClock >> 16;
+    if (averageFrameStep > 0.0f && 200.0 / averageFrameStep < Audio.SongCheckFrames) {
+        if (order == Audio.LastModuleOrder && row == Audio.LastModuleRow && MusicMode != MusicOff)
             SongSelection = NextSongSlot(SongSelection);
-        LastModuleOrder = order;
-        LastModuleRow = row;
-        SongCheckFrames = 0;
+        Audio.LastModuleOrder = order;
+        Audio.LastModuleRow = row;
+        Audio.SongCheckFrames = 0;
     }
-    SongCheckFrames += 1;
+    Audio.SongCheckFrames += 1;
 }
 
-void MusicFrame() {
+void MusicFrame(float averageFrameStep) {
+    WatchSoundOutput();
     if (MusicMode == MusicOn) PlaySelectedSong();
     if (MusicMode == MusicOff) SilenceMusic();
-    CheckSongEnd();
+    CheckSongEnd(averageFrameStep);
 }
 
 void AudioShutdown() {
-    SetOutputVolume(SavedVolume);
+    SetOutputVolume(Audio.SavedVolume);
     StopOutput();
-    for (uint32_t& module : MusicModules) {
+    for (uint32_t& module : Audio.MusicModules) {
         FreeChannel(module);
         module = 0;
     }
     CloseSoundOutput();
-    IntroStream = 0;
+    Audio.IntroStream = 0;
 }

@@ -20,14 +20,26 @@ extern int32_t SongSelection;          // 8..12, written by the button bar and t
 extern int32_t MusicMode;              // MusicOn or MusicOff, written by the button bar
 extern float Spectrum[SpectrumSize];   // read by the noise flicker and the spectrum trace
 
-// Engine handles, 0 for none: the intro stream and the modules of slots 8..11.
-extern uint32_t IntroStream;
-extern uint32_t MusicModules[ModuleCount];
-extern uint32_t SavedVolume;
-extern uint8_t SongNeedsStart[5];      // slots 8..12; 1 = start from the beginning
-extern uint32_t LastModuleOrder;       // position seen at the previous song-end check
-extern uint32_t LastModuleRow;
-extern int32_t SongCheckFrames;        // frames since the previous song-end check
+// What the audio side keeps between frames.
+struct AudioState {
+    // Engine handles, 0 for none: the intro stream and the modules of slots 8..11.
+    uint32_t IntroStream;
+    uint32_t MusicModules[ModuleCount];
+    uint32_t SavedVolume;
+    uint8_t SongNeedsStart[5];  // slots 8..12; 1 = start from the beginning
+    // The music position as heard. In the intro: the stream's position in
+    // bytes / 1000, the intro timeline's clock. In the magazine: the selected
+    // module's position, order in the low 16 bits, row in the high 16 bits.
+    uint32_t IntroClock;
+    uint32_t LastModuleOrder;   // position seen at the previous song-end check
+    uint32_t LastModuleRow;
+    int32_t SongCheckFrames;    // frames since the previous song-end check
+};
+
+// The start values of the previous check match no real position, so the
+// first check never mistakes the start for an ended song.
+inline constexpr AudioState AudioStart{0, {}, 0, {1, 1, 1, 1, 1}, 0, 9929, 9929, 0};
+extern AudioState Audio;
 
 // Set-up, once, in this order, during resource initialisation.
 void AudioInit();          // opens the output; "Couldn't init BASS\n" and silence without a device
@@ -50,8 +62,10 @@ void SkipIntroAudio();     // Escape/Space in the intro: all output stops, the s
 void PlaySlot(int n);
 // Once per magazine frame: turns SongSelection and MusicMode into playback,
 // refreshes Spectrum and IntroClock (the module's raw position) and advances
-// to the next song once the playing one has ended.
-void MusicFrame();
+// to the next song once the playing one has ended. averageFrameStep is the
+// frame driver's AverageFrameStep: a check comes every 200 / 75 s, and none
+// before it has been measured (0).
+void MusicFrame(float averageFrameStep);
 
 // At exit: restores the saved output volume and releases everything.
 void AudioShutdown();

@@ -3,8 +3,9 @@
 //
 // Output is 44,100 Hz, 16-bit stereo. Decoding and mixing run in SDL's
 // callback thread; every function here is called from the GLUT thread and
-// holds the engine lock only for a copy, except FreeChannel and
-// CloseSoundOutput, which wait for a running callback to finish.
+// holds the engine lock only for a copy, except FreeChannel, CloseSoundOutput
+// and WatchSoundOutput when it reopens, which wait for a running callback to
+// finish.
 //
 // Channels are named by handles: 0 is never a channel, and a freed channel's
 // handle stays invalid even after its slot is reused. Every function accepts
@@ -32,6 +33,10 @@ bool OpenSoundOutput();
 bool OpenSilentOutput();
 // Stops output and frees every channel and the device.
 void CloseSoundOutput();
+// Once a frame: when the device has been lost (unplugged, its sound server
+// gone), reopens the output on the dummy driver with every channel where it
+// was, running if it ran; true when it did so.
+bool WatchSoundOutput();
 
 // Starts the output (channels marked playing are heard from now on).
 void StartOutput();
@@ -54,7 +59,10 @@ bool PlayFromStart(uint32_t handle);
 void StopChannel(uint32_t handle);
 void FreeChannel(uint32_t handle);
 
-// A stream: bytes of 16-bit stereo output played so far (saturating).
+// The position being heard now: what went out less what the device still
+// holds, run on by the wall clock between the callback's calls; it never runs
+// backwards, and a stopped channel keeps the position it was stopped at.
+// A stream: bytes of 16-bit stereo output (saturating).
 // A module: order in the low 16 bits, row x scaler plus the elapsed fine steps
 // of the row in the high 16 bits; after the end it keeps its last value.
 // NoPosition for an invalid handle.

@@ -21,7 +21,10 @@ Channel* FindChannel(uint32_t handle) {
 
 static void ResetPlayback(Channel* channel) {
     channel->framesPlayed = 0;
-    channel->position = 0;
+    channel->startFrame = 0;
+    channel->markCount = 0;
+    channel->markHead = 0;
+    channel->held = false;
     std::fill(channel->history, channel->history + SpectrumWindow, 0.0f);
     channel->historyHead = 0;
 }
@@ -76,21 +79,48 @@ bool PlayFromStart(uint32_t handle) {
     return true;
 }
 
+// The position of the latest block whose end has been heard, 0 before any.
+// When older marks have been overwritten, the oldest kept stands for them.
+static uint32_t HeardModulePosition(const Channel* channel, int64_t heard) {
+    uint32_t position = 0;
+    for (int i = 0; i < channel->markCount; ++i) {
+        int slot = (channel->markHead - channel->markCount + i + PositionMarkCount) % PositionMarkCount;
+        bool standsForOlder = i == 0 && channel->markCount == PositionMarkCount;
+        if (channel->marks[slot].endFrame > heard && !standsForOlder) break;
+        position = channel->marks[slot].position;
+    }
+    return position;
+}
+
+static uint32_t HeardPosition(const Channel* channel) {
+    int64_t heard = HeardOutputFrame();
+    if (channel->kind == ModuleChannel) return HeardModulePosition(channel, heard);
+    // Until its first block goes out a restarted channel is at its start.
+    int64_t frames = channel->restartPending ? 0 : heard - channel->startFrame;
+    uint64_t played = static_cast<uint64_t>(std::clamp<int64_t>(frames, 0, static_cast<int64_t>(channel->framesPlayed)));
+    return static_cast<uint32_t>(std::min<uint64_t>(played * 4, NoPosition - 1));
+}
+
+void HoldChannel(Channel* channel) {
+    if (channel->kind != FreeSlot && !channel->held) {
+        channel->heldPosition = HeardPosition(channel);
+        channel->held = true;
+    }
+    channel->playing = false;
+    channel->playSerial++;
+}
+
 void StopChannel(uint32_t handle) {
     std::lock_guard<std::mutex> hold(EngineLock);
     Channel* channel = FindChannel(handle);
-    if (!channel) return;
-    channel->playing = false;
-    channel->playSerial++;
+    if (channel) HoldChannel(channel);
 }
 
 uint32_t ChannelPosition(uint32_t handle) {
     std::lock_guard<std::mutex> hold(EngineLock);
     Channel* channel = FindChannel(handle);
     if (!channel) return NoPosition;
-    if (channel->kind == ModuleChannel) return channel->position;
-    uint64_t bytes = channel->framesPlayed * 4;
-    return static_cast<uint32_t>(std::min<uint64_t>(bytes, NoPosition - 1));
+    return channel->held ? channel->heldPosition : HeardPosition(channel);
 }
 
 // Marks the channel's slot free; the callback skips free slots, so once no

@@ -10,6 +10,10 @@
 //  - playSerial counts play and stop requests; the callback publishes what it
 //    rendered only if no request came in meanwhile, so a restart is never
 //    overwritten by a block rendered before it.
+//  - Positions are reported as heard: the callback stamps every block with
+//    its place in the output (frames handed to the device since it opened)
+//    and publishes HeardClock once per call; the GLUT thread subtracts what
+//    the device still holds and runs on by the wall clock between calls.
 #pragma once
 #include "audio/engine.h"
 
@@ -21,6 +25,9 @@
 
 constexpr int SpectrumWindow = 1024;  // samples per FFT, twice SpectrumBins
 constexpr int MixBlockFrames = 256;   // frames rendered per channel at a time
+// Module positions of the latest blocks, enough to cover the device's buffer
+// and one call of the callback (64 x 256 frames, 370 ms).
+constexpr int PositionMarkCount = 64;
 
 enum ChannelKind : uint8_t { FreeSlot, StreamChannel, ModuleChannel };
 
@@ -47,18 +54,42 @@ struct Channel {
     bool restartPending;
     uint32_t playSerial;
     uint32_t positionScaler;
-    uint64_t framesPlayed;  // streams: output frames delivered since the start
-    uint32_t position;      // modules: packed order and row
+    uint64_t framesPlayed;  // output frames delivered since the start
+    int64_t startFrame;     // output frame at which the first frame went out
+    // Modules: packed order and row as each block ends, oldest overwritten.
+    struct { int64_t endFrame; uint32_t position; } marks[PositionMarkCount];
+    int markCount;
+    int markHead;           // next mark to overwrite
+    bool held;              // stopped: reports heldPosition until played again
+    uint32_t heldPosition;
     float history[SpectrumWindow];  // mono ring of the latest output
     int historyHead;                // next sample to overwrite
+};
+
+// The output as the callback last saw it, under EngineLock.
+struct HeardClock {
+    int64_t handedOut;     // output frames handed out before the latest call
+    int64_t callFrames;    // frames that call rendered
+    int64_t queuedFrames;  // frames the device holds before they are heard
+    uint64_t callTicks;    // SDL performance counter at the start of that call
 };
 
 extern Channel Channels[EngineChannelLimit];
 extern std::mutex EngineLock;
 extern SDL_AudioDeviceID OutputDevice;  // 0 while no output is open
+extern HeardClock Heard;
+
+// The output frame being heard now; never less than the last one reported.
+// The caller holds EngineLock.
+int64_t HeardOutputFrame();
+// A mixed sample as 16-bit output: clipped, NaN as silence.
+Sint16 ToOutputSample(float sample);
 
 // The channel a handle names, or null; the caller holds EngineLock.
 Channel* FindChannel(uint32_t handle);
+// Stops a channel where it is heard now; it reports that position until it
+// plays again. The caller holds EngineLock.
+void HoldChannel(Channel* channel);
 // Frees every channel (the output callback must not be running).
 void FreeAllChannels();
 

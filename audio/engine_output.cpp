@@ -3,15 +3,21 @@
 //
 // The callback works in blocks of MixBlockFrames. For each playing channel it
 // copies the control fields under EngineLock, renders without the lock, then
-// publishes position and spectrum history under the lock again. Positions are
-// therefore counted at the output: a block counts once it has been mixed.
+// publishes position and spectrum history under the lock again, each block
+// stamped with the output frame it starts at.
 #include "audio/engine_internal.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <cstring>
 
 SDL_AudioDeviceID OutputDevice = 0;
+HeardClock Heard{};
 static std::atomic<uint32_t> MasterVolume{FullVolume};
+static bool OutputRunning = false;  // started and not stopped since
+static int64_t HandedOut = 0;       // callback only: output frames handed out
+static int64_t LastHeardFrame = 0;  // under EngineLock
 
 // Callback-only scratch: one block of one channel and the mix of all.
 static float ChannelBlock[MixBlockFrames * 2];
@@ -39,22 +45,29 @@ static void AppendHistory(Channel* channel, const float* stereo, int frames) {
     }
 }
 
+static void AddPositionMark(Channel* channel, int64_t endFrame, uint32_t position) {
+    channel->marks[channel->markHead] = {endFrame, position};
+    channel->markHead = (channel->markHead + 1) % PositionMarkCount;
+    channel->markCount = std::min(channel->markCount + 1, PositionMarkCount);
+}
+
 static void PublishBlock(Channel* channel, const BlockOrder& order, int rendered, int frames,
-                         uint32_t modulePosition) {
+                         int64_t blockStart, uint32_t modulePosition) {
     std::lock_guard<std::mutex> hold(EngineLock);
     if (channel->playSerial != order.serial) return;  // restarted or stopped meanwhile
+    if (order.restart) channel->startFrame = blockStart;
     channel->framesPlayed += static_cast<uint64_t>(rendered);
     AppendHistory(channel, ChannelBlock, rendered);
     // A module reports order 0, row 0 once it has ended, so the position is
     // taken only from blocks rendered in full and keeps its last value.
     if (rendered == frames) {
-        if (channel->kind == ModuleChannel) channel->position = modulePosition;
+        if (channel->kind == ModuleChannel) AddPositionMark(channel, blockStart + frames, modulePosition);
     } else {
         channel->playing = false;
     }
 }
 
-static void MixChannel(Channel* channel, int frames) {
+static void MixChannel(Channel* channel, int frames, int64_t blockStart) {
     BlockOrder order = TakeBlockOrder(channel);
     if (!order.playing) return;
     if (order.restart) RewindDecoder(channel);
@@ -62,24 +75,47 @@ static void MixChannel(Channel* channel, int frames) {
     uint32_t modulePosition = 0;
     if (channel->module && rendered == frames)
         modulePosition = TrackModulePosition(channel, frames, order.scaler);
-    PublishBlock(channel, order, rendered, frames, modulePosition);
+    PublishBlock(channel, order, rendered, frames, blockStart, modulePosition);
     for (int i = 0; i < frames * 2; ++i) MixBlock[i] += ChannelBlock[i];
 }
 
+Sint16 ToOutputSample(float sample) {
+    // A NaN passes clamp unchanged and has no integer value.
+    if (std::isnan(sample)) return 0;
+    return static_cast<Sint16>(std::clamp(sample, -1.0f, 1.0f) * 32767.0f);
+}
+
 static void FillOutput(void*, Uint8* stream, int length) {
+    uint64_t callTicks = SDL_GetPerformanceCounter();
     Sint16* out = reinterpret_cast<Sint16*>(stream);
     int total = length / 4;
     float gain = static_cast<float>(MasterVolume.load(std::memory_order_relaxed)) / FullVolume;
     for (int done = 0; done < total;) {
         int frames = std::min(MixBlockFrames, total - done);
         std::fill(MixBlock, MixBlock + frames * 2, 0.0f);
-        for (Channel& channel : Channels) MixChannel(&channel, frames);
-        for (int i = 0; i < frames * 2; ++i) {
-            float sample = std::clamp(MixBlock[i] * gain, -1.0f, 1.0f);
-            out[done * 2 + i] = static_cast<Sint16>(sample * 32767.0f);
-        }
+        for (Channel& channel : Channels) MixChannel(&channel, frames, HandedOut + done);
+        for (int i = 0; i < frames * 2; ++i) out[done * 2 + i] = ToOutputSample(MixBlock[i] * gain);
         done += frames;
     }
+    std::lock_guard<std::mutex> hold(EngineLock);
+    Heard.handedOut = HandedOut;
+    Heard.callFrames = total;
+    Heard.callTicks = callTicks;
+    HandedOut += total;
+}
+
+// At a call the device still holds what it was handed before, up to its
+// buffer, and what is heard runs on at the output rate until the next call;
+// it never passes the frames of the latest call.
+int64_t HeardOutputFrame() {
+    int64_t frame = Heard.handedOut - Heard.queuedFrames;
+    if (Heard.callTicks != 0) {
+        double elapsed = static_cast<double>(SDL_GetPerformanceCounter() - Heard.callTicks) /
+                         static_cast<double>(SDL_GetPerformanceFrequency());
+        frame += std::min(static_cast<int64_t>(elapsed * OutputRate), Heard.callFrames);
+    }
+    LastHeardFrame = std::max(LastHeardFrame, frame);
+    return LastHeardFrame;
 }
 
 static bool OpenOutputDevice() {
@@ -92,10 +128,19 @@ static bool OpenOutputDevice() {
     wanted.callback = FillOutput;
     // No changes allowed: SDL converts to what the device takes, so the
     // callback always fills 44,100 Hz 16-bit stereo.
-    OutputDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
-    if (OutputDevice != 0) return true;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
+    SDL_AudioSpec obtained{};
+    OutputDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (OutputDevice == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    // The dummy driver consumes each buffer while it waits for the next call,
+    // so nothing is queued there; a real device holds a buffer's worth.
+    const char* driver = SDL_GetCurrentAudioDriver();
+    bool dummy = driver && strcmp(driver, "dummy") == 0;
+    std::lock_guard<std::mutex> hold(EngineLock);
+    Heard.queuedFrames = dummy ? 0 : obtained.samples;
+    return true;
 }
 
 bool OpenSoundOutput() {
@@ -110,26 +155,44 @@ bool OpenSilentOutput() {
     return OpenOutputDevice();
 }
 
+static void CloseOutputDevice() {
+    if (OutputDevice == 0) return;
+    SDL_CloseAudioDevice(OutputDevice);  // waits for the callback thread to end
+    OutputDevice = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
 void CloseSoundOutput() {
-    if (OutputDevice != 0) {
-        SDL_CloseAudioDevice(OutputDevice);  // waits for the callback thread to end
-        OutputDevice = 0;
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    CloseOutputDevice();
     FreeAllChannels();
+    OutputRunning = false;
+    HandedOut = 0;
+    LastHeardFrame = 0;
+    Heard = HeardClock{};
+}
+
+// SDL marks a device it has lost (unplugged, its sound server gone) as
+// stopped; its thread then only waits out each buffer. The channels and the
+// output frame count live outside the device, so playback goes on from the
+// same places on the dummy driver.
+bool WatchSoundOutput() {
+    if (OutputDevice == 0 || SDL_GetAudioDeviceStatus(OutputDevice) != SDL_AUDIO_STOPPED) return false;
+    CloseOutputDevice();
+    if (!OpenSilentOutput()) return false;
+    if (OutputRunning) SDL_PauseAudioDevice(OutputDevice, 0);
+    return true;
 }
 
 void StartOutput() {
+    OutputRunning = true;
     if (OutputDevice != 0) SDL_PauseAudioDevice(OutputDevice, 0);
 }
 
 void StopOutput() {
+    OutputRunning = false;
     if (OutputDevice != 0) SDL_PauseAudioDevice(OutputDevice, 1);
     std::lock_guard<std::mutex> hold(EngineLock);
-    for (Channel& channel : Channels) {
-        channel.playing = false;
-        channel.playSerial++;
-    }
+    for (Channel& channel : Channels) HoldChannel(&channel);
 }
 
 uint32_t OutputVolume() {

@@ -12,6 +12,7 @@ libsdl2-dev libmpg123-dev libopenmpt-dev libfftw3-dev libmp3lame-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
 xvfb xauth x11-utils xdotool imagemagick
+pulseaudio pulseaudio-utils
 "
 
 missing=""

@@ -1,6 +1,20 @@
-// Sound files made by the tests themselves: an MP3 of a sine (libmp3lame)
-// and a small ProTracker module that plays once and ends.
+// Sound for the tests: files they make themselves (an MP3 of a sine through
+// libmp3lame, a small ProTracker module that plays once and ends), MP3
+// decoding, and a private sound server to play into and record from.
 #pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct DecodedAudio {
+    long rate = 0;
+    int channels = 0;
+    std::vector<float> left;
+    std::vector<float> right;
+};
+
+// Whole stream; rate 0 when the data is not a decodable MP3.
+DecodedAudio DecodeMp3(const std::vector<uint8_t>& bytes);
 
 // A stereo 44,100 Hz MP3 of a sine of the given frequency and amplitude
 // (1.0 = full scale), the same on both channels.
@@ -16,3 +30,23 @@ bool WriteTestModule(const char* path, int orders, int rows, int speed, int voic
 // Creates a fresh working directory holding an empty data/ and enters it;
 // returns its path.
 const char* EnterScratchDirectory();
+
+// A private PulseAudio server with one null sink ("tallyboard"), in a runtime
+// directory of its own; its socket is `directory`/native.
+struct PulseServer {
+    int pid = -1;
+    std::string directory;
+};
+
+// Starts the server and waits until it answers. False when it cannot start:
+// why goes to `why` (not installed, refused to run, did not answer).
+bool StartPulseServer(PulseServer& server, std::string& why);
+// Ends the server by its process id and removes its directory.
+void StopPulseServer(PulseServer& server);
+// Points this process's sound clients (SDL, parec) at the server.
+void UsePulseServer(const PulseServer& server);
+
+// parec recording the sink's monitor, 44,100 Hz 16-bit stereo, into `fd`.
+int StartRecording(const PulseServer& server, int fd);
+// Ends parec by its process id.
+void StopRecording(int pid);

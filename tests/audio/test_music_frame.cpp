@@ -2,7 +2,6 @@
 // stream, against a sound engine that records the calls that start, stop and
 // free. It is linked in place of the real one, whose objects are then never
 // pulled in.
-#include "app/frame.h"
 #include "audio/audio.h"
 #include "audio/engine.h"
 
@@ -38,6 +37,7 @@ std::string Play(uint32_t h) { return Call("PlayFromStart", h); }
 
 bool OpenSoundOutput() { return true; }
 bool OpenSilentOutput() { return true; }
+bool WatchSoundOutput() { return false; }
 void CloseSoundOutput() { FakeEngine.calls.push_back("CloseSoundOutput"); }
 void StartOutput() { FakeEngine.calls.push_back("StartOutput"); }
 void StopOutput() { FakeEngine.calls.push_back("StopOutput"); }
@@ -74,19 +74,16 @@ protected:
         SongSelection = FirstSongSlot;
         MusicMode = MusicOn;
         std::fill(Spectrum, Spectrum + SpectrumSize, 0.0f);
-        std::fill(SongNeedsStart, SongNeedsStart + 5, uint8_t{1});
-        LastModuleOrder = LastModuleRow = 9929;
-        SongCheckFrames = 0;
-        IntroClock = 0;
-        AverageFrameStep = 1.0f;  // 75 frames per second: a check every 201 frames
-        for (int i = 0; i < ModuleCount; ++i) MusicModules[i] = M1 + i;
+        Audio = AudioStart;
+        for (int i = 0; i < ModuleCount; ++i) Audio.MusicModules[i] = M1 + i;
     }
 
-    // Runs frames until SongSelection changes; returns how many it took, -1 for never.
-    static int FramesUntilAdvance(int limit) {
+    // Runs frames (by default at 75 per second: a check every 201) until
+    // SongSelection changes; returns how many it took, -1 for never.
+    static int FramesUntilAdvance(int limit, float averageFrameStep = 1.0f) {
         int32_t start = SongSelection;
         for (int frame = 1; frame <= limit; ++frame) {
-            MusicFrame();
+            MusicFrame(averageFrameStep);
             if (SongSelection != start) return frame;
         }
         return -1;
@@ -103,7 +100,7 @@ TEST_F(MusicFrameTest, EachSlotStopsTheOthersThenStartsItsOwn) {
     for (int32_t slot = FirstSongSlot; slot <= GapSongSlot; ++slot) {
         SetUp();
         SongSelection = slot;
-        MusicFrame();
+        MusicFrame(1.0f);
         const auto& calls = FakeEngine.calls;
         auto started = std::find(calls.begin(), calls.end(), "StartOutput");
         for (uint32_t module : {M1, M2, M3, M4}) {
@@ -114,32 +111,32 @@ TEST_F(MusicFrameTest, EachSlotStopsTheOthersThenStartsItsOwn) {
     }
     SetUp();
     SongSelection = 3;
-    MusicFrame();
+    MusicFrame(1.0f);
     EXPECT_TRUE(FakeEngine.calls.empty());
 }
 
 // A song starts from the top only when it becomes the playing one: picking it
 // again does nothing, coming back to it or switching the music on restarts it.
 TEST_F(MusicFrameTest, MusicOffSilencesAndHoldsTheAdvanceAndOnRestarts) {
-    MusicFrame();
-    MusicFrame();  // the button bar writes the same value again
+    MusicFrame(1.0f);
+    MusicFrame(1.0f);  // the button bar writes the same value again
     EXPECT_EQ(Plays(M1), 1);
     SongSelection = 9;
-    MusicFrame();
+    MusicFrame(1.0f);
     SongSelection = 8;
-    MusicFrame();
+    MusicFrame(1.0f);
     EXPECT_EQ(Plays(M1), 2);
 
     Spectrum[7] = 0.9f;
     MusicMode = MusicOff;
     FakeEngine.calls.clear();
-    MusicFrame();
+    MusicFrame(1.0f);
     EXPECT_THAT(FakeEngine.calls, ElementsAre(Stop(M1), Stop(M2), Stop(M3), Stop(M4)));
     EXPECT_TRUE(std::all_of(Spectrum, Spectrum + SpectrumSize, [](float v) { return v == 0.0f; }));
-    IntroClock = 0x00100002;  // a position that never moves
+    Audio.IntroClock = 0x00100002;  // a position that never moves
     EXPECT_EQ(FramesUntilAdvance(20 * 201), -1);
     MusicMode = MusicOn;
-    MusicFrame();
+    MusicFrame(1.0f);
     EXPECT_EQ(Plays(M1), 1);
 }
 
@@ -151,10 +148,10 @@ TEST_F(MusicFrameTest, EndedSongsAdvanceInTurnWithOneCheckPeriodOfGap) {
     testing::internal::CaptureStdout();
     LoadModules();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't open MOD file\n");
-    EXPECT_EQ(MusicModules[1], 0u);
+    EXPECT_EQ(Audio.MusicModules[1], 0u);
     for (int frame = 0; frame < 10 * 201; ++frame) {
         FakeEngine.positions[M1] = static_cast<uint32_t>(frame) << 16;  // a new row every frame
-        MusicFrame();
+        MusicFrame(1.0f);
     }
     EXPECT_EQ(SongSelection, 8);
     for (uint32_t module : {M3, M4}) FakeEngine.positions[module] = 0x00300000u + module;
@@ -175,9 +172,8 @@ TEST_F(MusicFrameTest, EndedSongsAdvanceInTurnWithOneCheckPeriodOfGap) {
 }
 
 TEST_F(MusicFrameTest, NoCheckBeforeTheFrameRateIsMeasured) {
-    AverageFrameStep = 0.0f;
     FakeEngine.positions[M1] = 5;
-    EXPECT_EQ(FramesUntilAdvance(5000), -1);
+    EXPECT_EQ(FramesUntilAdvance(5000, 0.0f), -1);
 }
 
 // Without its stream the intro clock reads past the intro's end, so the
@@ -189,7 +185,7 @@ TEST_F(MusicFrameTest, MissingIntroStreamReportsAndEndsTheIntroAtOnce) {
     StartIntroStream();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't create stream\nCan't play stream\n");
     ReadIntroClock();
-    EXPECT_EQ(IntroClock, 4294967u);
+    EXPECT_EQ(Audio.IntroClock, 4294967u);
 }
 
 // A skip frees the stream at once; the magazine's first frame must not free

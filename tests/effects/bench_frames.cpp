@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/frame.h"
+#include "audio/audio.h"
 #include "app/intro.h"
 #include "effects/swarm.h"
 #include "platform/clock.h"
@@ -48,7 +49,7 @@ void FinishFrame() {
 // phase are put back before each frame so that every frame is the same.
 void RunBusiestIntroFrame() {
     SceneState = Intro;
-    IntroClock = BusiestIntroClock;
+    Audio.IntroClock = BusiestIntroClock;
     FlashPhase = 0.0f;
     RunFrameBody();
     FinishFrame();

@@ -76,11 +76,10 @@ void DrawScreenBoundTexture() { RecordFullWindow(QuadKind::ScreenBound, -1, 0, 0
 void DrawBackgroundCrossfade(int32_t, int32_t) {}
 
 // ---- audio/audio.h, the intro stream only
-float Spectrum[SpectrumSize];
 
 void StartIntroStream() { ++IntroStreamStarts; }
 void IntroAudioFrame() { ++Drawn.spectrumReads; }
-void ReadIntroClock() { IntroClock = FakeStreamPosition / 1000; }
+void ReadIntroClock() { Audio.IntroClock = FakeStreamPosition / 1000; }
 
 // ---- OpenGL, as far as the effects use it
 namespace {

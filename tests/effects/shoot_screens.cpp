@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/frame.h"
+#include "audio/audio.h"
 #include "effects/logo_carousel.h"
 #include "effects/swarm.h"
 #include "platform/clock.h"
@@ -105,7 +106,7 @@ int main() {
     int magazineFrames = 0;
     for (;;) {
         const int32_t state = SceneState;
-        const uint32_t clock = IntroClock;
+        const uint32_t clock = Audio.IntroClock;
         if (state == Intro && !introStart) introStart = ClockNow();
         RunFrameBody();
         if (state == Intro) CaptureIntroMoments(clock, SecondsSince(introStart));

@@ -35,7 +35,7 @@ protected:
         ThirdWidthFactor = 5.0f;
         FrameStep = 1.0f;
         IntroEndFade = 1.0f;
-        IntroClock = 0;
+        Audio.IntroClock = 0;
         FakeStreamPosition = 0;
         NoisePhase = 0.0f;
         SceneState = Intro;
@@ -43,7 +43,7 @@ protected:
     }
 
     static void DrawAt(uint32_t clock) {
-        IntroClock = clock;
+        Audio.IntroClock = clock;
         DrawIntroTimeline();
     }
 
@@ -134,7 +134,7 @@ TEST_F(IntroTest, FrameDriverStartsTheStreamOnceAndSeesTheClockOfTheFrameBefore)
     IntroFrame();
     EXPECT_EQ(QuadsOfSlot(DateSlot).size(), 1u);
 
-    IntroClock = 10700;
+    Audio.IntroClock = 10700;
     FakeStreamPosition = 10701000;
     IntroFrame();
     EXPECT_EQ(SceneState, Intro);
@@ -144,7 +144,7 @@ TEST_F(IntroTest, FrameDriverStartsTheStreamOnceAndSeesTheClockOfTheFrameBefore)
 
 TEST_F(IntroTest, NoiseFadesFrom8000OnAndStaysOut) {
     for (int bin = 0; bin < 10; ++bin) Spectrum[bin] = 1.0f;
-    IntroClock = 7999;
+    Audio.IntroClock = 7999;
     FakeStreamPosition = 8000000;
     IntroFrame();  // still sees 7999
     EXPECT_EQ(IntroEndFade, 1.0f);

@@ -1,42 +1,9 @@
 #include "tests/sound/sound_decode.h"
 
 #include <fftw3.h>
-#include <mpg123.h>
 
 #include <algorithm>
 #include <cmath>
-
-static void AppendFrames(DecodedAudio& audio, const float* frames, size_t floats)
-{
-    for (size_t i = 0; i + 1 < floats; i += 2) {
-        audio.left.push_back(frames[i]);
-        audio.right.push_back(frames[i + 1]);
-    }
-}
-
-DecodedAudio DecodeMp3(const std::vector<uint8_t>& bytes)
-{
-    DecodedAudio audio;
-    mpg123_handle* decoder = mpg123_new(nullptr, nullptr);
-    if (!decoder)
-        return audio;
-    mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_FORCE_FLOAT | MPG123_QUIET, 0.0);
-    mpg123_open_feed(decoder);
-    std::vector<unsigned char> out(1 << 16);
-    size_t produced = 0;
-    int result = mpg123_decode(decoder, bytes.data(), bytes.size(), out.data(), out.size(), &produced);
-    while (result == MPG123_OK || result == MPG123_NEW_FORMAT) {
-        if (result == MPG123_NEW_FORMAT) {
-            int encoding = 0;
-            mpg123_getformat(decoder, &audio.rate, &audio.channels, &encoding);
-        }
-        AppendFrames(audio, reinterpret_cast<const float*>(out.data()), produced / sizeof(float));
-        result = mpg123_decode(decoder, nullptr, 0, out.data(), out.size(), &produced);
-    }
-    AppendFrames(audio, reinterpret_cast<const float*>(out.data()), produced / sizeof(float));
-    mpg123_delete(decoder);
-    return audio;
-}
 
 std::vector<float> BassTrace(const DecodedAudio& audio, size_t hopFrames)
 {

@@ -3,6 +3,7 @@
 // noise flicker uses.
 #pragma once
 
+#include "tests/audio/sound_fixtures.h"
 #include "tools/soundgen/tracker_song.h"
 
 #include <libopenmpt/libopenmpt.h>
@@ -11,16 +12,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-struct DecodedAudio {
-    long rate = 0;
-    int channels = 0;
-    std::vector<float> left;
-    std::vector<float> right;
-};
-
-// Whole stream; rate 0 when the data is not a decodable MP3.
-DecodedAudio DecodeMp3(const std::vector<uint8_t>& bytes);
 
 // Mean magnitude of the 10 lowest of 512 bins of 1024-frame Hann-windowed
 // FFTs of the left+right average, one value per `hopFrames`. Magnitudes are

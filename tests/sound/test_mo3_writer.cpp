@@ -74,18 +74,16 @@ TEST(Mo3Writer, SongSurvivesTheRoundTrip)
     // 3 orders × 64 rows × 4 ticks at 2.5 / 150 s per tick.
     EXPECT_NEAR(openmpt_module_get_duration_seconds(module.get()), 3 * 64 * 4 * 2.5 / 150, 1e-3);
     EXPECT_EQ(CellMismatches(module.get(), song), 0);
-}
 
-TEST(Mo3Writer, PatternsOfOneRowAndOfTheMostRows)
-{
-    TrackerSong song = SmallSong(1, 1);
-    song.patterns[0].cells[0] = {NoteC5, 1, NoVolume};
-    song.patterns[1].rows = MaxPatternRows;
-    song.patterns[1].cells.assign(MaxPatternRows, TrackerCell{});
-    song.patterns[1].cells[MaxPatternRows - 1] = {NoteC5, 2, NoVolume};
-    ModuleHandle module = Reload(song);
-    ASSERT_TRUE(module);
-    EXPECT_EQ(CellMismatches(module.get(), song), 0);
+    // Patterns of one row and of the most rows.
+    TrackerSong extremes = SmallSong(1, 1);
+    extremes.patterns[0].cells[0] = {NoteC5, 1, NoVolume};
+    extremes.patterns[1].rows = MaxPatternRows;
+    extremes.patterns[1].cells.assign(MaxPatternRows, TrackerCell{});
+    extremes.patterns[1].cells[MaxPatternRows - 1] = {NoteC5, 2, NoVolume};
+    ModuleHandle reloaded = Reload(extremes);
+    ASSERT_TRUE(reloaded);
+    EXPECT_EQ(CellMismatches(reloaded.get(), extremes), 0);
 }
 
 // The looped sample sounds at 441 Hz for the whole pattern while the
