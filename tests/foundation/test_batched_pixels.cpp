@@ -16,6 +16,7 @@
 #include "app/frame.h"
 #include "app/startup.h"
 #include "content/content.h"
+#include "content/content_lines.h"
 #include "content/page.h"
 #include "effects/spectrum_trace.h"
 #include "effects/swarm.h"
