@@ -1,46 +1,66 @@
 // The adaptive predictor of RAR 2.0 audio blocks. The decoder and the
 // writer's encoder run it identically, byte for byte, so that both sides
 // always agree on the prediction a delta refers to. Inline: it runs once
-// per audio byte in the decoder's inner loop, where the few vectors of a
-// channel's predictor stay in registers.
+// per audio byte in the decoder's inner loop.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
-// Eight 16-bit lanes. Every value below fits: changes are signed bytes,
-// a folded weight times a change stays under 35 * 128, and an error sum
-// gains at most 32 terms of at most 1,024 + 255 before it is cleared.
-typedef int16_t SignedLanes __attribute__((vector_size(16)));
-typedef uint16_t ErrorLanes __attribute__((vector_size(16)));
-typedef int32_t PairLanes __attribute__((vector_size(16)));  // the same bits, two lanes per element
+inline constexpr uint32_t AudioPeriod = 32;  // bytes of a channel between weight adjustments
 
 // One audio channel's adaptive predictor. The format's past deltas are
-// differences of the channel's last changes L0..L3 (D1 = L0, D2 = L0 - L1,
-// D3 = L1 - L2, D4 = L2 - L3), so the weighted sum K1 D1 + ... + K4 D4 +
-// K5 * channel delta is one dot product of Changes (with the channel delta
-// in lane 4) and the folded Weights. The eleven error sums judge each
-// weight one step down and one step up against the scaled delta I; see
-// AdjustBestWeight for which lane holds which.
+// differences of the channel's last four changes L0..L3 (D1 = L0,
+// D2 = L0 - L1, D3 = L1 - L2, D4 = L2 - L3), so its weighted sum K1 D1 +
+// ... + K4 D4 + K5 * channel delta is taken with weights folded onto the
+// changes. Only scalars: a decoder keeps them in registers.
 struct AudioPredictor {
-    SignedLanes Changes;  // L0..L3 newest first, lanes 4..7 zero
-    SignedLanes Weights;  // K1 + K2, K3 - K2, K4 - K3, -K4, K5, 0, 0, 0
-    ErrorLanes Below, Above;
     int32_t K1, K2, K3, K4, K5;
+    int32_t W0, W1, W2, W3;  // K1 + K2, K3 - K2, K4 - K3, -K4
+    int32_t L0, L1, L2, L3;
     uint32_t LastByte;
     uint32_t ByteCount;
 };
 
-inline SignedLanes InLane0(int32_t value) { return SignedLanes{int16_t(value), 0, 0, 0, 0, 0, 0, 0}; }
-inline SignedLanes InLane4(int32_t value) { return SignedLanes{0, 0, 0, 0, int16_t(value), 0, 0, 0}; }
+// The eleven error sums that pick a weight to adjust are not kept byte by
+// byte: the period's deltas and changes are, and the sums are taken over
+// all of them at once when the period ends.
+struct AudioHistory {
+    // 16 bits wide, as the sums take them.
+    int16_t Scaled[AudioPeriod];         // each byte's coded delta as a signed byte, times 8
+    int16_t ChannelDeltas[AudioPeriod];  // the channel delta each byte was predicted with
+    int16_t Changes[4 + AudioPeriod];    // the four changes before the period, then each byte's
+};
 
 // The predicted change from LastByte: the predicted byte is LastByte plus
 // this, and the coded delta is that minus the actual byte (modulo 256).
 // (8 * LastByte + sum) >> 3 is LastByte + (sum >> 3): the byte drops out.
-[[gnu::always_inline]] inline int32_t PredictAudioChange(const AudioPredictor& v, int32_t channelDelta) {
-    SignedLanes terms = (v.Changes | InLane4(channelDelta)) * v.Weights;
-    terms += SignedLanes(__builtin_shufflevector(PairLanes(terms), PairLanes(terms), 2, 3, 0, 1));
-    terms += SignedLanes(__builtin_shufflevector(PairLanes(terms), PairLanes(terms), 1, 0, 3, 2));
-    int32_t pair = PairLanes(terms)[0];  // lanes 0 and 1 now hold the two halves of the sum
-    return (int16_t(pair) + (pair >> 16)) >> 3;
+inline int32_t PredictAudioChange(const AudioPredictor& v, int32_t channelDelta) {
+    return (v.W0 * v.L0 + v.W1 * v.L1 + v.W2 * v.L2 + v.W3 * v.L3 + v.K5 * channelDelta) >> 3;
+}
+
+// Eight 16-bit lanes for the error sums: a term is at most 1,024 + 255 and
+// a period sums 32 of them (at most 40,928), so every partial sum fits,
+// the whole one as unsigned.
+typedef int16_t Lanes __attribute__((vector_size(16)));
+typedef uint32_t PairLanes __attribute__((vector_size(16)));  // the same bits, two lanes a piece
+
+inline Lanes LoadLanes(const int16_t* values) {
+    Lanes lanes;
+    std::memcpy(&lanes, values, sizeof lanes);
+    return lanes;
+}
+
+inline Lanes AbsLanes(Lanes x) {
+    Lanes negated = -x;
+    return x > negated ? x : negated;
+}
+
+// The eight lanes added up.
+inline uint32_t SumLanes(Lanes x) {
+    x += Lanes(__builtin_shufflevector(PairLanes(x), PairLanes(x), 2, 3, 0, 1));
+    x += Lanes(__builtin_shufflevector(PairLanes(x), PairLanes(x), 1, 0, 3, 2));
+    uint32_t pair = PairLanes(x)[0];
+    return ((pair & 0xFFFF) + (pair >> 16)) & 0xFFFF;
 }
 
 // Weight k (1..5) one step down when error sum 2k - 1 won, up when 2k did.
@@ -50,43 +70,64 @@ inline int32_t NudgedWeight(int32_t weight, int k, int best) {
     return weight;
 }
 
-// Every 32nd byte: the smallest error sum wins (the first of equals, |I|
-// first), all are cleared, and the weight it judged takes its step.
-[[gnu::always_inline]] inline void AdjustBestWeight(AudioPredictor& v) {
-    const ErrorLanes b = v.Below, a = v.Above;
-    // |I|, |I -+ D1|, |I -+ D2|, |I -+ D3|, |I -+ D4|, |I -+ channel delta|
-    const uint32_t errors[11] = {b[5], b[0], a[0], a[1], b[1], a[2], b[2], a[3], b[3], b[4], a[4]};
+// The error sums over a period's 32 bytes of |I|, |I -+ D1|, |I -+ D2|,
+// |I -+ D3|, |I -+ D4| and |I -+ channel delta|, I being the delta times
+// 8, in that order; returns the index of the smallest (the first of equals).
+inline int LeastErrorIndex(const AudioHistory& h) {
+    Lanes sums[11] = {};
+    for (uint32_t at = 0; at < AudioPeriod; at += 8) {
+        Lanes scaled = LoadLanes(h.Scaled + at);
+        Lanes c1 = LoadLanes(h.Changes + 3 + at), c2 = LoadLanes(h.Changes + 2 + at);
+        Lanes c3 = LoadLanes(h.Changes + 1 + at), c4 = LoadLanes(h.Changes + at);
+        const Lanes past[5] = {c1, c1 - c2, c2 - c3, c3 - c4, LoadLanes(h.ChannelDeltas + at)};
+        sums[0] += AbsLanes(scaled);
+#pragma GCC unroll 5
+        for (int k = 0; k < 5; k++) {
+            sums[2 * k + 1] += AbsLanes(scaled - past[k]);
+            sums[2 * k + 2] += AbsLanes(scaled + past[k]);
+        }
+    }
     int best = 0;
-    for (int i = 1; i < 11; i++)
-        if (errors[i] < errors[best]) best = i;
-    v.Below = ErrorLanes{};
-    v.Above = ErrorLanes{};
+    uint32_t least = SumLanes(sums[0]);
+#pragma GCC unroll 10
+    for (int i = 1; i < 11; i++) {
+        uint32_t error = SumLanes(sums[i]);
+        if (error < least) least = error, best = i;
+    }
+    return best;
+}
+
+// The weight the least error sum judged takes one step.
+inline void AdjustWeights(AudioPredictor& v, int best) {
     v.K1 = NudgedWeight(v.K1, 1, best);
     v.K2 = NudgedWeight(v.K2, 2, best);
     v.K3 = NudgedWeight(v.K3, 3, best);
     v.K4 = NudgedWeight(v.K4, 4, best);
     v.K5 = NudgedWeight(v.K5, 5, best);
-    v.Weights = SignedLanes{int16_t(v.K1 + v.K2), int16_t(v.K3 - v.K2), int16_t(v.K4 - v.K3),
-                            int16_t(-v.K4), int16_t(v.K5), 0, 0, 0};
+    v.W0 = v.K1 + v.K2;
+    v.W1 = v.K3 - v.K2;
+    v.W2 = v.K4 - v.K3;
+    v.W3 = -v.K4;
 }
 
-inline SignedLanes LargerLanes(SignedLanes x, SignedLanes y) { return x > y ? x : y; }
-
 // Finishes the byte: change is the actual byte minus LastByte as a signed
-// 8-bit value. Adds the error terms, takes the change as the channel's
-// newest and as the channel delta, and every 32nd byte adjusts a weight.
-[[gnu::always_inline]] inline void LearnAudioByte(AudioPredictor& v, int32_t& channelDelta, uint8_t delta,
-                                                 int32_t change) {
-    SignedLanes past = v.Changes | InLane4(channelDelta);
-    SignedLanes older = __builtin_shufflevector(past, SignedLanes{}, 8, 0, 1, 2, 3, 4, 5, 6) &
-                        SignedLanes{0, -1, -1, -1, 0, 0, 0, 0};
-    SignedLanes deltas = past - older;  // D1, -D2, -D3, -D4, channel delta, 0, 0, 0
-    SignedLanes scaled = SignedLanes{} + int16_t(int8_t(delta) * 8);
-    SignedLanes below = scaled - deltas, above = scaled + deltas;
-    v.Below += ErrorLanes(LargerLanes(below, -below));
-    v.Above += ErrorLanes(LargerLanes(above, -above));
-    v.Changes = older | InLane0(change);
-    channelDelta = change;
+// 8-bit value. Records the byte for the period's error sums, takes the
+// change as the channel's newest and as the channel delta, and at the
+// period's end adjusts a weight.
+[[gnu::always_inline]] inline void LearnAudioByte(AudioPredictor& v, AudioHistory& h, int32_t& channelDelta,
+                                                 uint8_t delta, int32_t change) {
+    uint32_t at = v.ByteCount & (AudioPeriod - 1);
+    h.Scaled[at] = int16_t(int8_t(delta) * 8);
+    h.ChannelDeltas[at] = int16_t(channelDelta);
+    h.Changes[4 + at] = int16_t(change);
+    v.L3 = v.L2;
+    v.L2 = v.L1;
+    v.L1 = v.L0;
+    v.L0 = channelDelta = change;
     v.LastByte = (v.LastByte + uint32_t(change)) & 0xFF;
-    if ((++v.ByteCount & 31) == 0) AdjustBestWeight(v);
+    v.ByteCount++;
+    if (at == AudioPeriod - 1) {
+        AdjustWeights(v, LeastErrorIndex(h));
+        std::memcpy(h.Changes, h.Changes + AudioPeriod, 4 * sizeof h.Changes[0]);
+    }
 }

@@ -24,6 +24,7 @@ static void ResetUnpackState(UnpackState& u, const UnpackStream& s) {
     u.OutputOverrun = 0;
     if (s.ContinuesStream) return;
     std::memset(u.AudioPredictors, 0, sizeof u.AudioPredictors);
+    std::memset(u.AudioHistories, 0, sizeof u.AudioHistories);
     u.ChannelDelta = 0;
     u.CurrentChannel = 0;
     std::memset(u.RecentDistances, 0, sizeof u.RecentDistances);
@@ -349,12 +350,12 @@ static void DecodeLzRun(UnpackState& u, UnpackStream& s) {
 // One audio byte of channel v: false, with nothing written, at the table
 // switch. Needs 15 valid bits in b.
 [[gnu::always_inline]] static inline bool DecodeAudioByte(BitBuffer& b, const DecodeTable& table, AudioPredictor& v,
-                                   int32_t& channelDelta, uint8_t* out) {
+                                                          AudioHistory& h, int32_t& channelDelta, uint8_t* out) {
     uint32_t delta = DecodeSymbol(b, table);
     if (delta == AudioTableSwitch) return false;
     int32_t change = int8_t(uint8_t(PredictAudioChange(v, channelDelta) - int32_t(delta)));
     *out = uint8_t(v.LastByte + uint32_t(change));
-    LearnAudioByte(v, channelDelta, uint8_t(delta), change);
+    LearnAudioByte(v, h, channelDelta, uint8_t(delta), change);
     return true;
 }
 
@@ -362,13 +363,13 @@ static void DecodeLzRun(UnpackState& u, UnpackStream& s) {
 // before a table switch (all of them when there was none). One refill
 // serves three 15-bit codes.
 template <uint32_t C, uint32_t Channels>
-[[gnu::always_inline]] static inline uint32_t DecodeFrameFrom(const UnpackState& u, BitBuffer& b, AudioPredictor (&v)[Channels],
-                                       int32_t& channelDelta, uint8_t* out) {
+[[gnu::always_inline]] static inline uint32_t DecodeFrameFrom(UnpackState& u, BitBuffer& b, AudioPredictor (&v)[Channels],
+                                                              int32_t& channelDelta, uint8_t* out) {
     if constexpr (C == Channels) {
         return 0;
     } else {
         if constexpr (C % 3 == 0) Refill(b);
-        if (!DecodeAudioByte(b, u.AudioTables[C], v[C], channelDelta, out + C)) return 0;
+        if (!DecodeAudioByte(b, u.AudioTables[C], v[C], u.AudioHistories[C], channelDelta, out + C)) return 0;
         return 1 + DecodeFrameFrom<C + 1>(u, b, v, channelDelta, out);
     }
 }
@@ -380,7 +381,7 @@ template <uint32_t Channels>
 static uint32_t DecodeAudioFrames(UnpackState& u, BitBuffer& bits, uint8_t* out, uint32_t frames) {
     BitBuffer b = bits;
     AudioPredictor v[Channels];
-    std::copy(u.AudioPredictors, u.AudioPredictors + Channels, v);
+    for (uint32_t c = 0; c < Channels; c++) v[c] = u.AudioPredictors[c];
     int32_t channelDelta = u.ChannelDelta;
     uint32_t written = 0;
     for (uint32_t f = 0; f < frames; f++) {
@@ -389,7 +390,7 @@ static uint32_t DecodeAudioFrames(UnpackState& u, BitBuffer& bits, uint8_t* out,
         if (got < Channels) break;
     }
     bits = b;
-    std::copy(v, v + Channels, u.AudioPredictors);
+    for (uint32_t c = 0; c < Channels; c++) u.AudioPredictors[c] = v[c];
     u.ChannelDelta = channelDelta;
     u.CurrentChannel = written % Channels;
     return written;
@@ -398,8 +399,8 @@ static uint32_t DecodeAudioFrames(UnpackState& u, BitBuffer& bits, uint8_t* out,
 // One byte of the current channel, wherever the frame stands.
 static uint32_t DecodeOneAudioByte(UnpackState& u, BitBuffer& b, uint8_t* out) {
     Refill(b);
-    AudioPredictor& v = u.AudioPredictors[u.CurrentChannel];
-    if (!DecodeAudioByte(b, u.AudioTables[u.CurrentChannel], v, u.ChannelDelta, out)) return 0;
+    uint32_t c = u.CurrentChannel;
+    if (!DecodeAudioByte(b, u.AudioTables[c], u.AudioPredictors[c], u.AudioHistories[c], u.ChannelDelta, out)) return 0;
     if (++u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
     return 1;
 }

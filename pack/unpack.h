@@ -72,6 +72,7 @@ struct UnpackState {
     uint32_t CurrentChannel;
     int32_t ChannelDelta;
     AudioPredictor AudioPredictors[4];
+    AudioHistory AudioHistories[4];
     int OutputOverrun;  // a flush did not fit OutputSize; nothing more is copied
 };
 
