@@ -26,7 +26,7 @@ struct AudioPredictor {
 // all of them at once when the period ends.
 struct AudioHistory {
     // 16 bits wide, as the sums take them.
-    int16_t Scaled[AudioPeriod];         // each byte's coded delta as a signed byte, times 8
+    int16_t Deltas[AudioPeriod];         // each byte's coded delta, as a signed byte
     int16_t ChannelDeltas[AudioPeriod];  // the channel delta each byte was predicted with
     int16_t Changes[4 + AudioPeriod];    // the four changes before the period, then each byte's
 };
@@ -76,7 +76,7 @@ inline int32_t NudgedWeight(int32_t weight, int k, int best) {
 inline int LeastErrorIndex(const AudioHistory& h) {
     Lanes sums[11] = {};
     for (uint32_t at = 0; at < AudioPeriod; at += 8) {
-        Lanes scaled = LoadLanes(h.Scaled + at);
+        Lanes scaled = LoadLanes(h.Deltas + at) * 8;
         Lanes c1 = LoadLanes(h.Changes + 3 + at), c2 = LoadLanes(h.Changes + 2 + at);
         Lanes c3 = LoadLanes(h.Changes + 1 + at), c4 = LoadLanes(h.Changes + at);
         const Lanes past[5] = {c1, c1 - c2, c2 - c3, c3 - c4, LoadLanes(h.ChannelDeltas + at)};
@@ -117,7 +117,7 @@ inline void AdjustWeights(AudioPredictor& v, int best) {
 [[gnu::always_inline]] inline void LearnAudioByte(AudioPredictor& v, AudioHistory& h, int32_t& channelDelta,
                                                  uint8_t delta, int32_t change) {
     uint32_t at = v.ByteCount & (AudioPeriod - 1);
-    h.Scaled[at] = int16_t(int8_t(delta) * 8);
+    h.Deltas[at] = int8_t(delta);
     h.ChannelDeltas[at] = int16_t(channelDelta);
     h.Changes[4 + at] = int16_t(change);
     v.L3 = v.L2;

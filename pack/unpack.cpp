@@ -349,8 +349,9 @@ static void DecodeLzRun(UnpackState& u, UnpackStream& s) {
 
 // One audio byte of channel v: false, with nothing written, at the table
 // switch. Needs 15 valid bits in b.
-[[gnu::always_inline]] static inline bool DecodeAudioByte(BitBuffer& b, const DecodeTable& table, AudioPredictor& v,
-                                                          AudioHistory& h, int32_t& channelDelta, uint8_t* out) {
+[[gnu::always_inline]] static inline bool DecodeAudioByte(BitBuffer& b, const DecodeTable& table,
+                                                          AudioPredictor& v, AudioHistory& h,
+                                                          int32_t& channelDelta, uint8_t* out) {
     uint32_t delta = DecodeSymbol(b, table);
     if (delta == AudioTableSwitch) return false;
     int32_t change = int8_t(uint8_t(PredictAudioChange(v, channelDelta) - int32_t(delta)));
@@ -359,35 +360,47 @@ static void DecodeLzRun(UnpackState& u, UnpackStream& s) {
     return true;
 }
 
-// The bytes of channels C.. of one frame; returns how many were decoded
-// before a table switch (all of them when there was none). One refill
-// serves three 15-bit codes.
+// A group of audio symbols holds whole frames, refilling before every
+// third symbol: one refill (56 bits) serves three 15-bit codes. Groups of
+// three frames for one or two channels, one frame for three or four.
+template <uint32_t Channels>
+inline constexpr uint32_t GroupSymbols = Channels < 3 ? 3 * Channels : Channels;
+
+// Symbols C.. of a group (symbol C is channel C % Channels); returns how
+// many were decoded before a table switch (all when there was none).
 template <uint32_t C, uint32_t Channels>
-[[gnu::always_inline]] static inline uint32_t DecodeFrameFrom(UnpackState& u, BitBuffer& b, AudioPredictor (&v)[Channels],
+[[gnu::always_inline]] static inline uint32_t DecodeGroupFrom(UnpackState& u, BitBuffer& b,
+                                                              AudioPredictor (&v)[Channels],
                                                               int32_t& channelDelta, uint8_t* out) {
-    if constexpr (C == Channels) {
+    if constexpr (C == GroupSymbols<Channels>) {
         return 0;
     } else {
+        constexpr uint32_t channel = C % Channels;
         if constexpr (C % 3 == 0) Refill(b);
-        if (!DecodeAudioByte(b, u.AudioTables[C], v[C], u.AudioHistories[C], channelDelta, out + C)) return 0;
-        return 1 + DecodeFrameFrom<C + 1>(u, b, v, channelDelta, out);
+        if (!DecodeAudioByte(b, u.AudioTables[channel], v[channel], u.AudioHistories[channel], channelDelta,
+                             out + C))
+            return 0;
+        return 1 + DecodeGroupFrom<C + 1>(u, b, v, channelDelta, out);
     }
 }
 
-// Whole frames from channel 0 on, each channel's predictor in locals of
-// its own; returns the bytes decoded, fewer than frames * Channels when a
-// table switch came.
+// As many whole groups as count symbols hold (*wanted symbols), from
+// channel 0 on, each channel's predictor in locals of its own; returns the
+// bytes decoded, fewer than *wanted when a table switch came.
 template <uint32_t Channels>
-static uint32_t DecodeAudioFrames(UnpackState& u, BitBuffer& bits, uint8_t* out, uint32_t frames) {
+static uint32_t DecodeAudioGroups(UnpackState& u, BitBuffer& bits, uint8_t* out, uint32_t count,
+                                  uint32_t* wanted) {
+    uint32_t groups = count / GroupSymbols<Channels>;
+    *wanted = groups * GroupSymbols<Channels>;
     BitBuffer b = bits;
     AudioPredictor v[Channels];
     for (uint32_t c = 0; c < Channels; c++) v[c] = u.AudioPredictors[c];
     int32_t channelDelta = u.ChannelDelta;
     uint32_t written = 0;
-    for (uint32_t f = 0; f < frames; f++) {
-        uint32_t got = DecodeFrameFrom<0>(u, b, v, channelDelta, out + written);
+    for (uint32_t g = 0; g < groups; g++) {
+        uint32_t got = DecodeGroupFrom<0>(u, b, v, channelDelta, out + written);
         written += got;
-        if (got < Channels) break;
+        if (got < GroupSymbols<Channels>) break;
     }
     bits = b;
     for (uint32_t c = 0; c < Channels; c++) u.AudioPredictors[c] = v[c];
@@ -400,26 +413,28 @@ static uint32_t DecodeAudioFrames(UnpackState& u, BitBuffer& bits, uint8_t* out,
 static uint32_t DecodeOneAudioByte(UnpackState& u, BitBuffer& b, uint8_t* out) {
     Refill(b);
     uint32_t c = u.CurrentChannel;
-    if (!DecodeAudioByte(b, u.AudioTables[c], u.AudioPredictors[c], u.AudioHistories[c], u.ChannelDelta, out)) return 0;
+    if (!DecodeAudioByte(b, u.AudioTables[c], u.AudioPredictors[c], u.AudioHistories[c], u.ChannelDelta, out))
+        return 0;
     if (++u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
     return 1;
 }
 
-// Decodes audio bytes up to the next check or table switch: whole frames
+// Decodes audio bytes up to the next check or table switch: whole groups
 // when the run starts at channel 0 and holds one, else a single byte.
 static void DecodeAudioRun(UnpackState& u, UnpackStream& s) {
     uint32_t count = std::min(SymbolsBeforeCheck(u, MaxCodeLength, 1), WindowSize - u.WritePos);
-    uint32_t frames = u.CurrentChannel == 0 ? count / u.AudioChannels : 0;
     BitBuffer b = LoadBits(u);
     uint8_t* out = s.Window + u.WritePos;
-    uint32_t wanted = frames ? frames * u.AudioChannels : 1;
-    uint32_t written = 0;
-    switch (frames ? u.AudioChannels : 0) {
-        case 0: written = DecodeOneAudioByte(u, b, out); break;
-        case 1: written = DecodeAudioFrames<1>(u, b, out, frames); break;
-        case 2: written = DecodeAudioFrames<2>(u, b, out, frames); break;
-        case 3: written = DecodeAudioFrames<3>(u, b, out, frames); break;
-        default: written = DecodeAudioFrames<4>(u, b, out, frames); break;
+    uint32_t wanted = 0, written = 0;
+    switch (u.CurrentChannel == 0 ? u.AudioChannels : 0) {
+        case 1: written = DecodeAudioGroups<1>(u, b, out, count, &wanted); break;
+        case 2: written = DecodeAudioGroups<2>(u, b, out, count, &wanted); break;
+        case 3: written = DecodeAudioGroups<3>(u, b, out, count, &wanted); break;
+        case 4: written = DecodeAudioGroups<4>(u, b, out, count, &wanted); break;
+    }
+    if (wanted == 0) {
+        wanted = 1;
+        written = DecodeOneAudioByte(u, b, out);
     }
     StoreBits(u, b);
     u.WritePos += written;
