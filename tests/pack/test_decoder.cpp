@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 
 #include "pack/encode.h"
 #include "pack_test_util.h"
@@ -56,10 +57,7 @@ void EveryCodeLength(BitWriter& w) {
     std::vector<uint8_t> lengths(LzTableSize, 0);
     for (int i = 0; i < 16; i++) lengths['a' + i] = uint8_t(std::min(i + 1, 15));
     PutTable(w, lengths);
-    for (int i = 15; i >= 0; i--) {
-        int length = std::min(i + 1, 15);
-        PutBits(w, (1u << length) - (i < 15 ? 2 : 1), length);
-    }
+    for (int i = 15; i >= 0; i--) PutBits(w, (1u << lengths['a' + i]) - (i < 15 ? 2 : 1), lengths['a' + i]);
 }
 
 // One audio channel, delta d coded as d in 9 bits, deltas 1, 2, 3... sent
@@ -86,7 +84,7 @@ void LiteralsFilling(BitWriter& w) {
 
 Bytes Counting(size_t size) {
     Bytes bytes(size);
-    for (size_t i = 0; i < size; i++) bytes[i] = uint8_t(i);
+    std::iota(bytes.begin(), bytes.end(), uint8_t(0));
     return bytes;
 }
 
