@@ -30,6 +30,7 @@ struct ParseState {
     uint32_t LastDistance;
     uint32_t LastLength;
     AudioPredictor AudioPredictors[4];
+    AudioHistory AudioHistories[4];
     int32_t ChannelDelta;
     uint32_t CurrentChannel;
 };

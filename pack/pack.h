@@ -42,11 +42,6 @@ int ExtractMember(uint8_t** data, uint32_t* size, const char* name, const char* 
 // Releases every record and its name; a null head does nothing.
 void FreeMemberList(MemberRecord* head);
 
-// Reads up to count bytes of the current member's packed data, decrypting
-// whole 16-byte blocks in place for an encrypted member, and returns the
-// number read. The buffer must have room for count rounded up to 16.
-uint32_t ReadPackedBytes(uint8_t* buffer, uint32_t count);
-
 // Called once per member, in archive order, by ExtractEveryMember: data is
 // the unpacked member when ok is non-zero (the callee does not free it).
 typedef void (*MemberSink)(void* context, const char* name, const uint8_t* data,

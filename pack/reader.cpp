@@ -21,7 +21,7 @@
 ReaderContext Reader;
 uint8_t* OutputBuffer;
 uint32_t OutputPos;
-uint32_t OutputSize;
+static UnpackState Unpacker;  // the decoder's state, carried along a solid stream
 
 static constexpr char VorlaxMarker[MarkerBytes] = {'V', 'o', 'r', 'l', 'a', 'X', '!'};
 // One bit of packed input yields at most one 260-byte match, so no honest
@@ -214,7 +214,10 @@ static bool NamesMatch(const char* requested, const char* member) {
     return std::strcmp(a, b) == 0;
 }
 
-uint32_t ReadPackedBytes(uint8_t* buffer, uint32_t count) {
+// Reads up to count bytes of the current member's packed data, decrypting
+// whole 16-byte blocks in place for an encrypted member, and returns the
+// number read. The buffer must have room for count rounded up to 16.
+static uint32_t ReadPackedBytes(uint8_t* buffer, uint32_t count) {
     if (!Reader.Archive) return 0;
     if (count > Reader.RemainingPacked) count = Reader.RemainingPacked;
     uint32_t got = count ? uint32_t(std::fread(buffer, 1, count, Reader.Archive)) : 0;
@@ -225,6 +228,20 @@ uint32_t ReadPackedBytes(uint8_t* buffer, uint32_t count) {
     if (got % 16) std::memset(buffer + got, 0, 16 - got % 16);
     for (uint32_t offset = 0; offset < got; offset += 16) DecryptBlock16(buffer + offset);
     return got;
+}
+
+// The decoder pulls the member's packed bytes and appends to OutputBuffer
+// when the member is wanted. Its solid flag only counts inside a solid
+// archive: elsewhere the members before it are not decoded.
+static void Unpack(const FileHeader& h) {
+    UnpackStream stream = {};
+    stream.Read = [](void*, uint8_t* buffer, uint32_t count) { return ReadPackedBytes(buffer, count); };
+    stream.Window = Reader.WorkMemory;
+    stream.ContinuesStream = (h.Flags & MemberContinuesSolid) && (Reader.ArchiveFlags & ArchiveSolid);
+    stream.Output = OutputBuffer;
+    stream.OutputSize = h.UnpackedSize;
+    UnpackMember(Unpacker, stream);
+    OutputPos = stream.OutputPos;
 }
 
 enum MemberOutcome { MemberGood, MemberBad, MemberPassed, MemberRefused };
@@ -249,7 +266,6 @@ static uint8_t* AllocateOutput(bool decrypting, uint32_t* capacity) {
 static MemberOutcome ProcessMember(bool wanted) {
     const FileHeader& h = Reader.Header;
     bool solid = Reader.ArchiveFlags & ArchiveSolid;
-    Reader.MemberFound = wanted;
     OutputBuffer = nullptr;
     OutputPos = 0;
     if (!solid && !wanted) return MemberPassed;
@@ -258,11 +274,10 @@ static MemberOutcome ProcessMember(bool wanted) {
     Reader.EncryptionVersion = decrypting ? h.UnpackVersion : 0;
     if (decrypting) PrepareDecryption(Reader.Password);
     Reader.RemainingPacked = h.PackedSize;
-    OutputSize = h.UnpackedSize;
     uint32_t capacity = 0;
     if (wanted) OutputBuffer = AllocateOutput(decrypting, &capacity);
     if (h.Method != MethodStored) {
-        UnpackMember(Reader.WorkMemory);
+        Unpack(h);
     } else if (OutputBuffer) {
         uint32_t got = ReadPackedBytes(OutputBuffer, h.PackedSize < capacity ? h.PackedSize : capacity);
         OutputPos = got < h.UnpackedSize ? got : h.UnpackedSize;

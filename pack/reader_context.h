@@ -1,6 +1,6 @@
-// The reader's working state, shared by the archive reader (reader.cpp),
-// the decompressor (unpack.cpp) and the packed-data reader. One instance:
-// reader calls must not overlap or nest.
+// The reader's working state, shared by the archive reader (reader.cpp)
+// and its packed-data reader. One instance: reader calls must not overlap
+// or nest.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -19,15 +19,12 @@ struct ReaderContext {
     long NextBlock;
     uint32_t RemainingPacked;
     uint8_t EncryptionVersion;
-    int MemberFound;
     uint8_t* WorkMemory;
 };
 
 extern ReaderContext Reader;
 
 // The requested member's result buffer (null while another member is only
-// decoded to keep a solid stream's state), the bytes written into it, and
-// the unpacked size of the current member.
+// decoded to keep a solid stream's state) and the bytes written into it.
 extern uint8_t* OutputBuffer;
 extern uint32_t OutputPos;
-extern uint32_t OutputSize;

@@ -1,51 +1,45 @@
 #include "pack/unpack.h"
 
+#include <algorithm>
 #include <cstring>
-
-#include "pack/pack.h"
-#include "pack/reader_context.h"
-
-UnpackState Unpacker;
 
 // Refill points: the main loop reads at most 7 bytes per symbol, a table
 // read 10 bytes before its first length symbol and 3 per symbol, so these
-// keep every peek inside the buffer.
-static constexpr uint32_t MainRefillPoint = 8162;
-static constexpr uint32_t TableRefillPoint = 8167;
-static constexpr uint32_t LengthRefillPoint = 8187;
+// margins keep every read of a symbol inside the buffer.
+static constexpr uint32_t MainRefillPoint = InputBufferSize - 30;
+static constexpr uint32_t TableRefillPoint = InputBufferSize - 25;
+static constexpr uint32_t LengthRefillPoint = InputBufferSize - 5;
 // A flush is due when the write position comes this close to unflushed
-// bytes; it exceeds the longest match (260).
+// bytes; it exceeds the longest match.
 static constexpr uint32_t FlushDistance = 270;
+// The most one symbol of the main loop can take and give: a main code,
+// length bits, a distance code and distance bits; a match of 224 + 31 + 3
+// bytes with both distance bonuses.
+static constexpr uint32_t MaxLzSymbolBits = MaxCodeLength + 5 + MaxCodeLength + 16;
+static constexpr uint32_t MaxMatchLength = 260;
 
-// The solid flag of a member only counts inside a solid archive: elsewhere
-// the members before it are not decoded, so nothing could be continued.
-static bool ContinuesStream() {
-    return (Reader.Header.Flags & MemberContinuesSolid) && (Reader.ArchiveFlags & ArchiveSolid);
-}
-
-void ResetUnpackState() {
-    UnpackState& u = Unpacker;
+static void ResetUnpackState(UnpackState& u, const UnpackStream& s) {
     u.InputPos = 0;
     u.InputBit = 0;
     u.OutputOverrun = 0;
-    if (ContinuesStream()) return;
+    if (s.ContinuesStream) return;
     std::memset(u.AudioPredictors, 0, sizeof u.AudioPredictors);
+    std::memset(u.AudioHistories, 0, sizeof u.AudioHistories);
     u.ChannelDelta = 0;
     u.CurrentChannel = 0;
     std::memset(u.RecentDistances, 0, sizeof u.RecentDistances);
     u.RecentIndex = 0;
     u.LastDistance = 0;
     u.LastLength = 0;
-    std::memset(u.Window, 0, WindowSize);
+    std::memset(s.Window, 0, WindowSize);
     std::memset(u.PreviousLengths, 0, sizeof u.PreviousLengths);
     u.WritePos = 0;
     u.FlushPos = 0;
 }
 
-void RefillInput(bool first) {
-    UnpackState& u = Unpacker;
+static void RefillInput(UnpackState& u, UnpackStream& s, bool first) {
     if (first) {
-        u.InputEnd = ReadPackedBytes(u.InputBuffer, InputBufferSize);
+        u.InputEnd = s.Read(s.Source, u.InputBuffer, InputBufferSize);
         u.InputPos = 0;
         return;
     }
@@ -53,77 +47,64 @@ void RefillInput(bool first) {
     std::memmove(u.InputBuffer, u.InputBuffer + moved, InputKeep);
     u.InputPos = u.InputPos >= moved ? u.InputPos - moved : 0;
     if (u.InputEnd == InputBufferSize) {
-        u.InputEnd = InputKeep + ReadPackedBytes(u.InputBuffer + InputKeep, moved);
+        u.InputEnd = InputKeep + s.Read(s.Source, u.InputBuffer + InputKeep, moved);
     } else {
         // The packed data ended in an earlier read: only the kept tail is valid.
         u.InputEnd = u.InputEnd > moved ? u.InputEnd - moved : 0;
     }
 }
 
-// A bit position in InputBuffer. The decoding loops keep one in registers
-// and write it back to Unpacker only where other code takes over.
-struct BitCursor {
+// The next unread input bits, most significant first, at the top of a
+// 64-bit word. Refill tops Count up to 56..63 without a branch: it ORs in
+// the 8 bytes at Next and keeps the whole bytes that fit. The bits under
+// Count are zeros or the same bytes loaded before, so the OR is harmless;
+// Next stays at most 8 bytes ahead of the bits consumed.
+struct BitBuffer {
     const uint8_t* In;
-    uint32_t Pos;
-    uint32_t Bit;
+    uint32_t Next;   // first byte not yet wholly in Bits
+    uint32_t Count;  // valid bits in Bits
+    uint64_t Bits;
 };
 
-static inline uint32_t Peek16(const BitCursor& c) {
-    const uint8_t* p = c.In + c.Pos;
-    uint32_t word = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-    return (word >> (16 - c.Bit)) & 0xFFFF;
+static inline void Refill(BitBuffer& b) {
+    uint64_t word;
+    std::memcpy(&word, b.In + b.Next, sizeof word);
+    b.Bits |= __builtin_bswap64(word) >> b.Count;
+    b.Next += (63 - b.Count) >> 3;
+    b.Count |= 56;
 }
 
-static inline void Skip(BitCursor& c, uint32_t count) {
-    count += c.Bit;
-    c.Pos += count >> 3;
-    c.Bit = count & 7;
+static inline void Consume(BitBuffer& b, uint32_t count) {
+    b.Bits <<= count;
+    b.Count -= count;
 }
 
-static inline uint32_t TakeBits(BitCursor& c, uint32_t count) {
-    if (count == 0) return 0;
-    uint32_t value = Peek16(c) >> (16 - count);
-    Skip(c, count);
+static inline uint32_t Peek16(const BitBuffer& b) { return uint32_t(b.Bits >> 48); }
+
+// count 0..16; the two shifts keep a count of 0 defined.
+static inline uint32_t TakeBits(BitBuffer& b, uint32_t count) {
+    uint32_t value = uint32_t(b.Bits >> 32 >> (32 - count));
+    Consume(b, count);
     return value;
 }
 
-static BitCursor LoadCursor() { return {Unpacker.InputBuffer, Unpacker.InputPos, Unpacker.InputBit}; }
-
-static void StoreCursor(const BitCursor& c) {
-    Unpacker.InputPos = c.Pos;
-    Unpacker.InputBit = c.Bit;
+// The decoder's input position as a filled bit buffer, and back.
+static BitBuffer LoadBits(const UnpackState& u) {
+    BitBuffer b = {u.InputBuffer, u.InputPos, 0, 0};
+    Refill(b);
+    Consume(b, u.InputBit);
+    return b;
 }
 
-uint32_t GetBits() { return Peek16(LoadCursor()); }
-
-void AddBits(uint32_t count) {
-    BitCursor c = LoadCursor();
-    Skip(c, count);
-    StoreCursor(c);
-}
-
-static uint32_t ReadExtraBits(uint32_t count) {
-    BitCursor c = LoadCursor();
-    uint32_t value = TakeBits(c, count);
-    StoreCursor(c);
-    return value;
-}
-
-// The canonical rule: the code length is the first whose limit lies above
-// the 16-bit peek, and the symbol is found by the peek's offset into that
-// length's group. Incomplete or oversubscribed codes decode to something
-// in the alphabet, never outside it.
-static uint32_t SlowDecode(const DecodeTable& table, uint32_t bits, uint32_t* length) {
-    uint32_t i = 1;
-    while (i < 15 && bits >= table.LimitCode[i]) i++;
-    *length = i;
-    uint32_t n = table.FirstIndex[i] + ((bits - table.LimitCode[i - 1]) >> (16 - i));
-    return n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0];
+static void StoreBits(UnpackState& u, const BitBuffer& b) {
+    uint32_t position = b.Next * 8 - b.Count;
+    u.InputPos = position >> 3;
+    u.InputBit = position & 7;
 }
 
 // Codes of length I cover the peeks from LimitCode[I-1] to LimitCode[I]
 // (the limits never decrease), so each short length fills one range of
-// prefixes with what SlowDecode would give for them.
+// prefixes; the rest are longer codes.
 static void BuildQuickTable(DecodeTable& table) {
     std::memset(table.Quick, 0, sizeof table.Quick);
     const uint32_t shift = 16 - QuickBits;
@@ -138,7 +119,7 @@ static void BuildQuickTable(DecodeTable& table) {
     }
 }
 
-void BuildDecodeTable(const uint8_t* lengths, DecodeTable& table, uint32_t size) {
+static void BuildDecodeTable(const uint8_t* lengths, DecodeTable& table, uint32_t size) {
     uint32_t count[16] = {};
     for (uint32_t i = 0; i < size; i++) count[lengths[i] & 15]++;
     count[0] = 0;
@@ -162,33 +143,39 @@ void BuildDecodeTable(const uint8_t* lengths, DecodeTable& table, uint32_t size)
     BuildQuickTable(table);
 }
 
-static inline uint32_t DecodeWith(BitCursor& c, const DecodeTable& table) {
-    uint32_t bits = Peek16(c) & 0xFFFE;
-    uint32_t quick = table.Quick[bits >> (16 - QuickBits)];
-    if (quick) {
-        Skip(c, quick >> 12);
-        return quick & 0xFFF;
-    }
-    uint32_t length = 0;
-    uint32_t symbol = SlowDecode(table, bits, &length);
-    Skip(c, length);
-    return symbol;
+// A code longer than the quick table: its length is the first whose limit
+// lies above the peek (the shorter limits all lie at or below it), and the
+// symbol is found by the peek's offset into that length's group.
+// Incomplete or oversubscribed codes decode to something in the alphabet.
+// Returns the code's length << 12 | its symbol, as a quick entry does.
+static uint32_t DecodeLongCode(const DecodeTable& table, uint32_t bits) {
+    uint32_t i = QuickBits + 1;
+    while (i < MaxCodeLength && bits >= table.LimitCode[i]) i++;
+    uint32_t n = table.FirstIndex[i] + ((bits - table.LimitCode[i - 1]) >> (16 - i));
+    return i << 12 | (n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0]);
 }
 
-uint32_t DecodeSymbol(const DecodeTable& table) {
-    BitCursor c = LoadCursor();
-    uint32_t symbol = DecodeWith(c, table);
-    StoreCursor(c);
-    return symbol;
+// Needs 15 valid bits in b.
+static inline uint32_t DecodeSymbol(BitBuffer& b, const DecodeTable& table) {
+    uint32_t bits = Peek16(b);
+    uint32_t code = table.Quick[bits >> (16 - QuickBits)];
+    if (!code) code = DecodeLongCode(table, bits & 0xFFFE);
+    Consume(b, code >> 12);
+    return code & 0xFFF;
 }
 
 // Fills lengths[0..size) from the code-length alphabet: differences to the
 // previous set, or runs that a run never carries past size.
-static void ReadLengthList(uint8_t* lengths, uint32_t size) {
-    UnpackState& u = Unpacker;
+static void ReadLengthList(UnpackState& u, UnpackStream& s, BitBuffer& b, uint8_t* lengths,
+                           uint32_t size) {
     for (uint32_t i = 0; i < size;) {
-        if (u.InputPos > LengthRefillPoint) RefillInput(false);
-        uint32_t symbol = DecodeSymbol(u.LengthsTable);
+        if ((b.Next * 8 - b.Count) >> 3 > LengthRefillPoint) {
+            StoreBits(u, b);
+            RefillInput(u, s, false);
+            b = LoadBits(u);
+        }
+        Refill(b);
+        uint32_t symbol = DecodeSymbol(b, u.LengthsTable);
         if (symbol < 16) {
             lengths[i] = uint8_t((symbol + u.PreviousLengths[i]) & 15);
             i++;
@@ -197,39 +184,40 @@ static void ReadLengthList(uint8_t* lengths, uint32_t size) {
         uint32_t run;
         uint8_t value = 0;
         if (symbol == RunRepeatPrevious) {
-            run = ReadExtraBits(2) + 3;
+            run = TakeBits(b, 2) + 3;
             value = i > 0 ? lengths[i - 1] : 0;
         } else if (symbol == RunShortZeros) {
-            run = ReadExtraBits(3) + 3;
+            run = TakeBits(b, 3) + 3;
         } else {
-            run = ReadExtraBits(7) + 11;
+            run = TakeBits(b, 7) + 11;
         }
         for (; run > 0 && i < size; run--) lengths[i++] = value;
     }
 }
 
-void ReadCodeTables() {
-    UnpackState& u = Unpacker;
-    if (u.InputPos > TableRefillPoint) RefillInput(false);
-    uint32_t bits = GetBits();
+static void ReadCodeTables(UnpackState& u, UnpackStream& s) {
+    if (u.InputPos > TableRefillPoint) RefillInput(u, s, false);
+    BitBuffer b = LoadBits(u);
+    uint32_t bits = Peek16(b);
     u.AudioBlock = (bits & 0x8000) != 0;
     if (!(bits & 0x4000)) std::memset(u.PreviousLengths, 0, sizeof u.PreviousLengths);
-    AddBits(2);
+    Consume(b, 2);
     uint32_t size = LzTableSize;
     if (u.AudioBlock) {
         u.AudioChannels = ((bits >> 12) & 3) + 1;
         if (u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
-        AddBits(2);
+        Consume(b, 2);
         size = AudioSymbols * u.AudioChannels;
     }
     uint8_t lengthLengths[LengthSymbols];
     for (uint8_t& length : lengthLengths) {
-        length = uint8_t(GetBits() >> 12);
-        AddBits(4);
+        Refill(b);
+        length = uint8_t(TakeBits(b, 4));
     }
     BuildDecodeTable(lengthLengths, u.LengthsTable, LengthSymbols);
     uint8_t lengths[MaxTableSize] = {};
-    ReadLengthList(lengths, size);
+    ReadLengthList(u, s, b, lengths, size);
+    StoreBits(u, b);
     if (u.AudioBlock) {
         for (uint32_t c = 0; c < u.AudioChannels; c++)
             BuildDecodeTable(lengths + AudioSymbols * c, u.AudioTables[c], AudioSymbols);
@@ -241,29 +229,27 @@ void ReadCodeTables() {
     std::memcpy(u.PreviousLengths, lengths, sizeof u.PreviousLengths);
 }
 
-void ReadEndTables() {
-    UnpackState& u = Unpacker;
+static void ReadEndTables(UnpackState& u, UnpackStream& s) {
     if (u.InputEnd < u.InputPos + 5) return;
-    if (u.AudioBlock) {
-        if (DecodeSymbol(u.AudioTables[u.CurrentChannel]) == AudioTableSwitch) ReadCodeTables();
-    } else if (DecodeSymbol(u.MainTable) == SymbolTableSwitch) {
-        ReadCodeTables();
-    }
+    BitBuffer b = LoadBits(u);
+    const DecodeTable& table = u.AudioBlock ? u.AudioTables[u.CurrentChannel] : u.MainTable;
+    uint32_t symbol = DecodeSymbol(b, table);
+    StoreBits(u, b);
+    if (symbol == uint32_t(u.AudioBlock ? AudioTableSwitch : SymbolTableSwitch)) ReadCodeTables(u, s);
 }
 
-// Copies the unflushed window bytes to the output buffer, in two pieces
-// when they wrap past the window's end.
-static void FlushWindow() {
-    UnpackState& u = Unpacker;
+// Copies the unflushed window bytes to the output, in two pieces when they
+// wrap past the window's end.
+static void FlushWindow(UnpackState& u, UnpackStream& s) {
     u.WritePos &= WindowMask;
     uint32_t pending = (u.WritePos - u.FlushPos) & WindowMask;
-    bool collecting = Reader.MemberFound && OutputBuffer && !u.OutputOverrun;
-    if (collecting && pending > OutputSize - OutputPos) u.OutputOverrun = 1;
+    bool collecting = s.Output && !u.OutputOverrun;
+    if (collecting && pending > s.OutputSize - s.OutputPos) u.OutputOverrun = 1;
     if (collecting && !u.OutputOverrun) {
-        uint32_t first = WindowSize - u.FlushPos < pending ? WindowSize - u.FlushPos : pending;
-        std::memcpy(OutputBuffer + OutputPos, u.Window + u.FlushPos, first);
-        std::memcpy(OutputBuffer + OutputPos + first, u.Window, pending - first);
-        OutputPos += pending;
+        uint32_t first = std::min(WindowSize - u.FlushPos, pending);
+        std::memcpy(s.Output + s.OutputPos, s.Window + u.FlushPos, first);
+        std::memcpy(s.Output + s.OutputPos + first, s.Window, pending - first);
+        s.OutputPos += pending;
     }
     u.FlushPos = u.WritePos;
 }
@@ -272,12 +258,27 @@ static inline bool FlushDue(uint32_t flushPos, uint32_t writePos) {
     return ((flushPos - writePos) & WindowMask) < FlushDistance && flushPos != writePos;
 }
 
+// How many symbols, each taking at most maxBits and giving at most
+// maxBytes, can be decoded from here with no check between them: none of
+// them starts past the refill point or the input's end, after a flush
+// falls due or after the member's last byte. The main loop has checked
+// that the first one may start.
+static uint32_t SymbolsBeforeCheck(const UnpackState& u, uint32_t maxBits, uint32_t maxBytes) {
+    uint32_t inputBits = std::min(MainRefillPoint + 1, u.InputEnd) * 8;
+    uint32_t consumed = u.InputPos * 8 + u.InputBit;
+    uint32_t byInput = (inputBits - consumed - 1) / maxBits + 1;
+    uint32_t gap = (u.FlushPos - u.WritePos) & WindowMask;
+    uint32_t byFlush = ((gap ? gap : WindowSize) - FlushDistance) / maxBytes + 1;
+    uint64_t byLength = uint64_t(u.BytesLeft) / maxBytes + 1;
+    return uint32_t(std::min<uint64_t>(std::min(byInput, byFlush), byLength));
+}
+
 // Copies a match inside the window and returns the new write position.
 static inline uint32_t CopyMatch(uint8_t* window, uint32_t dest, uint32_t length, uint32_t distance) {
     uint32_t source = (dest - distance) & WindowMask;
     if (distance >= length && dest + length <= WindowSize && source + length <= WindowSize) {
         std::memcpy(window + dest, window + source, length);
-        return dest + length;
+        return (dest + length) & WindowMask;
     }
     // Overlapping or wrapping: byte by byte, so that short distances repeat.
     for (; length > 0; length--) {
@@ -288,140 +289,178 @@ static inline uint32_t CopyMatch(uint8_t* window, uint32_t dest, uint32_t length
     return dest;
 }
 
-// The decoder state a run of symbols works on, held in locals: the window
-// writes go through a byte pointer, which would otherwise make the
-// compiler reload every field of Unpacker after each byte.
-struct RunState {
-    BitCursor Bits;
-    uint32_t WritePos;
-    int64_t BytesLeft;
-    uint32_t InputEnd;  // these two stay put during a run
-    uint32_t FlushPos;
-};
-
-static RunState StartRun() {
-    return {LoadCursor(), Unpacker.WritePos, Unpacker.BytesLeft, Unpacker.InputEnd, Unpacker.FlushPos};
-}
-
-static void EndRun(const RunState& run) {
-    StoreCursor(run.Bits);
-    Unpacker.WritePos = run.WritePos;
-    Unpacker.BytesLeft = run.BytesLeft;
-}
-
-// Whether the general loop would do something other than decode a symbol
-// now: end the member, refill, stop at the input's end or flush.
-static inline bool RunMustStop(RunState& run) {
-    run.WritePos &= WindowMask;
-    return run.BytesLeft < 0 || run.Bits.Pos > MainRefillPoint ||
-           run.Bits.Pos >= run.InputEnd || FlushDue(run.FlushPos, run.WritePos);
-}
-
 // Length and distance of the match a main symbol from 256 up stands for.
-static inline void ReadMatch(BitCursor& bits, uint32_t symbol, uint32_t* length, uint32_t* distance) {
-    UnpackState& u = Unpacker;
+static inline void ReadMatch(const UnpackState& u, BitBuffer& b, uint32_t symbol, uint32_t* length,
+                             uint32_t* distance) {
     if (symbol >= SymbolFirstLength) {
         uint32_t slot = symbol - SymbolFirstLength;
-        uint32_t base = LengthBase[slot] + 3 + TakeBits(bits, LengthBits[slot]);
-        uint32_t d = DecodeWith(bits, u.DistTable);
-        *distance = DistanceBase[d] + 1 + TakeBits(bits, DistanceBits[d]);
+        uint32_t base = LengthBase[slot] + 3 + TakeBits(b, LengthBits[slot]);
+        uint32_t d = DecodeSymbol(b, u.DistTable);
+        *distance = DistanceBase[d] + 1 + TakeBits(b, DistanceBits[d]);
         *length = base + MatchLengthBonus(*distance);
     } else if (symbol == SymbolRepeatLast) {
         *length = u.LastLength;
         *distance = u.LastDistance;
     } else if (symbol < SymbolFirstShort) {
         *distance = u.RecentDistances[(u.RecentIndex - (symbol - SymbolRepeatLast)) & 3];
-        uint32_t slot = DecodeWith(bits, u.RepLenTable);
-        *length = LengthBase[slot] + 2 + TakeBits(bits, LengthBits[slot]) + RecentLengthBonus(*distance);
+        uint32_t slot = DecodeSymbol(b, u.RepLenTable);
+        *length = LengthBase[slot] + 2 + TakeBits(b, LengthBits[slot]) + RecentLengthBonus(*distance);
     } else {
         uint32_t slot = symbol - SymbolFirstShort;
-        *distance = ShortDistanceBase[slot] + 1 + TakeBits(bits, ShortDistanceBits[slot]);
+        *distance = ShortDistanceBase[slot] + 1 + TakeBits(b, ShortDistanceBits[slot]);
         *length = 2;
     }
 }
 
-// Decodes literals and matches for as long as nothing else is due.
-static void DecodeLzRun() {
-    UnpackState& u = Unpacker;
-    RunState run = StartRun();
-    uint8_t* const window = u.Window;
-    while (!RunMustStop(run)) {
-        uint32_t symbol = DecodeWith(run.Bits, u.MainTable);
+// Decodes literals and matches up to the next check or table switch.
+static void DecodeLzRun(UnpackState& u, UnpackStream& s) {
+    BitBuffer b = LoadBits(u);
+    uint8_t* const window = s.Window;
+    uint32_t writePos = u.WritePos;
+    int64_t bytesLeft = u.BytesLeft;
+    bool tableSwitch = false;
+    for (uint32_t n = SymbolsBeforeCheck(u, MaxLzSymbolBits, MaxMatchLength); n > 0; n--) {
+        Refill(b);
+        uint32_t symbol = DecodeSymbol(b, u.MainTable);
         if (symbol < 256) {
-            window[run.WritePos++] = uint8_t(symbol);
-            run.BytesLeft--;
+            window[writePos] = uint8_t(symbol);
+            writePos = (writePos + 1) & WindowMask;
+            bytesLeft--;
             continue;
         }
         if (symbol == SymbolTableSwitch) {
-            EndRun(run);
-            ReadCodeTables();
-            return;
+            tableSwitch = true;
+            break;
         }
         uint32_t length, distance;
-        ReadMatch(run.Bits, symbol, &length, &distance);
+        ReadMatch(u, b, symbol, &length, &distance);
         u.RecentDistances[u.RecentIndex & 3] = distance;
         u.RecentIndex++;
         u.LastDistance = distance;
         u.LastLength = length;
-        run.BytesLeft -= length;
-        run.WritePos = CopyMatch(window, run.WritePos, length, distance);
+        bytesLeft -= length;
+        writePos = CopyMatch(window, writePos, length, distance);
     }
-    EndRun(run);
+    StoreBits(u, b);
+    u.WritePos = writePos;
+    u.BytesLeft = bytesLeft;
+    if (tableSwitch) ReadCodeTables(u, s);
 }
 
-// Decodes audio bytes for as long as nothing else is due; the predictors
-// are worked on in a local copy for the same reason as the run state.
-static void DecodeAudioRun() {
-    UnpackState& u = Unpacker;
-    RunState run = StartRun();
-    uint8_t* const window = u.Window;
-    AudioPredictor predictors[4];
-    std::memcpy(predictors, u.AudioPredictors, sizeof predictors);
+// One audio byte of channel v: false, with nothing written, at the table
+// switch. Needs 15 valid bits in b.
+[[gnu::always_inline]] static inline bool DecodeAudioByte(BitBuffer& b, const DecodeTable& table,
+                                                          AudioPredictor& v, AudioHistory& h,
+                                                          int32_t& channelDelta, uint8_t* out) {
+    uint32_t delta = DecodeSymbol(b, table);
+    if (delta == AudioTableSwitch) return false;
+    int32_t change = int8_t(uint8_t(PredictAudioChange(v, channelDelta) - int32_t(delta)));
+    *out = uint8_t(v.LastByte + uint32_t(change));
+    LearnAudioByte(v, h, channelDelta, uint8_t(delta), change);
+    return true;
+}
+
+// A group of audio symbols holds whole frames, refilling before every
+// third symbol: one refill (56 bits) serves three 15-bit codes. Groups of
+// three frames for one or two channels, one frame for three or four.
+template <uint32_t Channels>
+inline constexpr uint32_t GroupSymbols = Channels < 3 ? 3 * Channels : Channels;
+
+// Symbols C.. of a group (symbol C is channel C % Channels); returns how
+// many were decoded before a table switch (all when there was none).
+template <uint32_t C, uint32_t Channels>
+[[gnu::always_inline]] static inline uint32_t DecodeGroupFrom(UnpackState& u, BitBuffer& b,
+                                                              AudioPredictor (&v)[Channels],
+                                                              int32_t& channelDelta, uint8_t* out) {
+    if constexpr (C == GroupSymbols<Channels>) {
+        return 0;
+    } else {
+        constexpr uint32_t channel = C % Channels;
+        if constexpr (C % 3 == 0) Refill(b);
+        if (!DecodeAudioByte(b, u.AudioTables[channel], v[channel], u.AudioHistories[channel], channelDelta,
+                             out + C))
+            return 0;
+        return 1 + DecodeGroupFrom<C + 1>(u, b, v, channelDelta, out);
+    }
+}
+
+// As many whole groups as count symbols hold (*wanted symbols), from
+// channel 0 on, each channel's predictor in locals of its own; returns the
+// bytes decoded, fewer than *wanted when a table switch came.
+template <uint32_t Channels>
+static uint32_t DecodeAudioGroups(UnpackState& u, BitBuffer& bits, uint8_t* out, uint32_t count,
+                                  uint32_t* wanted) {
+    uint32_t groups = count / GroupSymbols<Channels>;
+    *wanted = groups * GroupSymbols<Channels>;
+    BitBuffer b = bits;
+    AudioPredictor v[Channels];
+    for (uint32_t c = 0; c < Channels; c++) v[c] = u.AudioPredictors[c];
     int32_t channelDelta = u.ChannelDelta;
-    uint32_t channel = u.CurrentChannel;
-    const uint32_t channels = u.AudioChannels;
-    bool tableSwitch = false;
-    while (!RunMustStop(run)) {
-        uint32_t delta = DecodeWith(run.Bits, u.AudioTables[channel]);
-        if (delta == AudioTableSwitch) {
-            tableSwitch = true;
-            break;
-        }
-        AudioPredictor& v = predictors[channel];
-        uint8_t value = uint8_t(PredictAudioByte(v, channelDelta) - delta);
-        LearnAudioByte(v, channelDelta, uint8_t(delta), value);
-        window[run.WritePos++] = value;
-        if (++channel >= channels) channel = 0;
-        run.BytesLeft--;
+    uint32_t written = 0;
+    for (uint32_t g = 0; g < groups; g++) {
+        uint32_t got = DecodeGroupFrom<0>(u, b, v, channelDelta, out + written);
+        written += got;
+        if (got < GroupSymbols<Channels>) break;
     }
-    std::memcpy(u.AudioPredictors, predictors, sizeof predictors);
+    bits = b;
+    for (uint32_t c = 0; c < Channels; c++) u.AudioPredictors[c] = v[c];
     u.ChannelDelta = channelDelta;
-    u.CurrentChannel = channel;
-    EndRun(run);
-    if (tableSwitch) ReadCodeTables();
+    u.CurrentChannel = written % Channels;
+    return written;
 }
 
-void UnpackMember(uint8_t* workMemory) {
-    UnpackState& u = Unpacker;
-    u.Window = workMemory;
-    ResetUnpackState();
-    std::memset(u.InputBuffer + InputBufferSize, 0, sizeof u.InputBuffer - InputBufferSize);
-    RefillInput(true);
-    if (!ContinuesStream()) ReadCodeTables();
-    u.BytesLeft = int64_t(OutputSize) - 1;
+// One byte of the current channel, wherever the frame stands.
+static uint32_t DecodeOneAudioByte(UnpackState& u, BitBuffer& b, uint8_t* out) {
+    Refill(b);
+    uint32_t c = u.CurrentChannel;
+    if (!DecodeAudioByte(b, u.AudioTables[c], u.AudioPredictors[c], u.AudioHistories[c], u.ChannelDelta, out))
+        return 0;
+    if (++u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
+    return 1;
+}
+
+// Decodes audio bytes up to the next check or table switch: whole groups
+// when the run starts at channel 0 and holds one, else a single byte.
+static void DecodeAudioRun(UnpackState& u, UnpackStream& s) {
+    uint32_t count = std::min(SymbolsBeforeCheck(u, MaxCodeLength, 1), WindowSize - u.WritePos);
+    BitBuffer b = LoadBits(u);
+    uint8_t* out = s.Window + u.WritePos;
+    uint32_t wanted = 0, written = 0;
+    switch (u.CurrentChannel == 0 ? u.AudioChannels : 0) {
+        case 1: written = DecodeAudioGroups<1>(u, b, out, count, &wanted); break;
+        case 2: written = DecodeAudioGroups<2>(u, b, out, count, &wanted); break;
+        case 3: written = DecodeAudioGroups<3>(u, b, out, count, &wanted); break;
+        case 4: written = DecodeAudioGroups<4>(u, b, out, count, &wanted); break;
+    }
+    if (wanted == 0) {
+        wanted = 1;
+        written = DecodeOneAudioByte(u, b, out);
+    }
+    StoreBits(u, b);
+    u.WritePos += written;
+    u.BytesLeft -= written;
+    if (written < wanted) ReadCodeTables(u, s);
+}
+
+void UnpackMember(UnpackState& u, UnpackStream& s) {
+    ResetUnpackState(u, s);
+    std::memset(u.InputBuffer + InputBufferSize, 0, InputSlack);
+    RefillInput(u, s, true);
+    if (!s.ContinuesStream) ReadCodeTables(u, s);
+    u.BytesLeft = int64_t(s.OutputSize) - 1;
     while (u.BytesLeft >= 0) {
         u.WritePos &= WindowMask;
-        if (u.InputPos > MainRefillPoint) RefillInput(false);
+        if (u.InputPos > MainRefillPoint) RefillInput(u, s, false);
         // Past the last valid byte every further symbol would be made up;
         // stopping here also ends hostile streams that never produce bytes.
         if (u.InputPos >= u.InputEnd) break;
-        if (FlushDue(u.FlushPos, u.WritePos)) FlushWindow();
+        if (FlushDue(u.FlushPos, u.WritePos)) FlushWindow(u, s);
         if (u.AudioBlock) {
-            DecodeAudioRun();
+            DecodeAudioRun(u, s);
         } else {
-            DecodeLzRun();
+            DecodeLzRun(u, s);
         }
     }
-    ReadEndTables();
-    FlushWindow();
+    ReadEndTables(u, s);
+    FlushWindow(u, s);
 }

@@ -3,41 +3,57 @@
 // adaptive per-channel predictors. In a solid archive the window, tables,
 // recent distances and predictors carry over from member to member.
 //
+// The decoder knows nothing of archives: the caller hands it, per member,
+// an UnpackStream (where the packed bytes come from, where the unpacked
+// ones go) and the UnpackState that lives on across a solid stream.
+//
 // Limits, all enforced on hostile input:
-//  - input is read through ReadPackedBytes into an 8,192-byte buffer (plus
-//    a zeroed tail so the 4-byte bit peek never leaves it); once the bits
-//    consumed pass the valid bytes, decoding of the member stops;
+//  - input is pulled through the stream's Read into an 8,192-byte buffer
+//    (plus a zeroed tail so the 8-byte bit loads never leave it); once the
+//    bits consumed pass the valid bytes, decoding of the member stops;
 //  - every window index is masked to 1 MiB; decoded symbols index their
 //    alphabet only (an out-of-range code decodes as the first symbol);
-//  - output is copied to OutputBuffer only while it fits OutputSize; a
-//    member that would overrun stops being copied (it then fails its CRC)
-//    but is decoded to its end, so the window is the same whether or not
-//    the member's bytes were wanted.
+//  - output is copied to Output only while it fits OutputSize; a member
+//    that would overrun stops being copied (it then fails its CRC) but is
+//    decoded to its end, so the window is the same whether or not the
+//    member's bytes were wanted.
 #pragma once
 #include <cstdint>
 
 #include "pack/audio_predictor.h"
 #include "pack/rar20_tables.h"
 
-inline constexpr int QuickBits = 10;  // codes up to this length decode in one look-up
+inline constexpr uint32_t InputBufferSize = 8192;
+inline constexpr uint32_t InputKeep = 32;   // tail kept across refills
+inline constexpr uint32_t InputSlack = 16;  // zeroed bytes behind the buffer for 8-byte loads
+inline constexpr int QuickBits = 10;        // codes up to this length decode in one look-up
 
 struct DecodeTable {
     uint32_t SymbolCount;
     uint32_t LimitCode[16];
     uint32_t FirstIndex[16];
     uint16_t SortedSymbols[MainSymbols];
-    uint16_t Quick[1 << QuickBits];  // code length << 12 | symbol; 0 = take the long way
+    uint16_t Quick[1 << QuickBits];  // code length << 12 | symbol; 0 = longer code
 };
 
-inline constexpr uint32_t InputBufferSize = 8192;
-inline constexpr uint32_t InputKeep = 32;  // tail kept across refills
+// One member's input and output, filled in by the caller.
+struct UnpackStream {
+    // Reads up to count packed bytes into buffer (which has room for count
+    // rounded up to 16) and returns how many it read; 0 at the end.
+    uint32_t (*Read)(void* source, uint8_t* buffer, uint32_t count);
+    void* Source;
+    uint8_t* Window;       // the 1 MiB work memory, the same for a whole solid stream
+    int ContinuesStream;   // keep window, tables and predictors of the member before
+    uint8_t* Output;       // null: decode only, to keep a solid stream's state
+    uint32_t OutputSize;   // the member's unpacked size: bytes to decode, room in Output
+    uint32_t OutputPos;    // bytes copied to Output so far
+};
 
 struct UnpackState {
-    uint8_t* Window;
     uint32_t WritePos;
     uint32_t FlushPos;
     int64_t BytesLeft;
-    uint8_t InputBuffer[InputBufferSize + 8];
+    uint8_t InputBuffer[InputBufferSize + InputSlack];
     uint32_t InputPos;
     uint32_t InputBit;
     uint32_t InputEnd;
@@ -56,18 +72,10 @@ struct UnpackState {
     uint32_t CurrentChannel;
     int32_t ChannelDelta;
     AudioPredictor AudioPredictors[4];
+    AudioHistory AudioHistories[4];
     int OutputOverrun;  // a flush did not fit OutputSize; nothing more is copied
 };
 
-extern UnpackState Unpacker;
-
-void ResetUnpackState();
-// Decodes the reader's current member into workMemory (the 1 MiB window).
-void UnpackMember(uint8_t* workMemory);
-void RefillInput(bool first);
-uint32_t GetBits();
-void AddBits(uint32_t count);
-void BuildDecodeTable(const uint8_t* lengths, DecodeTable& table, uint32_t size);
-uint32_t DecodeSymbol(const DecodeTable& table);
-void ReadCodeTables();
-void ReadEndTables();
+// Decodes one member: stream.OutputSize bytes into the window, copied on
+// to stream.Output when it is set. Success is judged by the caller (CRC).
+void UnpackMember(UnpackState& state, UnpackStream& stream);

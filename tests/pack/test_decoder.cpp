@@ -2,6 +2,9 @@
 // makes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+
 #include "pack/encode.h"
 #include "pack_test_util.h"
 
@@ -48,6 +51,43 @@ struct HandMade {
     bool Ok;
 };
 
+// 'a' + i coded in i + 1 bits for i < 14, 'o' and 'p' in 15: one code of
+// every length, either side of the decoder's one-look-up width.
+void EveryCodeLength(BitWriter& w) {
+    std::vector<uint8_t> lengths(LzTableSize, 0);
+    for (int i = 0; i < 16; i++) lengths['a' + i] = uint8_t(std::min(i + 1, 15));
+    PutTable(w, lengths);
+    for (int i = 15; i >= 0; i--) PutBits(w, (1u << lengths['a' + i]) - (i < 15 ? 2 : 1), lengths['a' + i]);
+}
+
+// One audio channel, delta d coded as d in 9 bits, deltas 1, 2, 3... sent
+// until the packed data ends on a byte (three of them). A fresh predictor
+// guesses the last byte, so the bytes are 255, 253, 250; a fourth could
+// only come from bits past the end (delta 0, byte 250 again).
+void NineBitDeltas(BitWriter& w) {
+    std::vector<uint8_t> lengths(AudioSymbols, 9);
+    lengths[AudioTableSwitch] = 0;
+    PutTable(w, lengths, 1);
+    for (uint32_t delta = 1; delta == 1 || w.Count != 0; delta++) PutBits(w, delta, 9);
+}
+
+// Literal i % 256 in 8 bits, as many as end the packed data in the last
+// byte of the input buffer's first fill or first refill: the bytes left in
+// its kept tail are still input.
+template <uint32_t PackedSize>
+void LiteralsFilling(BitWriter& w) {
+    std::vector<uint8_t> lengths(LzTableSize, 0);
+    std::fill(lengths.begin(), lengths.begin() + 256, 8);
+    PutTable(w, lengths);
+    for (uint32_t i = 0; (w.Out->size() + 1) * 8 + w.Count <= PackedSize * 8; i++) PutBits(w, i, 8);
+}
+
+Bytes Counting(size_t size) {
+    Bytes bytes(size);
+    std::iota(bytes.begin(), bytes.end(), uint8_t(0));
+    return bytes;
+}
+
 void Overrun(BitWriter& w) {
     PutTable(w, LzLengths({{'A', 1}, {SymbolFirstLength + 27, 1}, {MainSymbols + 0, 1}}));
     PutBits(w, 0b01, 2);  // 'A', match of 227 + 31 bytes
@@ -87,6 +127,12 @@ TEST(HandMadeStreams, DecodeOrFailCleanly) {
              PutTable(w, LzLengths({{SymbolRepeatLast, 1}, {SymbolTableSwitch, 1}}));
              for (int i = 0; i < 500; i++) PutBits(w, 0, 1);  // repeats of a match of length 0
          }, Bytes(1000, 0), false},
+        {"codes of 1 to 15 bits", EveryCodeLength, Bytes({'p', 'o', 'n', 'm', 'l', 'k', 'j', 'i',
+                                                          'h', 'g', 'f', 'e', 'd', 'c', 'b', 'a'}), true},
+        {"packed data ending with a symbol", NineBitDeltas, {255, 253, 250}, true},
+        {"no symbol made up past the end", NineBitDeltas, {255, 253, 250, 250}, false},
+        {"packed data ending at the first refill", LiteralsFilling<8192>, Counting(8020), true},
+        {"packed data ending at the second refill", LiteralsFilling<8192 + 8160>, Counting(16180), true},
         {"match overrunning the member", Overrun, Bytes(100, 'A'), false},
         {"the same match in a member of its size", Overrun, Bytes(259, 'A'), true},
     };
