@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/resource_init.h"
 #include "app/startup.h"
 #include "render/primitives.h"
 #include "resources/textures.h"
@@ -141,6 +142,7 @@ TEST_F(Primitives, FullWindowQuads) {
 // Half way the two backgrounds mix evenly; at the end the fade stays on the
 // new one.
 TEST_F(Primitives, Crossfade) {
+    CubeMapActive = 0;  // the plain pictures, as a run without -enablecubemap
     BackgroundFade = 0.49f;  // 0.5 after this frame's step
     DrawBackgroundCrossfade(RedSlot, BlueSlot);
     const unsigned mixed = ReadBackBufferPixel(128, 128);
