@@ -26,19 +26,19 @@ fence() { printf '```\n'; }
         "$(sed -n 's/^model name\t: //p' /proc/cpuinfo | head -n1)" "$(nproc)" "$(cut -d' ' -f1-3 /proc/loadavg)"
 
     section "Start-up" "From the process start to the first intro frame on the generated issue, the one-time resource initialisation (unpacking the pack, 84 textures, audio set-up) inside it, and the peak resident memory after loading."
-    on_display "$build/tests/release/bench_startup_to_intro" 2>&1
+    on_display "$build/bench/bench_startup_to_intro" 2>&1
     fence
 
     section "Frame times" "Median frame time of the busiest intro frame and of the full magazine scene (swarm full, panel resting, a chart shown), with the CPU time of our own code apart from the driver's."
-    on_display "$build/tests/effects/bench_frames" 2>&1
+    on_display "$build/bench/bench_frames" 2>&1
     fence
 
     section "Pack decoding against zlib" "Decode throughput of the RAR 2.0 decoder and of zlib's inflate on the same inputs, compression ratio against gzip -9, and start-up extraction of a 40-member solid pack."
-    "$build/tests/pack/bench_pack" --benchmark_min_time=0.2 2>&1
+    "$build/bench/bench_pack" --benchmark_min_time=0.2 2>&1
     fence
 
     section "Audio" "CPU share of the sound engine's output thread while a module or the intro stream plays, and the cost of one spectrum read."
-    "$build/tests/audio/bench_audio" "$build/issue/data/02-Zanthe.mo3" --benchmark_min_time=0.5 2>&1
+    "$build/bench/bench_audio" "$build/issue/data/02-Zanthe.mo3" --benchmark_min_time=0.5 2>&1
     fence
 } >"$report.new"
 mv "$report.new" "$report"

@@ -1,4 +1,4 @@
-#include "tests/effects/issue_run.h"
+#include "bench/issue_run.h"
 
 #include <GL/gl.h>
 #include <unistd.h>

@@ -22,7 +22,7 @@
 #include "effects/logo_carousel.h"
 #include "effects/swarm.h"
 #include "platform/clock.h"
-#include "tests/effects/issue_run.h"
+#include "bench/issue_run.h"
 #include "tests/support/test_files.h"
 
 namespace {

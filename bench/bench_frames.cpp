@@ -21,8 +21,8 @@
 #include "app/intro.h"
 #include "effects/swarm.h"
 #include "platform/clock.h"
-#include "tests/effects/cpu_sampler.h"
-#include "tests/effects/issue_run.h"
+#include "bench/cpu_sampler.h"
+#include "bench/issue_run.h"
 
 extern char** environ;
 
