@@ -36,7 +36,7 @@ void DrawBarsAndBackground() {
     glDisable(GL_DEPTH_TEST);
     DrawOverlayImage(HeaderBarSlot, 0, 512.0f, 128.0f, 512.0f, 130.0f, 1.0f);
     DrawOverlayImage(FooterBarSlot, 0, 512.0f, 128.0f, 512.0f, 677.0f, 1.0f);
-    DrawBackgroundCrossfade(PreviousBackgroundSection, BackgroundSection);
+    DrawBackgroundCrossfade(Content.PreviousBackgroundSection, Content.BackgroundSection);
 }
 
 void DrawLabels() {

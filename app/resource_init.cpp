@@ -61,7 +61,7 @@ void ResourceInit() {
     ExtractPack();
     LoadTextures();
     SetMenuButtons();
-    IntroTopic = WelcomeTopic;
+    Content.IntroTopic = WelcomeTopic;
     AimSpawnDirection();
     SetUpEnvironmentMapping();
     AudioInit();

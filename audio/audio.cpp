@@ -126,7 +126,7 @@ static int32_t NextSongSlot(int32_t slot) {
 static void CheckSongEnd() {
     uint32_t order = IntroClock & 0xFFFF;
     uint32_t row = IntroClock >> 16;
-    if (AverageFrameStep > 0.0f && 200.0 / AverageFrameStep < SongCheckFrames) {
+    if (Frame.AverageFrameStep > 0.0f && 200.0 / Frame.AverageFrameStep < SongCheckFrames) {
         if (order == LastModuleOrder && row == LastModuleRow && MusicMode != MusicOff)
             SongSelection = NextSongSlot(SongSelection);
         LastModuleOrder = order;

@@ -50,7 +50,7 @@ void RunFrameBody() {
 }
 
 void PickFirstAmigaChart() {
-    AttractorStrength = AttractorPush;
+    Swarm.AttractorStrength = AttractorPush;
     SelectSection(AmigaCharts);
     SelectTopic(15);  // the first Amiga chart
 }

@@ -40,22 +40,22 @@ void DrawButtonTexture(const MenuButton& button, float alpha) {
 // Introduction topics are chosen per their own rule: the chosen bar travels
 // with the panel, which enters from the right.
 void DrawIntroTopicHighlight(int32_t i, MenuButton& button) {
-    if (IntroTopic == i && ActiveSection == Introduction) {
+    if (Content.IntroTopic == i && Content.ActiveSection == Introduction) {
         button.alpha = i >= FirstIntroTopicButton ? ChosenTopicAlpha : UnchosenIntroButtonAlpha;
-        DrawTopicBar(button, button.x - PanelSlide[Introduction]);
+        DrawTopicBar(button, button.x - Panels.PanelSlide[Introduction]);
         RestoreBlend();
         return;
     }
     if (i >= FirstIntroTopicButton)
         button.alpha = 0.0f;
-    if (ActiveSection == Introduction && i >= FirstIntroTopicButton && i <= LastTopicButton)
+    if (Content.ActiveSection == Introduction && i >= FirstIntroTopicButton && i <= LastTopicButton)
         DrawTopicBar(button, button.x);
 }
 
 void DrawChartTopicHighlights(int32_t i, MenuButton& button) {
     for (int32_t section = AmigaCharts; section <= FunCharts; ++section) {
         const TopicRange& range = TopicRanges[section];
-        if (ChosenTopic(section) == i && ActiveSection == section) {
+        if (ChosenTopic(section) == i && Content.ActiveSection == section) {
             button.alpha = ChosenTopicAlpha;
             DrawTopicBar(button, button.x);
             RestoreBlend();
@@ -63,7 +63,7 @@ void DrawChartTopicHighlights(int32_t i, MenuButton& button) {
         }
         if (i >= range.first)
             button.alpha = 0.0f;
-        if (ActiveSection == section && i >= range.first && i <= range.last)
+        if (Content.ActiveSection == section && i >= range.first && i <= range.last)
             DrawTopicBar(button, button.x);
     }
 }
@@ -75,7 +75,7 @@ void DrawFixedAndStatusButtons(int32_t i, MenuButton& button) {
         RestoreBlend();
     }
     // The current song, music mode and section are shown dimmed.
-    if (SongSelection == i || MusicMode == i || ActiveSection == i) {
+    if (SongSelection == i || MusicMode == i || Content.ActiveSection == i) {
         button.alpha = StatusAlpha;
         DrawButtonTexture(button, StatusAlpha);
         RestoreBlend();
@@ -90,7 +90,7 @@ void ActOnClick(int32_t i, MenuButton& button) {
     button.alpha = ClickedAlpha;
     if (i < FirstSongButton) {
         if (BackgroundFade >= 1.0f) {  // a section change waits for the running cross-fade
-            AttractorStrength = AttractorPush;
+            Swarm.AttractorStrength = AttractorPush;
             SelectSection(i);
         }
     } else if (i <= SilentGapButton) {
@@ -100,7 +100,7 @@ void ActOnClick(int32_t i, MenuButton& button) {
     } else if (i <= LastTopicButton) {
         SelectTopic(i);
     } else if (i == ExitButton) {
-        PageTextAlpha = 0.0f;
+        Content.PageTextAlpha = 0.0f;
         ExitRequested = 1;
     } else if (i == PageBackButton) {
         TurnPage(-1);
@@ -123,15 +123,15 @@ void DrawHoverGlow(int32_t i, const MenuButton& button) {
     // The bar follows its panel: the Introduction's slides in from the right.
     const int32_t section = SectionOfTopic(i);
     if (section > Introduction)
-        DrawTopicBar(button, button.x + PanelSlide[section]);
+        DrawTopicBar(button, button.x + Panels.PanelSlide[section]);
     else if (section == Introduction)
-        DrawTopicBar(button, button.x - PanelSlide[Introduction]);
+        DrawTopicBar(button, button.x - Panels.PanelSlide[Introduction]);
     else if (i >= ExitButton)
         DrawButtonTexture(button, button.alpha);
 }
 
 void DrawHover(int32_t i, MenuButton& button) {
-    if (i >= FirstTopicButton && ActiveSection >= Introduction && ActiveSection <= FunCharts)
+    if (i >= FirstTopicButton && Content.ActiveSection >= Introduction && Content.ActiveSection <= FunCharts)
         button.alpha = HoveredTopicAlpha;
     if (i == PageBackButton)
         button.textureSlot = ArrowLeftHighSlot;

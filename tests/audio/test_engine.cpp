@@ -207,7 +207,7 @@ TEST_F(EngineTest, WithoutADeviceTheIntroAndTheSongsStillRun) {
     MusicMode = MusicOn;
     std::fill(SongNeedsStart, SongNeedsStart + 5, uint8_t{1});
     SongCheckFrames = 0;
-    AverageFrameStep = 10.0f;
+    Frame.AverageFrameStep = 10.0f;
     std::vector<int32_t> slots{SongSelection};
     for (int frame = 0; frame < 1500 && slots.size() < 7; ++frame) {
         MusicFrame();

@@ -78,7 +78,7 @@ protected:
         LastModuleOrder = LastModuleRow = 9929;
         SongCheckFrames = 0;
         IntroClock = 0;
-        AverageFrameStep = 1.0f;  // 75 frames per second: a check every 201 frames
+        Frame.AverageFrameStep = 1.0f;  // 75 frames per second: a check every 201 frames
         for (int i = 0; i < ModuleCount; ++i) MusicModules[i] = M1 + i;
     }
 
@@ -175,7 +175,7 @@ TEST_F(MusicFrameTest, EndedSongsAdvanceInTurnWithOneCheckPeriodOfGap) {
 }
 
 TEST_F(MusicFrameTest, NoCheckBeforeTheFrameRateIsMeasured) {
-    AverageFrameStep = 0.0f;
+    Frame.AverageFrameStep = 0.0f;
     FakeEngine.positions[M1] = 5;
     EXPECT_EQ(FramesUntilAdvance(5000), -1);
 }

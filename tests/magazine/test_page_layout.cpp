@@ -19,16 +19,16 @@ protected:
     static void SetUpTestSuite() { InstallRecordingFonts(); }
     void SetUp() override {
         StartMagazineContent();
-        PageTextAlpha = 1.0f;
-        FrameStep = 1.0f;
+        Content.PageTextAlpha = 1.0f;
+        Frame.FrameStep = 1.0f;
     }
 };
 
 void ShowChart(int32_t pick) {
-    ActiveSection = SectionOfTopic(pick);
-    IntroTopic = 0;
-    int32_t* topics[] = {nullptr, &AmigaTopic, &PcTopic, &C64Topic, &WarezTopic, &FunTopic};
-    *topics[ActiveSection] = pick;
+    Content.ActiveSection = SectionOfTopic(pick);
+    Content.IntroTopic = NoTopic;
+    int32_t* topics[] = {nullptr, &Content.AmigaTopic, &Content.PcTopic, &Content.C64Topic, &Content.WarezTopic, &Content.FunTopic};
+    *topics[Content.ActiveSection] = pick;
 }
 
 std::vector<std::string> Strings(const std::vector<PrintedText>& texts) {
@@ -60,9 +60,9 @@ TEST_F(PageLayout, EachPageShowsItsTitleAndItsSliceOfText) {
         {Credits, 0, 0, "Credits", CreditsStart, CreditsLines},
     };
     for (const auto& p : pages) {
-        ActiveSection = p.section;
-        IntroTopic = p.topic;
-        CurrentPage = p.page;
+        Content.ActiveSection = p.section;
+        Content.IntroTopic = p.topic;
+        Content.CurrentPage = p.page;
         PageRecord record = RecordPage();
         EXPECT_EQ(Strings(record.tahoma), std::vector<std::string>{p.title});
         std::vector<std::string> lines;
@@ -76,20 +76,20 @@ TEST_F(PageLayout, EachPageShowsItsTitleAndItsSliceOfText) {
 }
 
 TEST_F(PageLayout, GroupPhotoFadesInWithTheFirstPageOfTheThirdBonusText) {
-    IntroTopic = Bonus7Topic;
-    PageTextAlpha = 0.5f;
+    Content.IntroTopic = Bonus7Topic;
+    Content.PageTextAlpha = 0.5f;
     PageRecord record = RecordPage();
-    EXPECT_NEAR(record.tahoma[0].alpha, PageTextAlpha, 1e-6);
+    EXPECT_NEAR(record.tahoma[0].alpha, Content.PageTextAlpha, 1e-6);
     // Dark backing first, then the photo over it (GL may split each quad).
     ASSERT_FALSE(record.polygons.empty());
     EXPECT_FLOAT_EQ(record.polygons.front().red, 0.0f);
     EXPECT_FLOAT_EQ(record.polygons.back().red, 1.0f);
     for (const FilledPolygon& polygon : record.polygons)
-        EXPECT_NEAR(polygon.alpha, PageTextAlpha, 1e-6);
-    CurrentPage = 1;
+        EXPECT_NEAR(polygon.alpha, Content.PageTextAlpha, 1e-6);
+    Content.CurrentPage = 1;
     EXPECT_TRUE(RecordPage().polygons.empty());
-    IntroTopic = Bonus3Topic;
-    CurrentPage = 0;
+    Content.IntroTopic = Bonus3Topic;
+    Content.CurrentPage = 0;
     EXPECT_TRUE(RecordPage().polygons.empty());
 }
 
@@ -97,7 +97,7 @@ TEST_F(PageLayout, GroupPhotoFadesInWithTheFirstPageOfTheThirdBonusText) {
 // from the tenth up to the first, both columns of a rank alike.
 TEST_F(PageLayout, ChartRanksAppearFromTheTenthUp) {
     ShowChart(25);  // a wide chart: its first column is 44 characters
-    ChartReveal = 5.0f;
+    Content.ChartReveal = 5.0f;
     std::vector<PrintedText> courier = RecordPage().courier;
     ASSERT_EQ(courier.size(), 21u);
     const int run = ChartRunStart(25);
@@ -117,7 +117,7 @@ TEST_F(PageLayout, ChartRanksAppearFromTheTenthUp) {
 // blank one and two notes. Neither prints a rank it lacks or reads past its run.
 TEST_F(PageLayout, ChartsWithFewerRanksPrintOnlyWhatTheyHold) {
     ShowChart(24);
-    ChartReveal = 0.0f;
+    Content.ChartReveal = 0.0f;
     int run = ChartRunStart(24);
     PageRecord record = RecordPage();
     EXPECT_EQ(Strings(record.courier),
@@ -126,7 +126,7 @@ TEST_F(PageLayout, ChartsWithFewerRanksPrintOnlyWhatTheyHold) {
 
     SetUp();
     ShowChart(52);
-    ChartReveal = 8.53f;
+    Content.ChartReveal = 8.53f;
     std::vector<PrintedText> courier = RecordPage().courier;
     ASSERT_EQ(courier.size(), 3u + 6u);
     run = ChartRunStart(52);
