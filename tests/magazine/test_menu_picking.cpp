@@ -1,6 +1,6 @@
 // The button bar and the pickers in a real GL context: what a hover or a
 // click hits (depth first, then the lower pick name), what DrawMenu does with
-// it, and the section panels' slide and fade.
+// it.
 #include <gtest/gtest.h>
 
 #include <GL/freeglut.h>
@@ -84,7 +84,7 @@ TEST_F(Menu, EveryKindOfButtonIsHoveredAndActsOncePerClick) {
     for (const auto& b : buttons) {
         SetUp();
         Content.ActiveSection = b.shown;
-        Content.IntroTopic = b.shown == Introduction ? WelcomeTopic : 0;
+        Content.IntroTopic = b.shown == Introduction ? WelcomeTopic : NoTopic;
         int resting = MenuButtons[b.button].textureSlot;
         PointAtButton(b.button);
         EXPECT_EQ(HoveredButton(), b.button);
@@ -163,35 +163,6 @@ TEST_F(Menu, RowsOutsideTheTableAreNotStored) {
     SetButton(-1, 1, 0, 0, -46, 50, 50, 1);
     SetButton(MenuButtonCount, 1, 0, 0, -46, 50, 50, 1);
     EXPECT_EQ(std::memcmp(before, MenuButtons, sizeof before), 0);
-}
-
-// A panel shown long enough rests; one coming back mid-fade rests at once;
-// one faded out, or left before its slide ended, slides in anew next time.
-TEST_F(Menu, PanelsSlideInRestAndFadeOut) {
-    Content.ActiveSection = C64Charts;
-    int steps = 0;
-    for (; Panels.PanelAlpha[C64Charts] < 0.75f && steps < 1000; ++steps)
-        DrawSectionPanels();
-    EXPECT_LT(steps, 1000);
-    EXPECT_GE(Panels.PanelSlide[C64Charts], 0.0f);
-    Content.ActiveSection = Messages;
-    for (int i = 0; i < 10; ++i)
-        DrawSectionPanels();
-    EXPECT_LT(Panels.PanelAlpha[C64Charts], 0.75f);
-    Content.ActiveSection = C64Charts;
-    DrawSectionPanels();
-    EXPECT_EQ(Panels.PanelAlpha[C64Charts], 0.75f);
-
-    Content.ActiveSection = PcCharts;
-    for (int i = 0; i < 50; ++i)
-        DrawSectionPanels();
-    EXPECT_LT(Panels.PanelSlide[PcCharts], 0.0f);
-    Content.ActiveSection = Introduction;
-    for (steps = 0; Panels.PanelSlide[C64Charts] >= 0.0f && steps < 1000; ++steps)
-        DrawSectionPanels();
-    EXPECT_LT(steps, 1000);
-    EXPECT_EQ(Panels.PanelSlide[C64Charts], -32.0f);
-    EXPECT_EQ(Panels.PanelSlide[PcCharts], -32.0f);
 }
 
 }  // namespace

@@ -93,6 +93,65 @@ TEST_F(PageLayout, GroupPhotoFadesInWithTheFirstPageOfTheThirdBonusText) {
     EXPECT_TRUE(RecordPage().polygons.empty());
 }
 
+// Every page of the layout prints its title at its own x on the title line
+// and its body at its own x.
+TEST_F(PageLayout, EachPageStartsItsTitleAndBodyAtItsOwnX) {
+    const struct {
+        int32_t section, topic, page;
+        float titleX, bodyX;
+    } pages[] = {
+        {Messages, NoTopic, 0, 470, 160}, {Messages, NoTopic, 18, 470, 200}, {Messages, NoTopic, 19, 470, 200},
+        {Credits, NoTopic, 0, 500, 250}, {Introduction, WelcomeTopic, 0, 485, 110},
+        {Introduction, ContactInformationTopic, 0, 460, 360}, {Introduction, ListOfVotersTopic, 2, 455, 150},
+        {Introduction, Bonus3Topic, 0, 470, 200}, {Introduction, Bonus5Topic, 0, 470, 140},
+        {Introduction, Bonus7Topic, 1, 470, 140}, {Introduction, NewsAndInformationTopic, 0, 450, 105},
+        {Introduction, NewsAndInformationTopic, 1, 450, 105}, {Introduction, NewsAndInformationTopic, 2, 450, 105},
+        {Introduction, AdvertisementsTopic, 0, 455, 200}, {Introduction, AdvertisementsTopic, 1, 455, 200},
+        {Introduction, AdvertisementsTopic, 2, 455, 200}, {Introduction, AdvertisementsTopic, 3, 455, 200},
+        {Introduction, AdvertisementsTopic, 4, 455, 360}, {Introduction, AdvertisementsTopic, 5, 455, 200},
+        {Introduction, AdvertisementsTopic, 6, 455, 200}, {Introduction, AdvertisementsTopic, 7, 455, 320},
+        {Introduction, AdvertisementsTopic, 8, 455, 180},
+    };
+    for (const auto& p : pages) {
+        Content.ActiveSection = p.section;
+        Content.IntroTopic = p.topic;
+        Content.CurrentPage = p.page;
+        const PageRecord record = RecordPage();
+        ASSERT_EQ(record.tahoma.size(), 1u);
+        EXPECT_EQ(record.tahoma[0].x, p.titleX) << record.tahoma[0].text;
+        EXPECT_EQ(record.tahoma[0].y, 78.0f) << record.tahoma[0].text;
+        ASSERT_FALSE(record.courier.empty()) << record.tahoma[0].text;
+        for (const PrintedText& line : record.courier) EXPECT_EQ(line.x, p.bodyX) << record.tahoma[0].text;
+    }
+    Content.IntroTopic = ListOfVotersTopic;
+    Content.CurrentPage = 0;
+    const PageRecord voters = RecordPage();
+    EXPECT_EQ(voters.courier.front().y, 510.0f);
+    EXPECT_EQ(voters.courier.back().y, 222.0f);
+}
+
+// A chart's title sits at the x of its group; its heading is centred by its
+// length (38 characters at 370, 45 at 349), a cancelled chart's is not.
+TEST_F(PageLayout, ChartTitlesAndHeadingsStartAtTheirX) {
+    const struct {
+        int32_t pick;
+        float titleX, headingX;
+    } charts[] = {
+        {15, 400, 370}, {16, 400, 349}, {29, 390, -1}, {30, 380, -1}, {37, 405, -1},
+        {31, 410, -1}, {77, 410, -1}, {55, 390, -1}, {24, 400, 340},
+    };
+    for (const auto& c : charts) {
+        SetUp();
+        ShowChart(c.pick);
+        const PageRecord record = RecordPage();
+        ASSERT_EQ(record.tahoma.size(), 1u) << c.pick;
+        EXPECT_EQ(record.tahoma[0].x, c.titleX) << c.pick;
+        if (c.headingX >= 0) EXPECT_EQ(record.courier[0].x, c.headingX) << c.pick;
+        for (size_t k = 1; k < record.courier.size(); ++k)
+            EXPECT_TRUE(record.courier[k].x == 340.0f || record.courier[k].x == 740.0f) << c.pick;
+    }
+}
+
 // A chart is its heading and ten ranks in two columns; the ranks appear
 // from the tenth up to the first, both columns of a rank alike.
 TEST_F(PageLayout, ChartRanksAppearFromTheTenthUp) {
