@@ -72,7 +72,7 @@ constexpr ChartHeading ChartHeadings[ChartCount] = {
 
 char ChartNames[ChartCount][12];
 
-RunLayout ChartSpec(int pick) {
+RunLayout ChartRunLayout(int pick) {
     std::snprintf(ChartNames[pick - FirstChartPick], sizeof ChartNames[0], "Chart%d", pick);
     return {ChartNames[pick - FirstChartPick], RunKind::Chart, ChartRunStart(pick), ChartRunLength(pick), 0,
             RankingRowLength, nullptr, 0, int(ChartX), int(HeadingY), int(RowStep), pick};
@@ -84,7 +84,7 @@ struct RunTable {
     RunTable() {
         int next = 0;
         for (int i = 0; i < TextRunsBeforeCharts; ++i) runs[next++] = TextRuns[i];
-        for (int pick = FirstChartPick; pick <= LastChartPick; ++pick) runs[next++] = ChartSpec(pick);
+        for (int pick = FirstChartPick; pick <= LastChartPick; ++pick) runs[next++] = ChartRunLayout(pick);
         for (int i = TextRunsBeforeCharts; i < TextRunCount; ++i) runs[next++] = TextRuns[i];
     }
 };

@@ -16,6 +16,8 @@ export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
 cmake --build "$build" --target bench_startup_to_intro bench_frames bench_pack bench_audio >/dev/null
 
 on_display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
+# The report names the build and source trees, not where they lie here.
+unplaced() { sed -e "s|$build|<build>|g" -e "s|$root|<source>|g"; }
 section() { printf '\n## %s\n\n%s\n\n```\n' "$1" "$2"; }
 fence() { printf '```\n'; }
 
@@ -41,5 +43,6 @@ fence() { printf '```\n'; }
     "$build/bench/bench_audio" "$build/issue/data/02-Zanthe.mo3" --benchmark_min_time=0.5 2>&1
     fence
 } >"$report.new"
-mv "$report.new" "$report"
+unplaced <"$report.new" >"$report"
+rm "$report.new"
 echo "perf_report: wrote $report"
