@@ -92,7 +92,9 @@ TEST_F(BarTest, EachKindOfButtonDrawsItsOwnLook) {
             EXPECT_FLOAT_EQ(quads[k].alpha, expected.alpha) << row.what << " " << k;
             EXPECT_FLOAT_EQ(quads[k].x, expected.x) << row.what << " " << k;
             EXPECT_EQ(quads[k].destination, expected.destination) << row.what << " " << k;
-            if (expected.slot >= 0) EXPECT_EQ(quads[k].slot, expected.slot) << row.what;
+            if (expected.slot >= 0) {
+                EXPECT_EQ(quads[k].slot, expected.slot) << row.what;
+            }
         }
         EXPECT_EQ(Drawn.destination, GLenum(GL_ONE)) << row.what;
         EXPECT_EQ(MenuButtons[row.pick].clicked, 0) << row.what;

@@ -18,7 +18,7 @@ protected:
 TEST_F(ContentModel, EveryPagedTextClampsAtBothEnds) {
     const struct {
         int32_t section, topic, lastPage;
-    } texts[] = {{Messages, 0, 19},
+    } texts[] = {{Messages, NoTopic, 19},
                  {Introduction, NewsAndInformationTopic, 2},
                  {Introduction, ListOfVotersTopic, 8},
                  {Introduction, AdvertisementsTopic, 8},

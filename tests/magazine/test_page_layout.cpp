@@ -48,16 +48,16 @@ TEST_F(PageLayout, EachPageShowsItsTitleAndItsSliceOfText) {
         int runStart, lines;
     } pages[] = {
         {Introduction, WelcomeTopic, 5, "Welcome", WelcomeStart, WelcomeLines},
-        {Messages, 0, 17, "Messages - 18/20", MessagesTextStart + 425, 25},
-        {Messages, 0, 18, "Messages - 19/20", MessagesPage19Start, MessagesPage19Lines},
-        {Messages, 0, 19, "Messages - 20/20", MessagesPage20Start, MessagesPage20Lines},
+        {Messages, NoTopic, 17, "Messages - 18/20", MessagesTextStart + 425, 25},
+        {Messages, NoTopic, 18, "Messages - 19/20", MessagesPage19Start, MessagesPage19Lines},
+        {Messages, NoTopic, 19, "Messages - 20/20", MessagesPage20Start, MessagesPage20Lines},
         {Introduction, ListOfVotersTopic, -2, "List of voters - 01/09", VotersTextStart, 25},
         {Introduction, ListOfVotersTopic, 8, "List of voters - 09/09", VotersTextStart + 200, 20},
         {Introduction, ListOfVotersTopic, 9, "List of voters - 10/09", VotersTextStart, 0},
         {Introduction, NewsAndInformationTopic, 1, "News & information - 02/03", NewsPageStart(1), NewsPageLines[1]},
         {Introduction, AdvertisementsTopic, 12, "Advertisements - 09/09", AdvertisementPageStart(8),
          AdvertisementPageLines[8]},
-        {Credits, 0, 0, "Credits", CreditsStart, CreditsLines},
+        {Credits, NoTopic, 0, "Credits", CreditsStart, CreditsLines},
     };
     for (const auto& p : pages) {
         Content.ActiveSection = p.section;
@@ -146,7 +146,9 @@ TEST_F(PageLayout, ChartTitlesAndHeadingsStartAtTheirX) {
         const PageRecord record = RecordPage();
         ASSERT_EQ(record.tahoma.size(), 1u) << c.pick;
         EXPECT_EQ(record.tahoma[0].x, c.titleX) << c.pick;
-        if (c.headingX >= 0) EXPECT_EQ(record.courier[0].x, c.headingX) << c.pick;
+        if (c.headingX >= 0) {
+            EXPECT_EQ(record.courier[0].x, c.headingX) << c.pick;
+        }
         for (size_t k = 1; k < record.courier.size(); ++k)
             EXPECT_TRUE(record.courier[k].x == 340.0f || record.courier[k].x == 740.0f) << c.pick;
     }
