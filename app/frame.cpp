@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr float LoadingFadePerFrame = 0.025f;  // plain frames, not FrameStep
+constexpr float LoadingFadePerFrame = 0.025f;  // plain frames, not Frame.FrameStep
 
 void DrawLoadingPicture(int32_t blend, float alpha) {
     DrawLoadingImage(0, blend, 256.0f, 32.0f, LoadingImageX(), LoadingImageY(), alpha);
@@ -29,28 +29,28 @@ float LoadingImageY() { return float(WindowHeight) * 5.0f / 17.0f + 128.0f; }
 // state runs the next branch in the same frame: the frame that completes the
 // fade-in also loads everything and takes the first fade-out step.
 void RunSceneStates() {
-    if (SceneState == LoadingFadeIn) {
-        if (LoadingAlpha >= 1.0f)
-            SceneState = Loading;
+    if (Frame.SceneState == LoadingFadeIn) {
+        if (Frame.LoadingAlpha >= 1.0f)
+            Frame.SceneState = Loading;
         else
-            LoadingAlpha += LoadingFadePerFrame;
-        DrawLoadingPicture(1, LoadingAlpha);
+            Frame.LoadingAlpha += LoadingFadePerFrame;
+        DrawLoadingPicture(1, Frame.LoadingAlpha);
     }
-    if (SceneState == Loading) {
+    if (Frame.SceneState == Loading) {
         DrawLoadingPicture(0, 1.0f);
         ResourceInit();
-        SceneState = LoadingFadeOut;
+        Frame.SceneState = LoadingFadeOut;
     }
-    if (SceneState == LoadingFadeOut) {
-        if (LoadingAlpha <= 0.0f)
-            SceneState = Intro;
+    if (Frame.SceneState == LoadingFadeOut) {
+        if (Frame.LoadingAlpha <= 0.0f)
+            Frame.SceneState = Intro;
         else
-            LoadingAlpha -= LoadingFadePerFrame;
+            Frame.LoadingAlpha -= LoadingFadePerFrame;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawLoadingPicture(1, LoadingAlpha);
+        DrawLoadingPicture(1, Frame.LoadingAlpha);
     }
-    if (SceneState == Intro) IntroFrame();
-    if (SceneState == Magazine) {
+    if (Frame.SceneState == Intro) IntroFrame();
+    if (Frame.SceneState == Magazine) {
         ReleaseIntroTextures();
         MagazineFrame();
     }

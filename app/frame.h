@@ -10,14 +10,19 @@ enum : int32_t {
     Magazine = 1,
 };
 
-extern int32_t SceneState;
-extern float InstantFrameRate;
-extern float FrameSeconds;
+// The scene state and the timing of the last frame, as the program starts.
+struct FrameState {
+    int32_t SceneState = LoadingFadeIn;
+    float InstantFrameRate = 0.0f;
+    float FrameSeconds = 0.0f;
+    float FrameStep = 0.0f;         // 1.0 at 75 frames per second
+    float AverageFrameStep = 0.0f;  // mean over 25 frames, 0 until the 25th
+    float LoadingAlpha = 0.0f;
+    float IntroEndFade = 1.0f;      // level of the noise flicker as the intro ends
+};
+inline constexpr FrameState FrameStart{};
+extern FrameState Frame;
 extern const float ReferenceFrameRate;  // 75
-extern float FrameStep;                 // 1.0 at 75 frames per second
-extern float AverageFrameStep;          // mean over 25 frames, 0 until the 25th
-extern float LoadingAlpha;
-extern float IntroEndFade;
 
 // Reads the counter frequency and the start counter (end of start-up).
 void StartFrameTimer();

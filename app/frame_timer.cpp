@@ -21,7 +21,7 @@ void StartFrameTimerAt(int64_t frequency, int64_t now) {
     PreviousCounter = now;
     AveragingCount = 0;
     AveragingSum = 0.0f;
-    AverageFrameStep = 0.0f;
+    Frame.AverageFrameStep = 0.0f;
 }
 
 void StartFrameTimer() { StartFrameTimerAt(ClockFrequency(), ClockNow()); }
@@ -32,20 +32,20 @@ void FrameTimerAt(int64_t now) {
     // impossibly for a monotonic clock, an earlier one) counts as zero long,
     // so nothing moves in it.
     int64_t ticks = now - PreviousCounter;
-    InstantFrameRate = ticks > 0 ? float(double(CounterFrequency) / double(ticks)) : INFINITY;
+    Frame.InstantFrameRate = ticks > 0 ? float(double(CounterFrequency) / double(ticks)) : INFINITY;
     PreviousCounter = now;
 }
 
 void FrameTimer() { FrameTimerAt(ClockNow()); }
 
 void UpdateFrameStep() {
-    FrameSeconds = 1.0f / InstantFrameRate;
+    Frame.FrameSeconds = 1.0f / Frame.InstantFrameRate;
     AveragingCount += 1;
-    AveragingSum += FrameSeconds;
+    AveragingSum += Frame.FrameSeconds;
     if (AveragingCount == AveragedFrames) {
-        AverageFrameStep = AveragingSum * 0.04f * ReferenceFrameRate;
+        Frame.AverageFrameStep = AveragingSum * 0.04f * ReferenceFrameRate;
         AveragingCount = 0;
         AveragingSum = 0.0f;
     }
-    FrameStep = ReferenceFrameRate * FrameSeconds;
+    Frame.FrameStep = ReferenceFrameRate * Frame.FrameSeconds;
 }

@@ -111,13 +111,13 @@ void MotionHandler(int x, int y) {
 }
 
 void Shutdown() {
-    if (SceneState == Intro) {
-        SceneState = Magazine;
+    if (Frame.SceneState == Intro) {
+        Frame.SceneState = Magazine;
         SkipIntroAudio();
         DeleteIntroStreamFile();
         return;
     }
-    if (SceneState != Magazine)
+    if (Frame.SceneState != Magazine)
         return;  // the loading picture is on screen: nothing to skip yet
     AudioShutdown();
     glutSetCursor(GLUT_CURSOR_INHERIT);

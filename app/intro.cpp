@@ -2,7 +2,7 @@
 // 5.67 ms of a 44.1 kHz 16-bit stereo stream). Intervals are exact: a strict
 // inequality excludes its end, so the clock values 2920, 2930, 2940 and 2950
 // fall between the strobe steps. Every amount below is per reference frame
-// and scaled by FrameStep, except the shake's random phase step.
+// and scaled by Frame.FrameStep, except the shake's random phase step.
 #include "app/intro.h"
 
 #include <GL/gl.h>
@@ -15,19 +15,7 @@
 #include "audio/audio.h"
 #include "render/primitives.h"
 
-float DateAlpha = 0.0f;
-float PictureInsetU = 0.3f;
-float PictureInsetV = 0.5f;
-float PictureFade = 1.0f;
-float FlashPhase = 0.0f;
-float DateStretchWidth = 12.8f;
-float DateStretchHeight = 3.2f;
-float ShakePhase = 0.0f;
-float ShakeAmplitude = 10.0f;
-float TitleCrossFade = 1.0f;
-float GhostDepth = 0.0f;
-float SecondWidthFactor = 4.0f;
-float ThirdWidthFactor = 5.0f;
+TimelineState Timeline = TimelineStart;
 
 namespace {
 
@@ -58,8 +46,8 @@ void DrawTitle(int32_t slot, float widthFactor, float alpha) {
 
 void FadeInDate(uint32_t c) {
     if (!Between(c, 750, OpeningCue)) return;
-    if (DateAlpha < 1.0f) DateAlpha += 0.0015f * FrameStep;
-    DrawDate(DateAlpha);
+    if (Timeline.DateAlpha < 1.0f) Timeline.DateAlpha += 0.0015f * Frame.FrameStep;
+    DrawDate(Timeline.DateAlpha);
 }
 
 struct StrobeStep {
@@ -104,20 +92,21 @@ void EndFlash() {
 
 void FirstFlash() {
     BeginFlash();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f - FlashPhase * 10.0f);
-    FlashPhase += 0.001f * FrameStep;
-    DrawScreenZoom(LargeSlot, std::sin(FlashPhase * 100.0f) + PictureInsetU,
-                   FlashPhase + PictureInsetV + std::cos(FlashPhase * 25.0f));
-    glColor4f(1.0f, 1.0f, 1.0f, 3.0f - FlashPhase * 10.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f - Timeline.FlashPhase * 10.0f);
+    Timeline.FlashPhase += 0.001f * Frame.FrameStep;
+    DrawScreenZoom(LargeSlot, std::sin(Timeline.FlashPhase * 100.0f) + Timeline.PictureInsetU,
+                   Timeline.FlashPhase + Timeline.PictureInsetV + std::cos(Timeline.FlashPhase * 25.0f));
+    glColor4f(1.0f, 1.0f, 1.0f, 3.0f - Timeline.FlashPhase * 10.0f);
     DrawScreenBoundTexture();
     EndFlash();
 }
 
 void SecondFlash() {
     BeginFlash();
-    glColor4f(1.0f, 1.0f, 1.0f, 0.5f - FlashPhase);
-    FlashPhase += 0.01f * FrameStep;
-    DrawScreenZoom(LargeSlot, FlashPhase + PictureInsetU, FlashPhase + PictureInsetV);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f - Timeline.FlashPhase);
+    Timeline.FlashPhase += 0.01f * Frame.FrameStep;
+    DrawScreenZoom(LargeSlot, Timeline.FlashPhase + Timeline.PictureInsetU,
+                   Timeline.FlashPhase + Timeline.PictureInsetV);
     EndFlash();
 }
 
@@ -125,61 +114,61 @@ void SecondFlash() {
 // fades to black from 9200 and carries the two flashes.
 void LargePicture(uint32_t c) {
     glColor3f(1.0f, 1.0f, 1.0f);
-    LowerTo(PictureInsetU, 0.0f, 0.01f * FrameStep);
-    LowerTo(PictureInsetV, 0.0f, 0.01f * FrameStep);
+    LowerTo(Timeline.PictureInsetU, 0.0f, 0.01f * Frame.FrameStep);
+    LowerTo(Timeline.PictureInsetV, 0.0f, 0.01f * Frame.FrameStep);
     if (c > PictureFadeCue) {
-        if (PictureFade > 0.0f) PictureFade -= 0.005f * FrameStep;
-        glColor4f(PictureFade, PictureFade, PictureFade, PictureFade);
+        if (Timeline.PictureFade > 0.0f) Timeline.PictureFade -= 0.005f * Frame.FrameStep;
+        glColor4f(Timeline.PictureFade, Timeline.PictureFade, Timeline.PictureFade, Timeline.PictureFade);
     }
-    DrawScreenZoom(LargeSlot, PictureInsetU, PictureInsetV);
+    DrawScreenZoom(LargeSlot, Timeline.PictureInsetU, Timeline.PictureInsetV);
     if (Between(c, FirstFlashCue, FirstFlashCue + 50)) FirstFlash();
     if (Between(c, SecondFlashCue, SecondFlashCue + 50)) SecondFlash();
 }
 
 void StretchDate() {
-    if (DateAlpha > 0.0f) DateAlpha -= 0.015f * FrameStep;
-    if (DateStretchWidth < 120.0f) DateStretchWidth += 0.5f * FrameStep;
-    if (DateStretchHeight > 0.2f) DateStretchHeight -= 0.01f * FrameStep;
-    DrawIntroQuad(DateSlot, DateStretchWidth, DateStretchHeight, DateAlpha);
-    DrawDate(DateAlpha - 0.3f);
+    if (Timeline.DateAlpha > 0.0f) Timeline.DateAlpha -= 0.015f * Frame.FrameStep;
+    if (Timeline.DateStretchWidth < 120.0f) Timeline.DateStretchWidth += 0.5f * Frame.FrameStep;
+    if (Timeline.DateStretchHeight > 0.2f) Timeline.DateStretchHeight -= 0.01f * Frame.FrameStep;
+    DrawIntroQuad(DateSlot, Timeline.DateStretchWidth, Timeline.DateStretchHeight, Timeline.DateAlpha);
+    DrawDate(Timeline.DateAlpha - 0.3f);
 }
 
 // The first title shakes in with a decaying random wobble while a ghost copy
 // flies towards the viewer and fades within 40 frames.
 void ShakeFirstTitle() {
-    ShakePhase += std::rand() % 10 + 10;
-    LowerTo(ShakeAmplitude, 0.0f, 1.0f * FrameStep);
-    const float s = std::sin(ShakePhase) * ShakeAmplitude;
+    Timeline.ShakePhase += std::rand() % 10 + 10;
+    LowerTo(Timeline.ShakeAmplitude, 0.0f, 1.0f * Frame.FrameStep);
+    const float s = std::sin(Timeline.ShakePhase) * Timeline.ShakeAmplitude;
     DrawIntroQuad(FirstTitleSlot, TitleHalfWidth + s, TitleHalfHeight + s, 1.0f);
-    if (TitleCrossFade > 0.0f) TitleCrossFade -= 0.025f * FrameStep;
-    GhostDepth += 1.0f * FrameStep;
+    if (Timeline.TitleCrossFade > 0.0f) Timeline.TitleCrossFade -= 0.025f * Frame.FrameStep;
+    Timeline.GhostDepth += 1.0f * Frame.FrameStep;
     DrawTexturedQuad(FirstTitleSlot, 1, TitleHalfWidth, TitleHalfHeight, 0.0f, 0.0f,
-                     GhostDepth + SceneDepth, TitleCrossFade);
+                     Timeline.GhostDepth + SceneDepth, Timeline.TitleCrossFade);
 }
 
 // The second title fades in while narrowing from four times its width. Its
 // width stops at the normal one like the third's: a long frame would carry
 // it through zero and show the card mirrored.
 void FirstToSecondTitle() {
-    if (TitleCrossFade < 1.0f) TitleCrossFade += 0.05f * FrameStep;
-    DrawTitle(FirstTitleSlot, 1.0f, 1.0f - TitleCrossFade);
-    LowerTo(SecondWidthFactor, 1.0f, 0.15f * FrameStep);
-    DrawTitle(SecondTitleSlot, SecondWidthFactor, TitleCrossFade);
+    if (Timeline.TitleCrossFade < 1.0f) Timeline.TitleCrossFade += 0.05f * Frame.FrameStep;
+    DrawTitle(FirstTitleSlot, 1.0f, 1.0f - Timeline.TitleCrossFade);
+    LowerTo(Timeline.SecondWidthFactor, 1.0f, 0.15f * Frame.FrameStep);
+    DrawTitle(SecondTitleSlot, Timeline.SecondWidthFactor, Timeline.TitleCrossFade);
 }
 
 void SecondToThirdTitle() {
-    if (TitleCrossFade > 0.0f) TitleCrossFade -= 0.05f * FrameStep;
-    DrawTitle(SecondTitleSlot, 1.0f, TitleCrossFade);
-    LowerTo(ThirdWidthFactor, 1.0f, 0.45f * FrameStep);
-    DrawTitle(ThirdTitleSlot, ThirdWidthFactor, 1.0f - TitleCrossFade);
+    if (Timeline.TitleCrossFade > 0.0f) Timeline.TitleCrossFade -= 0.05f * Frame.FrameStep;
+    DrawTitle(SecondTitleSlot, 1.0f, Timeline.TitleCrossFade);
+    LowerTo(Timeline.ThirdWidthFactor, 1.0f, 0.45f * Frame.FrameStep);
+    DrawTitle(ThirdTitleSlot, Timeline.ThirdWidthFactor, 1.0f - Timeline.TitleCrossFade);
 }
 
 // The third title turns into a thin, tall strip while it fades out.
 void ThirdTitleLeaves() {
-    if (TitleCrossFade < 1.0f) TitleCrossFade += 0.05f * FrameStep;
-    if (ThirdWidthFactor < 15.0f) ThirdWidthFactor += 1.0f * FrameStep;
-    DrawIntroQuad(ThirdTitleSlot, TitleHalfWidth / (ThirdWidthFactor * 4.0f),
-                  ThirdWidthFactor * TitleHalfHeight, 1.0f - TitleCrossFade);
+    if (Timeline.TitleCrossFade < 1.0f) Timeline.TitleCrossFade += 0.05f * Frame.FrameStep;
+    if (Timeline.ThirdWidthFactor < 15.0f) Timeline.ThirdWidthFactor += 1.0f * Frame.FrameStep;
+    DrawIntroQuad(ThirdTitleSlot, TitleHalfWidth / (Timeline.ThirdWidthFactor * 4.0f),
+                  Timeline.ThirdWidthFactor * TitleHalfHeight, 1.0f - Timeline.TitleCrossFade);
 }
 
 void TitlePictures(uint32_t c) {
@@ -199,5 +188,5 @@ void DrawIntroTimeline() {
     if (c > OpeningCue) LargePicture(c);
     if (c > 3150) StretchDate();
     TitlePictures(c);
-    DrawDate(DateAlpha);
+    DrawDate(Timeline.DateAlpha);
 }

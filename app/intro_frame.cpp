@@ -18,8 +18,8 @@ bool IntroStreamPending = true;
 
 float IntroNoiseLevel() {
     if (Audio.IntroClock < NoiseFadeClock) return 1.0f;
-    if (IntroEndFade > 0.0f) IntroEndFade -= NoiseFadePerFrame * FrameStep;
-    return IntroEndFade;
+    if (Frame.IntroEndFade > 0.0f) Frame.IntroEndFade -= NoiseFadePerFrame * Frame.FrameStep;
+    return Frame.IntroEndFade;
 }
 
 }  // namespace
@@ -30,7 +30,7 @@ void IntroFrame() {
         IntroStreamPending = false;
     }
     DrawIntroTimeline();
-    if (Audio.IntroClock > IntroEndCue) SceneState = Magazine;
+    if (Audio.IntroClock > IntroEndCue) Frame.SceneState = Magazine;
     IntroAudioFrame();
     DrawIntroNoise(IntroNoiseLevel());
     ReadIntroClock();

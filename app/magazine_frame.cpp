@@ -34,7 +34,7 @@ void DrawBarsAndBackground() {
     glDisable(GL_DEPTH_TEST);
     DrawOverlayImage(HeaderBarSlot, 0, 512.0f, 128.0f, 512.0f, 130.0f, 1.0f);
     DrawOverlayImage(FooterBarSlot, 0, 512.0f, 128.0f, 512.0f, 677.0f, 1.0f);
-    DrawBackgroundCrossfade(PreviousBackgroundSection, BackgroundSection);
+    DrawBackgroundCrossfade(Content.PreviousBackgroundSection, Content.BackgroundSection);
 }
 
 void DrawLabels() {
@@ -50,7 +50,7 @@ void MagazineFrame() {
         ReleaseIntroStream();
         IntroStreamReleased = true;
     }
-    MusicFrame(AverageFrameStep);
+    MusicFrame(Frame.AverageFrameStep);
     DrawBarsAndBackground();
     DrawPage();
     DrawTexturedQuad(TextBackdropSlot, 1, 25.6f, 6.4f, 30.0f, -16.0f, -46.0f, 0.9f);

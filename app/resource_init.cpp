@@ -65,7 +65,7 @@ void ResourceInit() {
     ExtractPack();
     LoadTextures();
     SetMenuButtons();
-    IntroTopic = WelcomeTopic;
+    Content.IntroTopic = WelcomeTopic;
     AimSpawnDirection();
     SetUpEnvironmentMapping();
     AudioInit();

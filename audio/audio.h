@@ -63,7 +63,7 @@ void PlaySlot(int n);
 // Once per magazine frame: turns SongSelection and MusicMode into playback,
 // refreshes Spectrum and IntroClock (the module's raw position) and advances
 // to the next song once the playing one has ended. averageFrameStep is the
-// frame driver's AverageFrameStep: a check comes every 200 / 75 s, and none
+// frame driver's Frame.AverageFrameStep: a check comes every 200 / 75 s, and none
 // before it has been measured (0).
 void MusicFrame(float averageFrameStep);
 

@@ -47,20 +47,29 @@ inline constexpr int32_t WarezGridTopics = 9;
 // Value of ChartReveal after a pick; it counts down as the chart appears.
 inline constexpr float ChartRevealStart = 12.0f;
 
-extern int32_t ActiveSection;
-extern int32_t IntroTopic;
-extern int32_t AmigaTopic;
-extern int32_t PcTopic;
-extern int32_t C64Topic;
-extern int32_t WarezTopic;
-extern int32_t FunTopic;
-extern int32_t CurrentPage;
-extern float PageTextAlpha;
-extern float ChartReveal;
-extern int32_t BackgroundSection;
-extern int32_t PreviousBackgroundSection;
+// A section's topic variable while none of its topics is chosen; not a pick name.
+inline constexpr int32_t NoTopic = -1;
 
-// The topic chosen in section 0..5 (0 while none is).
+// What is shown, as the program starts (resource initialisation then chooses
+// the Welcome topic).
+struct ContentState {
+    int32_t ActiveSection = Introduction;
+    int32_t IntroTopic = NoTopic;  // the chosen topic of each section 0..5
+    int32_t AmigaTopic = NoTopic;
+    int32_t PcTopic = NoTopic;
+    int32_t C64Topic = NoTopic;
+    int32_t WarezTopic = NoTopic;
+    int32_t FunTopic = NoTopic;
+    int32_t CurrentPage = 0;
+    float PageTextAlpha = 0.0f;
+    float ChartReveal = ChartRevealStart;
+    int32_t BackgroundSection = Introduction;
+    int32_t PreviousBackgroundSection = Introduction;
+};
+inline constexpr ContentState ContentStart{};
+extern ContentState Content;
+
+// The topic chosen in section 0..5, or NoTopic.
 int32_t ChosenTopic(int32_t section);
 // The section (0..5) whose topic range holds the pick name, or -1.
 int32_t SectionOfTopic(int32_t pick);

@@ -75,7 +75,7 @@ void DrawRankingRows(int runStart, int rows, int splitWidth, float revealOffset)
         const char* row = RunLine(runStart, ChartFirstRowOffset + k);
         CopyColumn(first, sizeof first, row, 0, size_t(splitWidth));
         CopyColumn(second, sizeof second, row, size_t(splitWidth), SecondColumnWidth);
-        SetTextAlpha(float(k) + revealOffset - ChartReveal);
+        SetTextAlpha(float(k) + revealOffset - Content.ChartReveal);
         float y = FirstRowY - RowStep * float(k);
         PrintCourier(ChartX, y, first);
         PrintCourier(SecondColumnX, y, second);
@@ -88,8 +88,8 @@ void DrawChart(int32_t pick) {
     const int runStart = ChartRunStart(pick);
     const char* heading = RunLine(runStart, ChartHeadingOffset);
     const bool cancelled = IsCancelledChart(pick), isShort = KindOfChart(pick) == ShortChart;
-    ChartReveal -= ChartRevealSpeed * FrameStep;
-    SetTextAlpha(ChartRevealStart - ChartReveal);
+    Content.ChartReveal -= ChartRevealSpeed * Frame.FrameStep;
+    SetTextAlpha(ChartRevealStart - Content.ChartReveal);
     if (cancelled) {
         PrintCourier(ChartX, HeadingY, heading);
         PrintCourier(ChartX, FirstRowY, RunLine(runStart, CancelledNoticeOffset));
@@ -111,8 +111,9 @@ void DrawChart(int32_t pick) {
 // over any background; it fades in with the text.
 void DrawGroupPhoto() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    DrawOverlayShade(1, GroupPhotoHalfWidth, GroupPhotoHalfHeight, GroupPhotoX, GroupPhotoY, PageTextAlpha);
-    DrawOverlayImage(GroupPhotoSlot, 1, GroupPhotoHalfWidth, GroupPhotoHalfHeight, GroupPhotoX, GroupPhotoY, PageTextAlpha);
+    DrawOverlayShade(1, GroupPhotoHalfWidth, GroupPhotoHalfHeight, GroupPhotoX, GroupPhotoY, Content.PageTextAlpha);
+    DrawOverlayImage(GroupPhotoSlot, 1, GroupPhotoHalfWidth, GroupPhotoHalfHeight, GroupPhotoX, GroupPhotoY,
+                     Content.PageTextAlpha);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 }
 
@@ -143,18 +144,18 @@ int32_t ShownChart() {
 }
 
 void DrawSelectedPage() {
-    if (ActiveSection == Messages) {
-        if (CurrentPage == MessagesPagedPages)
+    if (Content.ActiveSection == Messages) {
+        if (Content.CurrentPage == MessagesPagedPages)
             DrawTextPage(MessagesPage19, 0);
-        else if (CurrentPage == MessagesPagedPages + 1)
+        else if (Content.CurrentPage == MessagesPagedPages + 1)
             DrawTextPage(MessagesPage20, 0);
         else
-            DrawTextPage(MessagesPaged, CurrentPage);
-    } else if (ActiveSection == Credits) {
+            DrawTextPage(MessagesPaged, Content.CurrentPage);
+    } else if (Content.ActiveSection == Credits) {
         DrawTextPage(CreditsPage, 0);
-    } else if (TextPage page; IntroTopicPage(IntroTopic, CurrentPage, page)) {
-        DrawTextPage(page, CurrentPage);
-        if (IntroTopic == Bonus7Topic && CurrentPage == 0)
+    } else if (TextPage page; IntroTopicPage(Content.IntroTopic, Content.CurrentPage, page)) {
+        DrawTextPage(page, Content.CurrentPage);
+        if (Content.IntroTopic == Bonus7Topic && Content.CurrentPage == 0)
             DrawGroupPhoto();
     } else if (int32_t chart = ShownChart()) {
         DrawChart(chart);
@@ -165,9 +166,9 @@ void DrawSelectedPage() {
 
 void DrawPage() {
     ResetOverlayState();
-    if (PageTextAlpha < 1.0f)
-        PageTextAlpha += PageTextFadeSpeed * FrameStep;
-    SetTextAlpha(PageTextAlpha);
+    if (Content.PageTextAlpha < 1.0f)
+        Content.PageTextAlpha += PageTextFadeSpeed * Frame.FrameStep;
+    SetTextAlpha(Content.PageTextAlpha);
     OverlayBegin();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);

@@ -37,7 +37,7 @@ void DrawIntroNoise(float level) {
         const int32_t halfHeight = WindowHeight / 2;
         DrawOverlayImageRotated(slot, 1, halfWidth, halfHeight, halfWidth, halfHeight, alpha, 0.0f);
     }
-    NoisePhase += FrameStep * NoisePhaseStep;
+    NoisePhase += Frame.FrameStep * NoisePhaseStep;
     // Past the last picture the cycle restarts at the first, not at the
     // remainder; the negated test also catches a phase that is not a number.
     if (!(NoisePhase <= NoisePictureCount)) NoisePhase = 0.0f;

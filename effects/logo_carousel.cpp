@@ -41,27 +41,25 @@ void DrawLogo(const LogoEntry& logo, float level) {
 }
 
 void StepLogo(int32_t k) {
-    if (LogoLevel[k] > LogoTopLevel) LogoDirection[k] = -1;
-    if (LogoLevel[k] < 0.0f) {
+    if (Carousel.LogoLevel[k] > LogoTopLevel) Carousel.LogoDirection[k] = -1;
+    if (Carousel.LogoLevel[k] < 0.0f) {
         // Restart from zero: a short frame after a long one would otherwise
         // leave the level below zero, and on its next turn the logo would
         // hand over at once and be skipped.
-        LogoLevel[k] = 0.0f;
-        LogoDirection[k] = 1;
-        LogoPhase = (k + 1) % LogoCount;
+        Carousel.LogoLevel[k] = 0.0f;
+        Carousel.LogoDirection[k] = 1;
+        Carousel.LogoPhase = (k + 1) % LogoCount;
     }
-    LogoLevel[k] += LogoDirection[k] * FrameStep * LogoLevelStep;
-    DrawLogo(Logos[k], LogoLevel[k]);
+    Carousel.LogoLevel[k] += Carousel.LogoDirection[k] * Frame.FrameStep * LogoLevelStep;
+    DrawLogo(Logos[k], Carousel.LogoLevel[k]);
 }
 
 }  // namespace
 
-int32_t LogoPhase = LogoCount - 1;
-float LogoLevel[LogoCount] = {0.0f, 0.0f, 0.0f, 0.0f};
-int32_t LogoDirection[LogoCount] = {1, 1, 1, 1};
+CarouselState Carousel = CarouselStart;
 
 void DrawLogoCarousel() {
     for (int32_t k = 0; k < LogoCount; ++k) {
-        if (LogoPhase == k) StepLogo(k);
+        if (Carousel.LogoPhase == k) StepLogo(k);
     }
 }

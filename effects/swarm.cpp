@@ -3,7 +3,7 @@
 // nothing allocated.
 //
 // Fading counts plain frames (a particle lives 200 frames at any frame rate);
-// attraction and motion are scaled by FrameStep. The attractor sits at the
+// attraction and motion are scaled by Frame.FrameStep. The attractor sits at the
 // origin of the swarm's frame, which lies at eye (150, 0, -200).
 #include "effects/swarm.h"
 
@@ -72,12 +72,12 @@ float Opacity(const Particle& p) { return p.life - p.fadeIn; }
 // switches twice a frame instead of twice per particle.
 void DrawSwarmBatches() {
     glBegin(GL_TRIANGLES);
-    for (int32_t i = 0; i < ParticleCount; ++i)
+    for (int32_t i = 0; i < Swarm.ParticleCount; ++i)
         if (Visible(ParticlePool[i])) EmitSprite(ParticlePool[i], Opacity(ParticlePool[i]));
     glEnd();
     glDisable(GL_TEXTURE_2D);
     glBegin(GL_LINES);
-    for (int32_t i = 0; i < ParticleCount; ++i)
+    for (int32_t i = 0; i < Swarm.ParticleCount; ++i)
         if (Visible(ParticlePool[i])) EmitTrail(ParticlePool[i], Opacity(ParticlePool[i]));
     glEnd();
     glEnable(GL_TEXTURE_2D);
@@ -94,7 +94,7 @@ void Attract(Particle& p) {
         p.ax = p.ay = p.az = 0.0;
         return;
     }
-    float force = AttractorStrength / d2 * FrameStep;
+    float force = Swarm.AttractorStrength / d2 * Frame.FrameStep;
     if (force > ForceCap) force = ForceCap;
     if (force < PushCap) force = PushCap;
     p.force = force;
@@ -108,7 +108,7 @@ void Move(Particle& p) {
     p.vx += p.ax;
     p.vy += p.ay;
     p.vz += p.az;
-    const double scale = FrameStep / (p.mass * 1000.0);
+    const double scale = Frame.FrameStep / (p.mass * 1000.0);
     p.x = static_cast<float>(p.x + p.vx * scale);
     p.y = static_cast<float>(p.y + p.vy * scale);
     p.z = static_cast<float>(p.z + p.vz * scale);
@@ -134,7 +134,7 @@ void MoveParticle(int32_t index) {
 
 void SpawnParticle(int32_t index) {
     if (index < 0 || index >= ParticleCapacity) return;
-    if (++ParticleCount > ParticleCapacity) ParticleCount = ParticleCapacity;
+    if (++Swarm.ParticleCount > ParticleCapacity) Swarm.ParticleCount = ParticleCapacity;
     Particle& p = ParticlePool[index];
     p.life = 1.0f;
     p.fadeIn = 1.0f;
@@ -144,8 +144,8 @@ void SpawnParticle(int32_t index) {
     p.x = RandomBelow(1000) * 0.1f - 50.0f;
     p.y = RandomBelow(1000) * 0.1f - 50.0f;
     p.z = 0.0f;
-    p.vx = RandomBelow(1000) * 0.0001 - 0.05 + SpawnDirection.x;
-    p.vy = RandomBelow(1000) * 0.0001 - 0.05 + SpawnDirection.y;
+    p.vx = RandomBelow(1000) * 0.0001 - 0.05 + Swarm.SpawnDirection.x;
+    p.vy = RandomBelow(1000) * 0.0001 - 0.05 + Swarm.SpawnDirection.y;
     p.vz = 0.0;
     p.vx *= RandomBelow(5000) - 2500;
     p.vy *= RandomBelow(5000) - 2500;
@@ -158,7 +158,7 @@ void SpawnParticle(int32_t index) {
 }
 
 void RetireParticle() {
-    if (ParticleCount > 0) --ParticleCount;
+    if (Swarm.ParticleCount > 0) --Swarm.ParticleCount;
 }
 
 void DrawParticleSwarm(bool spawn) {
@@ -169,16 +169,16 @@ void DrawParticleSwarm(bool spawn) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(150.0f, 0.0f, -200.0f);
-    if (spawn && ParticleCount < ParticleCapacity) SpawnParticle(ParticleCount);
+    if (spawn && Swarm.ParticleCount < ParticleCapacity) SpawnParticle(Swarm.ParticleCount);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, TextureTable[ParticleSlot]);
     // Each particle is drawn where it is after its trail shift and fade, then
     // moved; a rebirth keeps the count, so the three passes see the same set.
-    for (int32_t i = 0; i < ParticleCount; ++i) AgeParticle(ParticlePool[i]);
+    for (int32_t i = 0; i < Swarm.ParticleCount; ++i) AgeParticle(ParticlePool[i]);
     DrawSwarmBatches();
-    for (int32_t i = 0; i < ParticleCount; ++i) MoveParticle(i);
+    for (int32_t i = 0; i < Swarm.ParticleCount; ++i) MoveParticle(i);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     // The push lasts exactly as long as the background cross-fade runs.
-    if (!(AttractorStrength < 0.0f && BackgroundFade < 1.0f)) AttractorStrength = AttractorPull;
+    if (!(Swarm.AttractorStrength < 0.0f && BackgroundFade < 1.0f)) Swarm.AttractorStrength = AttractorPull;
 }

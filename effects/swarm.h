@@ -28,10 +28,14 @@ struct SwarmVector {
 constexpr float AttractorPull = 2500.0f;
 constexpr float AttractorPush = -10000.0f;
 
+struct SwarmState {
+    int32_t ParticleCount = 0;                // records 0 .. ParticleCount - 1 of the pool are live
+    float AttractorStrength = AttractorPull;  // AttractorPush after a section pick
+    SwarmVector SpawnDirection = {};          // base direction of new particles (x and y used)
+};
+inline constexpr SwarmState SwarmStart{};
+extern SwarmState Swarm;
 extern Particle ParticlePool[ParticleCapacity];
-extern int32_t ParticleCount;       // records 0 .. ParticleCount - 1 are live
-extern float AttractorStrength;     // AttractorPull, or AttractorPush after a section pick
-extern SwarmVector SpawnDirection;  // base direction of new particles (x and y used)
 
 // SpawnDirection from the fixed angles theta = phi = 0.5 radians; run once
 // during resource initialisation.

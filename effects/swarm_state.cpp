@@ -5,12 +5,10 @@
 #include <cmath>
 
 Particle ParticlePool[ParticleCapacity];
-int32_t ParticleCount = 0;
-float AttractorStrength = AttractorPull;
-SwarmVector SpawnDirection = {0.0, 0.0, 0.0};
+SwarmState Swarm = SwarmStart;
 
 void AimSpawnDirection() {
     const double theta = 0.5;
     const double phi = 0.5;
-    SpawnDirection = {std::cos(theta) * std::sin(phi), std::sin(theta) * std::sin(phi), std::cos(phi)};
+    Swarm.SpawnDirection = {std::cos(theta) * std::sin(phi), std::sin(theta) * std::sin(phi), std::cos(phi)};
 }

@@ -16,148 +16,149 @@
 #include "menu/panels.h"
 #include "render/primitives.h"
 
+// The pick names of the song and music buttons are the values they store.
+static_assert(FirstSongButton == FirstSongSlot && SilentGapButton == GapSongSlot);
+static_assert(MusicOnButton == MusicOn && MusicOffButton == MusicOff);
+// Section buttons are picked by their section's number, topics by their ranges.
+static_assert(Introduction == 0 && Credits + 1 == FirstSongButton);
+static_assert(TopicRanges[AmigaCharts].first == FirstTopicButton);
+static_assert(TopicRanges[Introduction].first == FirstIntroTopicButton &&
+              TopicRanges[Introduction].last == LastTopicButton);
+
 namespace {
 
 constexpr float ChosenTopicAlpha = 0.4f;
-constexpr float UnchosenIntroButtonAlpha = 0.035f;  // the copy drawn when no intro topic is chosen
+constexpr float IntroductionGhostAlpha = 0.035f;
 constexpr float StatusAlpha = 0.5f;
 constexpr float ClickedAlpha = 0.1f;
-constexpr float HoveredTopicAlpha = 0.45f;
+constexpr float HoveredAlpha = 0.45f;
 constexpr float TopicTint[3] = {0.8f, 0.8f, 1.0f};
+
+enum class ButtonKind { Section, Song, MusicSwitch, Topic, Exit, PageArrow };
+
+ButtonKind KindOf(int32_t pick) {
+    if (pick < FirstSongButton) return ButtonKind::Section;
+    if (pick <= SilentGapButton) return ButtonKind::Song;
+    if (pick <= MusicOffButton) return ButtonKind::MusicSwitch;
+    if (pick <= LastTopicButton) return ButtonKind::Topic;
+    return pick == ExitButton ? ButtonKind::Exit : ButtonKind::PageArrow;
+}
+
+// How one button is drawn in the current state; the table is never written.
+struct ButtonLook {
+    bool drawn;   // false for the topics of a hidden section: neither seen nor hit
+    bool tinted;  // a light-blue topic bar instead of the button's own picture
+    float x;
+    float alpha;
+    int32_t slot;
+};
+
+// The current section, song and music mode are shown dimmed.
+bool ShowsStatus(int32_t pick) {
+    return SongSelection == pick || MusicMode == pick || Content.ActiveSection == pick;
+}
+
+// A topic's bar is invisible (a bare hit area) unless it is chosen; the chosen
+// Introduction topic's bar travels with its panel, which enters from the right.
+ButtonLook TopicLook(int32_t pick, const MenuButton& button) {
+    const int32_t section = SectionOfTopic(pick);
+    const bool chosen = ChosenTopic(section) == pick;
+    const float x = chosen && section == Introduction ? button.x - Panels.PanelSlide[Introduction] : button.x;
+    return {section == Content.ActiveSection, true, x, chosen ? ChosenTopicAlpha : 0.0f, button.textureSlot};
+}
+
+ButtonLook LookOf(ButtonKind kind, int32_t pick, const MenuButton& button) {
+    ButtonLook look{true, false, button.x, 1.0f, button.textureSlot};
+    if (kind == ButtonKind::Topic) return TopicLook(pick, button);
+    if (kind == ButtonKind::PageArrow && button.hovered)
+        look.slot = pick == PageBackButton ? ArrowLeftHighSlot : ArrowRightHighSlot;
+    if (kind < ButtonKind::Topic && ShowsStatus(pick)) look.alpha = StatusAlpha;
+    return look;
+}
+
+// While hovered, topics, exit and arrows brighten in sections 0..5; the rest
+// keep their look, or the dim look of a button clicked in this pass.
+ButtonLook HoverLook(ButtonKind kind, int32_t pick, const MenuButton& button, ButtonLook look) {
+    if (button.clicked) look.alpha = ClickedAlpha;
+    if (kind >= ButtonKind::Topic && Content.ActiveSection <= FunCharts) look.alpha = HoveredAlpha;
+    if (kind == ButtonKind::Topic) {
+        const int32_t section = SectionOfTopic(pick);
+        const float slide = Panels.PanelSlide[section];
+        look.x = button.x + (section == Introduction ? -slide : slide);
+    }
+    return look;
+}
 
 void RestoreBlend() { glBlendFunc(GL_SRC_ALPHA, GL_ONE); }
 
-void DrawTopicBar(const MenuButton& button, float x) {
-    DrawTintedQuad(button.textureSlot, 1, button.halfWidth, button.halfHeight, x, button.y, button.z,
-                   TopicTint[0], TopicTint[1], TopicTint[2], button.alpha);
+void DrawLook(const MenuButton& button, const ButtonLook& look) {
+    if (look.tinted)
+        DrawTintedQuad(look.slot, 1, button.halfWidth, button.halfHeight, look.x, button.y, button.z,
+                       TopicTint[0], TopicTint[1], TopicTint[2], look.alpha);
+    else
+        DrawTexturedQuad(look.slot, 1, button.halfWidth, button.halfHeight, look.x, button.y, button.z,
+                         look.alpha);
 }
 
-void DrawButtonTexture(const MenuButton& button, float alpha) {
-    DrawTexturedQuad(button.textureSlot, 1, button.halfWidth, button.halfHeight, button.x, button.y,
-                     button.z, alpha);
-}
-
-// Introduction topics are chosen per their own rule: the chosen bar travels
-// with the panel, which enters from the right.
-void DrawIntroTopicHighlight(int32_t i, MenuButton& button) {
-    if (IntroTopic == i && ActiveSection == Introduction) {
-        button.alpha = i >= FirstIntroTopicButton ? ChosenTopicAlpha : UnchosenIntroButtonAlpha;
-        DrawTopicBar(button, button.x - PanelSlide[Introduction]);
-        RestoreBlend();
+// The Introduction picked again has no topic chosen; its button then carries
+// a faint light-blue copy that travels with the panel.
+void DrawIntroductionGhost(int32_t pick, const MenuButton& button) {
+    if (pick != Introduction || Content.ActiveSection != Introduction || Content.IntroTopic != NoTopic)
         return;
-    }
-    if (i >= FirstIntroTopicButton)
-        button.alpha = 0.0f;
-    if (ActiveSection == Introduction && i >= FirstIntroTopicButton && i <= LastTopicButton)
-        DrawTopicBar(button, button.x);
+    DrawLook(button, {true, true, button.x - Panels.PanelSlide[Introduction], IntroductionGhostAlpha,
+                      button.textureSlot});
 }
 
-void DrawChartTopicHighlights(int32_t i, MenuButton& button) {
-    for (int32_t section = AmigaCharts; section <= FunCharts; ++section) {
-        const TopicRange& range = TopicRanges[section];
-        if (ChosenTopic(section) == i && ActiveSection == section) {
-            button.alpha = ChosenTopicAlpha;
-            DrawTopicBar(button, button.x);
-            RestoreBlend();
-            continue;
-        }
-        if (i >= range.first)
-            button.alpha = 0.0f;
-        if (ActiveSection == section && i >= range.first && i <= range.last)
-            DrawTopicBar(button, button.x);
-    }
-}
-
-void DrawFixedAndStatusButtons(int32_t i, MenuButton& button) {
-    if (i == ExitButton || i == PageBackButton || i == PageForwardButton) {
-        button.alpha = 1.0f;
-        DrawButtonTexture(button, 1.0f);
-        RestoreBlend();
-    }
-    // The current song, music mode and section are shown dimmed.
-    if (SongSelection == i || MusicMode == i || ActiveSection == i) {
-        button.alpha = StatusAlpha;
-        DrawButtonTexture(button, StatusAlpha);
-        RestoreBlend();
-    } else if (i < FirstTopicButton) {
-        button.alpha = 1.0f;
-        RestoreBlend();
-        DrawButtonTexture(button, 1.0f);
-    }
-}
-
-void ActOnClick(int32_t i, MenuButton& button) {
-    button.alpha = ClickedAlpha;
-    if (i < FirstSongButton) {
+void ActOnClick(ButtonKind kind, int32_t pick) {
+    switch (kind) {
+    case ButtonKind::Section:
         if (BackgroundFade >= 1.0f) {  // a section change waits for the running cross-fade
-            AttractorStrength = AttractorPush;
-            SelectSection(i);
+            Swarm.AttractorStrength = AttractorPush;
+            SelectSection(pick);
         }
-    } else if (i <= SilentGapButton) {
-        SongSelection = i;
-    } else if (i <= MusicOffButton) {
-        MusicMode = i;
-    } else if (i <= LastTopicButton) {
-        SelectTopic(i);
-    } else if (i == ExitButton) {
-        PageTextAlpha = 0.0f;
+        break;
+    case ButtonKind::Song: SongSelection = pick; break;
+    case ButtonKind::MusicSwitch: MusicMode = pick; break;
+    case ButtonKind::Topic: SelectTopic(pick); break;
+    case ButtonKind::Exit:
+        Content.PageTextAlpha = 0.0f;
         ExitRequested = 1;
-    } else if (i == PageBackButton) {
-        TurnPage(-1);
-    } else if (i == PageForwardButton) {
-        TurnPage(+1);
+        break;
+    case ButtonKind::PageArrow: TurnPage(pick == PageBackButton ? -1 : +1); break;
     }
 }
 
 // The button's bright lettering is cut dark out of a white plate: the plate
-// is drawn opaque, then the texture subtracts its own colour from it.
-void DrawCutOutPlate(const MenuButton& button, float halfWidth, float halfHeight, float yOffset) {
+// is drawn opaque, then the picture subtracts its own colour from it.
+void DrawCutOutPlate(const MenuButton& button, const ButtonLook& look, float halfWidth, float halfHeight,
+                     float yOffset) {
     DrawBlankQuad(0, halfWidth, halfHeight, button.x, button.y + yOffset, button.z, 1.0f);
     glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
-    DrawButtonTexture(button, button.alpha);
+    DrawLook(button, look);
     RestoreBlend();
 }
 
-void DrawHoverGlow(int32_t i, const MenuButton& button) {
-    RestoreBlend();
-    // The bar follows its panel: the Introduction's slides in from the right.
-    const int32_t section = SectionOfTopic(i);
-    if (section > Introduction)
-        DrawTopicBar(button, button.x + PanelSlide[section]);
-    else if (section == Introduction)
-        DrawTopicBar(button, button.x - PanelSlide[Introduction]);
-    else if (i >= ExitButton)
-        DrawButtonTexture(button, button.alpha);
-}
-
-void DrawHover(int32_t i, MenuButton& button) {
-    if (i >= FirstTopicButton && ActiveSection >= Introduction && ActiveSection <= FunCharts)
-        button.alpha = HoveredTopicAlpha;
-    if (i == PageBackButton)
-        button.textureSlot = ArrowLeftHighSlot;
-    if (i == PageForwardButton)
-        button.textureSlot = ArrowRightHighSlot;
-    if (i >= FirstSongButton && i < FirstTopicButton)
-        DrawCutOutPlate(button, 1.1f, 0.45f, -0.1f);
-    else if (i < FirstSongButton)
-        DrawCutOutPlate(button, 4.5f, button.halfHeight - 0.05f, 0.0f);
+// Section, song and music buttons are cut out of a plate; topics, exit and
+// arrows are drawn a second time, additively, so that they glow.
+void DrawHover(ButtonKind kind, const MenuButton& button, const ButtonLook& look) {
+    if (kind == ButtonKind::Section)
+        DrawCutOutPlate(button, look, 4.5f, button.halfHeight - 0.05f, 0.0f);
+    else if (kind == ButtonKind::Song || kind == ButtonKind::MusicSwitch)
+        DrawCutOutPlate(button, look, 1.1f, 0.45f, -0.1f);
     else
-        DrawHoverGlow(i, button);
+        DrawLook(button, look);
 }
 
-void DrawButton(int32_t i) {
-    MenuButton& button = MenuButtons[i];
-    DrawIntroTopicHighlight(i, button);
-    DrawChartTopicHighlights(i, button);
-    DrawFixedAndStatusButtons(i, button);
-    if (button.clicked)
-        ActOnClick(i, button);
-    if (button.hovered)
-        DrawHover(i, button);
-    if (i == PageBackButton && !button.hovered)
-        button.textureSlot = ArrowLeftSlot;
-    if (i == PageForwardButton && !button.hovered)
-        button.textureSlot = ArrowRightSlot;
+// The look is taken before a click is carried out, the hover look after it:
+// a section pick changes what the buttons after it show in the same pass.
+void DrawButton(int32_t pick) {
+    MenuButton& button = MenuButtons[pick];
+    const ButtonKind kind = KindOf(pick);
+    const ButtonLook look = LookOf(kind, pick, button);
+    DrawIntroductionGhost(pick, button);
+    if (look.drawn) DrawLook(button, look);
+    if (button.clicked) ActOnClick(kind, pick);
+    if (button.hovered && look.drawn) DrawHover(kind, button, HoverLook(kind, pick, button, look));
     button.clicked = 0;
 }
 
@@ -165,6 +166,7 @@ void DrawButton(int32_t i) {
 
 void DrawMenu() {
     glEnable(GL_TEXTURE_2D);
+    RestoreBlend();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     for (int32_t i = 0; i < MenuButtonCount; ++i) {

@@ -22,7 +22,7 @@ struct MenuButton {
     int32_t textureSlot;
     float x, y, z;  // centre in eye coordinates (identity model-view)
     float halfWidth, halfHeight;
-    float alpha;  // opacity of the current pass, rewritten every pass
+    float alpha;  // opacity as set up; each pass computes its own look from the state
 };
 
 extern MenuButton MenuButtons[MenuButtonCount];

@@ -12,8 +12,7 @@
 #include "content/content.h"
 #include "render/primitives.h"
 
-float PanelSlide[PanelCount] = {-40.0f, -32.0f, -32.0f, -32.0f, -32.0f, -32.0f};
-float PanelAlpha[PanelCount] = {};
+PanelState Panels = PanelStart;
 
 namespace {
 
@@ -25,7 +24,8 @@ constexpr float FadeSpeed = 0.01f;   // alpha per step
 constexpr int32_t FadeOrder[PanelCount] = {1, 2, 3, 4, 5, 0};
 
 float SlidingX(int32_t section) {
-    return section == Introduction ? PanelRows[0].restX - PanelSlide[0] : PanelSlide[section] + PanelRows[section].restX;
+    const float slide = Panels.PanelSlide[section];
+    return section == Introduction ? PanelRows[0].restX - slide : slide + PanelRows[section].restX;
 }
 
 void DrawPanel(int32_t section, float x, float alpha) {
@@ -37,30 +37,31 @@ void DrawPanel(int32_t section, float x, float alpha) {
 
 void SlidePanelIn(int32_t section) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    if (PanelSlide[section] < 0.0f) {
+    if (Panels.PanelSlide[section] < 0.0f) {
         float scale = -PanelRows[section].slideStart;
-        PanelSlide[section] += std::sqrt(-PanelSlide[section] / scale) * SlideSpeed * AverageFrameStep;
+        float& slide = Panels.PanelSlide[section];
+        slide += std::sqrt(-slide / scale) * SlideSpeed * Frame.AverageFrameStep;
     } else {
-        PanelAlpha[section] = PanelRestAlpha;
+        Panels.PanelAlpha[section] = PanelRestAlpha;
     }
     DrawPanel(section, SlidingX(section), PanelRestAlpha);
 }
 
 void FadePanelOut(int32_t section) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    if (PanelAlpha[section] <= 0.0f) {
-        PanelSlide[section] = PanelRows[section].slideStart;
+    if (Panels.PanelAlpha[section] <= 0.0f) {
+        Panels.PanelSlide[section] = PanelRows[section].slideStart;
         return;
     }
-    PanelAlpha[section] -= FadeSpeed * AverageFrameStep;
-    DrawPanel(section, PanelRows[section].restX, PanelAlpha[section]);
+    Panels.PanelAlpha[section] -= FadeSpeed * Frame.AverageFrameStep;
+    DrawPanel(section, PanelRows[section].restX, Panels.PanelAlpha[section]);
 }
 
 void DrawSectionPanels() {
-    bool showsPanel = ActiveSection >= Introduction && ActiveSection <= FunCharts;
+    bool showsPanel = Content.ActiveSection >= Introduction && Content.ActiveSection <= FunCharts;
     if (showsPanel)
-        SlidePanelIn(ActiveSection);
+        SlidePanelIn(Content.ActiveSection);
     for (int32_t section : FadeOrder)
-        if (!showsPanel || section != ActiveSection)
+        if (!showsPanel || section != Content.ActiveSection)
             FadePanelOut(section);
 }

@@ -23,8 +23,16 @@ inline constexpr PanelRow PanelRows[PanelCount] = {
     {19, 12.8f, 6.4f, -32.0f, -45.9f, -32.0f},
 };
 
-extern float PanelSlide[PanelCount];  // slide offset, climbs to 0 while sliding in
-extern float PanelAlpha[PanelCount];  // opacity while fading out
+// Every panel starts out of view, one slide's length from its place.
+struct PanelState {
+    float PanelSlide[PanelCount] = {  // climbs to 0 while sliding in
+        PanelRows[0].slideStart, PanelRows[1].slideStart, PanelRows[2].slideStart,
+        PanelRows[3].slideStart, PanelRows[4].slideStart, PanelRows[5].slideStart,
+    };
+    float PanelAlpha[PanelCount] = {};  // opacity while fading out
+};
+inline constexpr PanelState PanelStart{};
+extern PanelState Panels;
 
 void DrawSectionPanels();
 void SlidePanelIn(int32_t section);

@@ -167,7 +167,7 @@ TEST_F(MusicFrameTest, EndedSongsAdvanceInTurnWithOneCheckPeriodOfGap) {
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't play MOD\n");
     EXPECT_THAT(order, ElementsAre(9, 10, 11, 12, 8, 9));
-    EXPECT_GE(gapFrames, 201);  // more than 200 / AverageFrameStep frames, no more than one beyond
+    EXPECT_GE(gapFrames, 201);  // more than 200 / Frame.AverageFrameStep frames, no more than one beyond
     EXPECT_LE(gapFrames, 202);
 }
 

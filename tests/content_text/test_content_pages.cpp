@@ -25,14 +25,14 @@ constexpr int BodyTop = 100;     // rows from the top holding body text
 constexpr int BodyBottom = 660;  // (the title sits lower, at y 78 from the bottom)
 
 void ShowPage(int32_t section, int32_t topic, int32_t page) {
-    ActiveSection = section;
-    IntroTopic = AmigaTopic = PcTopic = C64Topic = WarezTopic = FunTopic = 0;
-    int32_t* topics[] = {&IntroTopic, &AmigaTopic, &PcTopic, &C64Topic, &WarezTopic, &FunTopic};
+    Content = ContentStart;
+    Content.ActiveSection = section;
+    int32_t* topics[] = {&Content.IntroTopic, &Content.AmigaTopic, &Content.PcTopic, &Content.C64Topic, &Content.WarezTopic, &Content.FunTopic};
     if (section <= FunCharts) *topics[section] = topic;
-    CurrentPage = page;
-    PageTextAlpha = 1.0f;
-    ChartReveal = -100.0f;  // every rank fully revealed
-    FrameStep = 1.0f;
+    Content.CurrentPage = page;
+    Content.PageTextAlpha = 1.0f;
+    Content.ChartReveal = -100.0f;  // every rank fully revealed
+    Frame.FrameStep = 1.0f;
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawPage();

@@ -20,10 +20,15 @@ std::vector<RecordedQuad> QuadsOf(QuadKind kind) {
 
 namespace {
 
-void Record(RecordedQuad quad) { Drawn.quads.push_back(quad); }
+void Record(RecordedQuad quad) {
+    quad.source = Drawn.source;
+    quad.destination = Drawn.destination;
+    quad.name = Drawn.name;
+    Drawn.quads.push_back(quad);
+}
 
 void RecordFullWindow(QuadKind kind, int32_t slot, float u, float v) {
-    Record({kind, slot, WindowWidth / 2.0f, WindowHeight / 2.0f, 0, 0, 0, Drawn.color[0], Drawn.color[3], u, v});
+    Record({kind, slot, WindowWidth / 2.0f, WindowHeight / 2.0f, 0, 0, 0, Drawn.color[0], Drawn.color[3], u, v, 0, 0, 0});
 }
 
 // A blended primitive leaves blending off and the depth test on.
@@ -44,23 +49,26 @@ void ResetOverlayState() {}
 
 void DrawTexturedQuad(int32_t slot, int32_t blend, float halfWidth, float halfHeight, float x,
                       float y, float z, float alpha) {
-    Record({QuadKind::Textured, slot, halfWidth, halfHeight, x, y, z, 1, alpha, 0, 0});
+    Record({QuadKind::Textured, slot, halfWidth, halfHeight, x, y, z, 1, alpha, 0, 0, 0, 0, 0});
     AfterBlend(blend);
 }
 
 void DrawTintedQuad(int32_t slot, int32_t blend, float halfWidth, float halfHeight, float x,
                     float y, float z, float red, float, float, float alpha) {
-    Record({QuadKind::Tinted, slot, halfWidth, halfHeight, x, y, z, red, alpha, 0, 0});
+    Record({QuadKind::Tinted, slot, halfWidth, halfHeight, x, y, z, red, alpha, 0, 0, 0, 0, 0});
     AfterBlend(blend);
 }
 
-void DrawBlankQuad(int32_t, float, float, float, float, float, float) {}
+void DrawBlankQuad(int32_t blend, float halfWidth, float halfHeight, float x, float y, float z, float alpha) {
+    Record({QuadKind::Blank, -1, halfWidth, halfHeight, x, y, z, 1, alpha, 0, 0, 0, 0, 0});
+    AfterBlend(blend);
+}
 void DrawOverlayImage(int32_t, int32_t, float, float, float, float, float) {}
 void DrawOverlayShade(int32_t, float, float, float, float, float) {}
 
 void DrawOverlayImageRotated(int32_t slot, int32_t blend, float halfWidth, float halfHeight,
                              float x, float y, float alpha, float) {
-    Record({QuadKind::OverlayRotated, slot, halfWidth, halfHeight, x, y, 0, 1, alpha, 0, 0});
+    Record({QuadKind::OverlayRotated, slot, halfWidth, halfHeight, x, y, 0, 1, alpha, 0, 0, 0, 0, 0});
     AfterBlend(blend);
 }
 
@@ -75,8 +83,7 @@ void DrawScreenBoundTexture() { RecordFullWindow(QuadKind::ScreenBound, -1, 0, 0
 
 void DrawBackgroundCrossfade(int32_t, int32_t) {}
 
-// ---- audio/audio.h, the intro stream only
-
+// ---- audio/audio.h, the intro stream only (the state comes from audio_state.cpp)
 void StartIntroStream() { ++IntroStreamStarts; }
 void IntroAudioFrame() { ++Drawn.spectrumReads; }
 void ReadIntroClock() { Audio.IntroClock = FakeStreamPosition / 1000; }
@@ -116,7 +123,13 @@ extern "C" {
 
 void glEnable(GLenum capability) { SetCapability(capability, true); }
 void glDisable(GLenum capability) { SetCapability(capability, false); }
-void glBlendFunc(GLenum, GLenum) {}
+void glBlendFunc(GLenum source, GLenum destination) {
+    Drawn.source = source;
+    Drawn.destination = destination;
+}
+void glLoadName(GLuint name) { Drawn.name = name; }
+void glPushMatrix() {}
+void glPopMatrix() {}
 void glMatrixMode(GLenum) {}
 void glLoadIdentity() { LoadIdentity(); }
 
@@ -170,5 +183,7 @@ void ClearDrawn() {
     Drawn.texture2d = true;
     Drawn.blend = true;
     Drawn.depthTest = false;
+    Drawn.source = GL_SRC_ALPHA;
+    Drawn.destination = GL_ONE;
     LoadIdentity();
 }

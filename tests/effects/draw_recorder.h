@@ -4,8 +4,8 @@
 //
 // The stand-ins replace whole files of render/ and audio/: the linker takes
 // these definitions first and never pulls the files that hold the originals
-// (render/primitives.cpp, render/crossfade.cpp, audio/audio.cpp,
-// audio/audio_state.cpp) out of their libraries. Should the effects come to
+// (render/primitives.cpp, render/crossfade.cpp, audio/audio.cpp) out of the
+// library; the audio state comes from audio/audio_state.cpp as it is. Should the effects come to
 // need a function that only those files define, the link fails with duplicate
 // symbols (never silently mixes the two); the stand-in then grows that
 // function too.
@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-enum class QuadKind { Textured, Tinted, OverlayRotated, ScreenZoom, ScreenBound };
+enum class QuadKind { Textured, Tinted, Blank, OverlayRotated, ScreenZoom, ScreenBound };
 
 struct RecordedQuad {
     QuadKind kind;
@@ -24,6 +24,8 @@ struct RecordedQuad {
     float x, y, z;
     float red, alpha;  // of the tint, or of the current colour for full-window quads
     float u, v;        // insets of the zoomed full-window picture
+    GLenum source, destination;  // the blend function it was drawn with
+    GLuint name;                 // the selection name loaded last
 };
 
 struct RecordedVertex {
@@ -44,6 +46,8 @@ struct DrawRecord {
     float color[4];
     GLuint boundTexture;
     bool texture2d, blend, depthTest;
+    GLenum source, destination;
+    GLuint name;
     int spectrumReads;
 };
 

@@ -17,15 +17,11 @@ namespace {
 class EffectsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        FrameStep = 1.0f;
+        Frame.FrameStep = 1.0f;
         WindowWidth = 1024;
         WindowHeight = 768;
         NoisePhase = 0.0f;
-        LogoPhase = 3;
-        for (int k = 0; k < LogoCount; ++k) {
-            LogoLevel[k] = 0.0f;
-            LogoDirection[k] = 1;
-        }
+        Carousel = CarouselStart;
         for (float& bin : Spectrum) bin = 0.0f;
         ClearDrawn();
     }
@@ -67,7 +63,7 @@ TEST_F(EffectsTest, NoiseCoversTheWindowWithThePictureOfThePhaseAndWraps) {
                 {6.0f, 1.0f, 0, 0.0f},   {5.9f, 10.0f, 79, 0.0f},   {5.8f, 0.2f / 0.35f, 79, 6.0f}};
     for (const auto& row : rows) {
         NoisePhase = row.phase;
-        FrameStep = row.step;
+        Frame.FrameStep = row.step;
         ClearDrawn();
         DrawIntroNoise(1.0f);
         EXPECT_FLOAT_EQ(NoisePhase, row.next) << row.phase;
@@ -126,11 +122,11 @@ TEST_F(EffectsTest, EachLogoRisesAndFallsIn400StepsOvershootingByAtMostOne) {
     int frames[2] = {0, 0};  // falling, rising
     float highest = 0.0f;
     float lowest = 0.0f;
-    while (LogoPhase == 3 && frames[0] + frames[1] < 2000) {
+    while (Carousel.LogoPhase == 3 && frames[0] + frames[1] < 2000) {
         DrawLogoCarousel();
-        ++frames[LogoDirection[3] > 0];
-        highest = std::max(highest, LogoLevel[3]);
-        lowest = std::min(lowest, LogoLevel[3]);
+        ++frames[Carousel.LogoDirection[3] > 0];
+        highest = std::max(highest, Carousel.LogoLevel[3]);
+        lowest = std::min(lowest, Carousel.LogoLevel[3]);
     }
     for (int count : frames) EXPECT_TRUE(count >= 400 && count <= 402) << count;
     EXPECT_LE(highest, 2.0f + 0.005f + 1e-5f);
@@ -143,12 +139,12 @@ TEST_F(EffectsTest, HandOversDrawTheNextLogoInTheSameOrTheNextFrame) {
     const int32_t logoSlots[] = {29, 30, 31, 57};
     for (int32_t k = 0; k < LogoCount; ++k) {
         ClearDrawn();
-        LogoPhase = k;
-        LogoLevel[k] = -0.001f;
-        LogoDirection[k] = -1;
+        Carousel.LogoPhase = k;
+        Carousel.LogoLevel[k] = -0.001f;
+        Carousel.LogoDirection[k] = -1;
         DrawLogoCarousel();
-        EXPECT_EQ(LogoPhase, (k + 1) % LogoCount);
-        EXPECT_EQ(LogoDirection[k], 1);
+        EXPECT_EQ(Carousel.LogoPhase, (k + 1) % LogoCount);
+        EXPECT_EQ(Carousel.LogoDirection[k], 1);
         const auto logos = QuadsOf(QuadKind::Textured);
         ASSERT_EQ(logos.size(), k < 3 ? 2u : 1u) << k;
         EXPECT_EQ(logos[0].slot, logoSlots[k]);  // the ending logo, once more near 0
@@ -165,22 +161,22 @@ TEST_F(EffectsTest, HandOversDrawTheNextLogoInTheSameOrTheNextFrame) {
 // it must not stay below zero, or on its next turn it would hand over at
 // once and be skipped.
 TEST_F(EffectsTest, ALogoHandedOverByAShortFrameGetsItsWholeNextTurn) {
-    LogoPhase = 1;
-    LogoLevel[1] = -0.008f;  // one step of 1.6 past zero
-    LogoDirection[1] = -1;
-    FrameStep = 0.3f;
+    Carousel.LogoPhase = 1;
+    Carousel.LogoLevel[1] = -0.008f;  // one step of 1.6 past zero
+    Carousel.LogoDirection[1] = -1;
+    Frame.FrameStep = 0.3f;
     DrawLogoCarousel();
-    ASSERT_EQ(LogoPhase, 2);
-    EXPECT_GE(LogoLevel[1], 0.0f);
-    LogoPhase = 1;  // its next turn
+    ASSERT_EQ(Carousel.LogoPhase, 2);
+    EXPECT_GE(Carousel.LogoLevel[1], 0.0f);
+    Carousel.LogoPhase = 1;  // its next turn
     DrawLogoCarousel();
-    EXPECT_EQ(LogoPhase, 1) << "skipped";
+    EXPECT_EQ(Carousel.LogoPhase, 1) << "skipped";
 }
 
 TEST_F(EffectsTest, LargeFrameStepNeverStallsTheCycle) {
-    FrameStep = 150.0f;
+    Frame.FrameStep = 150.0f;
     for (int frame = 0; frame < 12; ++frame) DrawLogoCarousel();
-    EXPECT_NE(LogoPhase, 3);
+    EXPECT_NE(Carousel.LogoPhase, 3);
 }
 
 }  // namespace

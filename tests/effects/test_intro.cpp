@@ -20,25 +20,13 @@ protected:
 
     // The intro's values as the program starts with them.
     static void Reset() {
-        DateAlpha = 0.0f;
-        PictureInsetU = 0.3f;
-        PictureInsetV = 0.5f;
-        PictureFade = 1.0f;
-        FlashPhase = 0.0f;
-        DateStretchWidth = 12.8f;
-        DateStretchHeight = 3.2f;
-        ShakePhase = 0.0f;
-        ShakeAmplitude = 10.0f;
-        TitleCrossFade = 1.0f;
-        GhostDepth = 0.0f;
-        SecondWidthFactor = 4.0f;
-        ThirdWidthFactor = 5.0f;
-        FrameStep = 1.0f;
-        IntroEndFade = 1.0f;
+        Timeline = TimelineStart;
+        Frame = FrameStart;
+        Frame.FrameStep = 1.0f;
+        Frame.SceneState = Intro;
         Audio.IntroClock = 0;
         FakeStreamPosition = 0;
         NoisePhase = 0.0f;
-        SceneState = Intro;
         ClearDrawn();
     }
 
@@ -96,7 +84,7 @@ TEST_F(IntroTest, EachBoundaryOfTheChoreography) {
 // A very slow frame steps far past each target: the picture never opens past
 // its edges, no title is drawn mirrored or shrunk below its width.
 TEST_F(IntroTest, LongFramesStopAtTheirTargets) {
-    FrameStep = 100.0f;
+    Frame.FrameStep = 100.0f;
     DrawAt(3000);
     const RecordedQuad picture = QuadsOf(QuadKind::ScreenZoom)[0];
     EXPECT_EQ(picture.u, 0.0f);
@@ -109,7 +97,7 @@ TEST_F(IntroTest, LongFramesStopAtTheirTargets) {
     } rows[] = {{5000, 25.0f, 71}, {6000, 100.0f, 72}, {7000, 100.0f, 73}};
     for (const auto& row : rows) {
         Reset();
-        FrameStep = row.step;
+        Frame.FrameStep = row.step;
         DrawAt(row.clock);
         ASSERT_FALSE(QuadsOfSlot(row.slot).empty()) << row.clock;
         EXPECT_FLOAT_EQ(QuadsOfSlot(row.slot)[0].halfWidth, TitleHalfWidth) << row.clock;
@@ -137,9 +125,9 @@ TEST_F(IntroTest, FrameDriverStartsTheStreamOnceAndSeesTheClockOfTheFrameBefore)
     Audio.IntroClock = 10700;
     FakeStreamPosition = 10701000;
     IntroFrame();
-    EXPECT_EQ(SceneState, Intro);
+    EXPECT_EQ(Frame.SceneState, Intro);
     IntroFrame();
-    EXPECT_EQ(SceneState, Magazine);
+    EXPECT_EQ(Frame.SceneState, Magazine);
 }
 
 TEST_F(IntroTest, NoiseFadesFrom8000OnAndStaysOut) {
@@ -147,15 +135,15 @@ TEST_F(IntroTest, NoiseFadesFrom8000OnAndStaysOut) {
     Audio.IntroClock = 7999;
     FakeStreamPosition = 8000000;
     IntroFrame();  // still sees 7999
-    EXPECT_EQ(IntroEndFade, 1.0f);
+    EXPECT_EQ(Frame.IntroEndFade, 1.0f);
     IntroFrame();
     EXPECT_FLOAT_EQ(QuadsOf(QuadKind::OverlayRotated).back().alpha, 0.5f * 0.995f);
 
-    FrameStep = 1000.0f;
+    Frame.FrameStep = 1000.0f;
     IntroFrame();
     IntroFrame();
-    EXPECT_LE(IntroEndFade, 0.0f);
-    EXPECT_GE(IntroEndFade, -5.0f);  // stopped after the step that crossed 0
+    EXPECT_LE(Frame.IntroEndFade, 0.0f);
+    EXPECT_GE(Frame.IntroEndFade, -5.0f);  // stopped after the step that crossed 0
     EXPECT_LE(QuadsOf(QuadKind::OverlayRotated).back().alpha, 0.0f);
 }
 

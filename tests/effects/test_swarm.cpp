@@ -16,10 +16,9 @@ namespace {
 class SwarmTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ParticleCount = 0;
-        AttractorStrength = AttractorPull;
+        Swarm = SwarmStart;
         BackgroundFade = 1.0f;
-        FrameStep = 1.0f;
+        Frame.FrameStep = 1.0f;
         AimSpawnDirection();
         std::srand(1);
         ClearDrawn();
@@ -31,7 +30,7 @@ protected:
 
     // The only particle, at (x, y) at rest, newly born.
     static Particle& PlaceParticle(float x, float y) {
-        ParticleCount = 0;
+        Swarm.ParticleCount = 0;
         SpawnParticle(0);
         Particle& p = ParticlePool[0];
         p.x = x;
@@ -59,17 +58,17 @@ TEST_F(SwarmTest, SpawnTakesSevenRandomValuesAndStartsItsTrailInPlace) {
 
 TEST_F(SwarmTest, CountStaysBetweenZeroAndCapacity) {
     RetireParticle();
-    EXPECT_EQ(ParticleCount, 0);
+    EXPECT_EQ(Swarm.ParticleCount, 0);
     SpawnParticle(-1);
     SpawnParticle(ParticleCapacity);  // no such record: nothing changes
-    EXPECT_EQ(ParticleCount, 0);
+    EXPECT_EQ(Swarm.ParticleCount, 0);
 
     for (int frame = 1; frame <= 900; ++frame) {
         DrawParticleSwarm(true);
-        ASSERT_EQ(ParticleCount, std::min(frame, int(ParticleCapacity))) << frame;
+        ASSERT_EQ(Swarm.ParticleCount, std::min(frame, int(ParticleCapacity))) << frame;
     }
     SpawnParticle(0);
-    EXPECT_EQ(ParticleCount, ParticleCapacity);
+    EXPECT_EQ(Swarm.ParticleCount, ParticleCapacity);
 }
 
 // On the attractor a particle has no direction to go: it stays put, drawn
@@ -90,7 +89,7 @@ TEST_F(SwarmTest, ParticleOnTheAttractorStaysAndIsRebornInPlaceAfter200Frames) {
     // 200 float steps of 0.005 leave life a hair above 0, so the rebirth
     // comes at the end of frame 201.
     EXPECT_EQ(rebornAt, 201);
-    EXPECT_EQ(ParticleCount, 1);
+    EXPECT_EQ(Swarm.ParticleCount, 1);
 }
 
 TEST_F(SwarmTest, ForceIsCappedBothWaysAndScaledByFrameStep) {
@@ -104,9 +103,9 @@ TEST_F(SwarmTest, ForceIsCappedBothWaysAndScaledByFrameStep) {
         {0.0f, 50.0f, AttractorPull, 1.0f, 2.0f, 2.0f, 0.0, -2.0},      // far: inverse square
     };
     for (const auto& row : rows) {
-        AttractorStrength = row.strength;
+        Swarm.AttractorStrength = row.strength;
         BackgroundFade = row.backgroundFade;
-        FrameStep = row.step;
+        Frame.FrameStep = row.step;
         Particle& p = PlaceParticle(row.x, row.y);
         DrawParticleSwarm(false);
         EXPECT_FLOAT_EQ(p.force, row.force) << row.y;
@@ -118,21 +117,21 @@ TEST_F(SwarmTest, ForceIsCappedBothWaysAndScaledByFrameStep) {
 // The menu sets the push and resets the cross-fade; the cross-fade then
 // raises BackgroundFade by 0.01 before the swarm runs in each frame.
 TEST_F(SwarmTest, PushLastsExactlyAsLongAsTheCrossFade) {
-    AttractorStrength = AttractorPush;
+    Swarm.AttractorStrength = AttractorPush;
     DrawParticleSwarm(false);
-    EXPECT_EQ(AttractorStrength, AttractorPull);  // no cross-fade: one frame
+    EXPECT_EQ(Swarm.AttractorStrength, AttractorPull);  // no cross-fade: one frame
 
-    AttractorStrength = AttractorPush;
+    Swarm.AttractorStrength = AttractorPush;
     BackgroundFade = 0.0f;
     DrawParticleSwarm(false);  // the frame of the pick
     int pushFrames = 0;
     for (int frame = 0; frame < 200; ++frame) {
         if (BackgroundFade < 1.0f) BackgroundFade += 0.01f;
-        if (AttractorStrength < 0.0f) ++pushFrames;
+        if (Swarm.AttractorStrength < 0.0f) ++pushFrames;
         DrawParticleSwarm(false);
     }
     EXPECT_EQ(pushFrames, 101);
-    EXPECT_EQ(AttractorStrength, AttractorPull);
+    EXPECT_EQ(Swarm.AttractorStrength, AttractorPull);
 }
 
 TEST_F(SwarmTest, ParticlesOutsideTheBandMoveUnseen) {

@@ -113,15 +113,15 @@ struct PageState {
 // One page drawn the way a magazine frame draws it, then a far grey quad
 // that shows where the text left depth (a bitmap of alpha 0 leaves some).
 Pixels DrawPageOnce(const PageState& state, bool reference) {
-    ActiveSection = state.section;
-    IntroTopic = state.section == Introduction ? state.topic : 0;
-    AmigaTopic = PcTopic = C64Topic = WarezTopic = FunTopic = 0;
-    int32_t* chartTopics[] = {nullptr, &AmigaTopic, &PcTopic, &C64Topic, &WarezTopic, &FunTopic};
+    Content.ActiveSection = state.section;
+    Content.IntroTopic = state.section == Introduction ? state.topic : NoTopic;
+    Content.AmigaTopic = Content.PcTopic = Content.C64Topic = Content.WarezTopic = Content.FunTopic = NoTopic;
+    int32_t* chartTopics[] = {nullptr, &Content.AmigaTopic, &Content.PcTopic, &Content.C64Topic, &Content.WarezTopic, &Content.FunTopic};
     if (state.section >= AmigaCharts && state.section <= FunCharts) *chartTopics[state.section] = state.topic;
-    CurrentPage = state.page;
-    ChartReveal = state.chartReveal;
-    PageTextAlpha = 0.6f;
-    FrameStep = 1.0f;
+    Content.CurrentPage = state.page;
+    Content.ChartReveal = state.chartReveal;
+    Content.PageTextAlpha = 0.6f;
+    Frame.FrameStep = 1.0f;
     PrintReference = reference;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawPage();
@@ -196,9 +196,9 @@ TEST_F(BatchedPixels, TextCutAtTheEdgeOfTheSmallWindowMatches) {
 // begun trail segments per visible particle, texturing switched around each.
 // The swarm's own call with no particles sets the state and frame it draws in.
 void DrawSwarmParticleByParticle(std::vector<Particle> pool) {
-    ParticleCount = 0;
+    Swarm.ParticleCount = 0;
     DrawParticleSwarm(false);
-    ParticleCount = int32_t(pool.size());
+    Swarm.ParticleCount = int32_t(pool.size());
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     for (Particle& p : pool) {
@@ -255,16 +255,16 @@ TEST_F(BatchedPixels, BatchedSwarmMatchesParticleByParticle) {
     TextureTable[32] = MakeParticleTexture();
     AimSpawnDirection();
     std::srand(7);
-    ParticleCount = 0;
-    AttractorStrength = AttractorPull;
+    Swarm.ParticleCount = 0;
+    Swarm.AttractorStrength = AttractorPull;
     BackgroundFade = 1.0f;
-    FrameStep = 1.0f;
+    Frame.FrameStep = 1.0f;
     for (int frame = 0; frame < 760; ++frame) {
-        if (frame == 700) AttractorStrength = AttractorPush, BackgroundFade = 0.5f;
+        if (frame == 700) Swarm.AttractorStrength = AttractorPush, BackgroundFade = 0.5f;
         DrawParticleSwarm(true);
     }
-    ASSERT_EQ(ParticleCount, ParticleCapacity);
-    const std::vector<Particle> pool(ParticlePool, ParticlePool + ParticleCount);
+    ASSERT_EQ(Swarm.ParticleCount, ParticleCapacity);
+    const std::vector<Particle> pool(ParticlePool, ParticlePool + Swarm.ParticleCount);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawSwarmParticleByParticle(pool);
     const Pixels reference = ReadBack();

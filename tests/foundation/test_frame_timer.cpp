@@ -8,7 +8,7 @@
 namespace {
 
 // Runs one frame of the given length in ticks and derives its step.
-void Frame(int64_t* clock, int64_t ticks) {
+void RunFrame(int64_t* clock, int64_t ticks) {
     *clock += ticks;
     FrameTimerAt(*clock);
     UpdateFrameStep();
@@ -35,9 +35,9 @@ TEST(FrameTimer, StepIsFrameLengthAtSeventyFivePerSecond) {
     for (const auto& f : frames) {
         int64_t clock = f.start;
         StartFrameTimerAt(f.frequency, clock);
-        Frame(&clock, f.ticks);
-        EXPECT_NEAR(FrameStep, f.step, f.step * 1e-5f) << f.frequency << " Hz, " << f.ticks << " ticks";
-        EXPECT_NEAR(FrameSeconds, float(double(std::max<int64_t>(f.ticks, 0)) / f.frequency), 1e-6f);
+        RunFrame(&clock, f.ticks);
+        EXPECT_NEAR(Frame.FrameStep, f.step, f.step * 1e-5f) << f.frequency << " Hz, " << f.ticks << " ticks";
+        EXPECT_NEAR(Frame.FrameSeconds, float(double(std::max<int64_t>(f.ticks, 0)) / f.frequency), 1e-6f);
     }
 }
 
@@ -45,9 +45,9 @@ TEST(FrameTimer, AverageIsZeroForTwentyFourFramesThenTheMeanOfTwentyFive) {
     int64_t clock = 0;
     StartFrameTimerAt(75000, clock);
     for (int frame = 1; frame <= 50; ++frame) {
-        Frame(&clock, frame <= 24 ? (frame % 2 ? 500 : 1500) : frame == 25 ? 1000 : 2000);
+        RunFrame(&clock, frame <= 24 ? (frame % 2 ? 500 : 1500) : frame == 25 ? 1000 : 2000);
         const float expected = frame < 25 ? 0.0f : frame < 50 ? 1.0f : 2.0f;
-        ASSERT_NEAR(AverageFrameStep, expected, 1e-5f) << "frame " << frame;
+        ASSERT_NEAR(Frame.AverageFrameStep, expected, 1e-5f) << "frame " << frame;
     }
 }
 

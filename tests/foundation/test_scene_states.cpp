@@ -28,8 +28,8 @@ protected:
         OpenTestWindow(1024, 768);
         ASSERT_TRUE(WriteSolidPng("data/loading.png", 512, 64, 0xFFFFFF));
         InitGraphicsState();
-        SceneState = LoadingFadeIn;
-        LoadingAlpha = 0.0f;
+        Frame.SceneState = LoadingFadeIn;
+        Frame.LoadingAlpha = 0.0f;
     }
     void TearDown() override { LeaveTempWorkDir(); }
 };
@@ -37,7 +37,7 @@ protected:
 TEST_F(SceneStates, FadeInLoadFadeOut) {
     for (int frame = 1; frame <= 41; ++frame) {
         RunFrame();
-        ASSERT_EQ(SceneState, LoadingFadeIn) << "frame " << frame;
+        ASSERT_EQ(Frame.SceneState, LoadingFadeIn) << "frame " << frame;
         ASSERT_EQ(TextureTable[0], 0u) << "loaded early, frame " << frame;
     }
     // At full strength the picture covers 256..768 x 322..386 of the overlay.
@@ -48,15 +48,15 @@ TEST_F(SceneStates, FadeInLoadFadeOut) {
     EXPECT_EQ(ReadBackBufferPixel(512, 390), 0u);
 
     RunFrame();  // the fade-in ends, everything loads, the fade-out begins
-    EXPECT_EQ(SceneState, LoadingFadeOut);
+    EXPECT_EQ(Frame.SceneState, LoadingFadeOut);
     EXPECT_NE(TextureTable[0], 0u);
-    EXPECT_NEAR(LoadingAlpha, 1.0f, 1e-5f);
+    EXPECT_NEAR(Frame.LoadingAlpha, 1.0f, 1e-5f);
 
     int fadeOutSteps = 1;
-    for (RunFrame(); SceneState == LoadingFadeOut && fadeOutSteps < 100; RunFrame()) ++fadeOutSteps;
+    for (RunFrame(); Frame.SceneState == LoadingFadeOut && fadeOutSteps < 100; RunFrame()) ++fadeOutSteps;
     EXPECT_EQ(fadeOutSteps, 42);
-    EXPECT_TRUE(SceneState == Intro || SceneState == Magazine);
-    EXPECT_LE(LoadingAlpha, 0.0f);
+    EXPECT_TRUE(Frame.SceneState == Intro || Frame.SceneState == Magazine);
+    EXPECT_LE(Frame.LoadingAlpha, 0.0f);
 }
 
 TEST_F(SceneStates, WindowLayoutIsNotCentred) {

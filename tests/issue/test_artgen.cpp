@@ -1,6 +1,5 @@
 // The painting layer of artgen: PNG writing, bounds-safe painting, the
-// filters, lettering placement, the panel names taken from chart headings,
-// and how the program meets bad arguments.
+// filters, lettering placement and the panel names taken from chart headings.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -136,23 +135,6 @@ TEST(ArtgenTopicNames, ChartHeadingsLoseWhatThePanelTitleSays) {
     EXPECT_EQ(TopicName(20), "Things");
     EXPECT_EQ(GridRowName(62), "TV Groups");
     EXPECT_EQ(TopicName(78), "Welcome");
-}
-
-// Bad arguments fail with a message and write no picture anywhere.
-TEST(ArtgenProgram, BadArgumentsFailWithoutWritingPictures) {
-    const std::string dir = TempDir();
-    const std::string program = ArtgenProgram(), texts = TB_ISSUE_SOURCE_DIR "/content/text";
-    for (const std::string& arguments : {std::string(), " " + dir + " /nonexistent-tb-dir",
-                                        " /nonexistent-tb-dir " + texts}) {
-        FILE* run = popen((program + arguments + " 2>&1").c_str(), "r");
-        ASSERT_NE(run, nullptr);
-        char message[256] = {};
-        const size_t length = std::fread(message, 1, sizeof message - 1, run);
-        EXPECT_NE(pclose(run), 0) << arguments;
-        EXPECT_GT(length, 0u) << arguments << " fails silently";
-    }
-    EXPECT_FALSE(FileExists(dir + "/loading.png"));
-    std::remove(dir.c_str());
 }
 
 }  // namespace

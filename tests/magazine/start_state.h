@@ -5,12 +5,7 @@
 #include "render/primitives.h"
 
 inline void StartMagazineContent() {
-    ActiveSection = Introduction;
-    IntroTopic = WelcomeTopic;
-    AmigaTopic = PcTopic = C64Topic = WarezTopic = FunTopic = 0;
-    CurrentPage = 0;
-    PageTextAlpha = 0.0f;
-    ChartReveal = ChartRevealStart;
-    BackgroundSection = PreviousBackgroundSection = 0;
+    Content = ContentStart;
+    Content.IntroTopic = WelcomeTopic;
     BackgroundFade = 1.0f;
 }

@@ -68,7 +68,7 @@ protected:
         EnterTempWorkDir();
         SetProjection(1024, 768);
         FullScreen = 0;
-        CurrentPage = 0;
+        Content.CurrentPage = 0;
         CubeMapDisabled = 1;
         ExtensionListQueries = 0;
     }
@@ -78,15 +78,15 @@ protected:
 TEST_F(Input, SkipKeysWaitForTheIntroAndRemoveItsStream) {
     WriteIntroStreamFile();
     for (int state : {LoadingFadeIn, Loading, LoadingFadeOut}) {
-        SceneState = state;
+        Frame.SceneState = state;
         KeyboardHandler(' ', 0, 0);
         KeyboardHandler(27, 0, 0);
-        EXPECT_EQ(SceneState, state);
+        EXPECT_EQ(Frame.SceneState, state);
     }
     EXPECT_TRUE(FileExists("data/TB15Intro.mp3"));
-    SceneState = Intro;
+    Frame.SceneState = Intro;
     KeyboardHandler(27, 0, 0);
-    EXPECT_EQ(SceneState, Magazine);
+    EXPECT_EQ(Frame.SceneState, Magazine);
     EXPECT_FALSE(FileExists("data/TB15Intro.mp3"));
 }
 
@@ -94,7 +94,7 @@ TEST_F(Input, SkipKeysWaitForTheIntroAndRemoveItsStream) {
 TEST_F(Input, ArrowKeysTurnPagesAndSizeKeysWaitOutGameMode) {
     for (int key : {GLUT_KEY_RIGHT, GLUT_KEY_RIGHT, GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_DOWN, GLUT_KEY_F3})
         SpecialKeyHandler(key, 0, 0);
-    EXPECT_EQ(CurrentPage, 1);
+    EXPECT_EQ(Content.CurrentPage, 1);
     FullScreen = 1;
     WindowWidth = 640;  // neither the full layout nor the small window
     SpecialKeyHandler(GLUT_KEY_F2, 0, 0);
@@ -155,7 +155,7 @@ TEST_F(Input, CubeMapsNeedEveryExtensionAndFallBackToSphereMapping) {
 
 // Without the cube-map switch the driver's extension list is never asked for.
 TEST_F(Input, ResourceInitWithoutTheSwitchNeverAsksForExtensions) {
-    IntroTopic = 0;
+    Content.IntroTopic = NoTopic;
     CubeMapActive = 1;
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
     testing::internal::CaptureStdout();
@@ -164,7 +164,7 @@ TEST_F(Input, ResourceInitWithoutTheSwitchNeverAsksForExtensions) {
     EXPECT_EQ(ExtensionListQueries, 0);
     EXPECT_EQ(CubeMapActive, 0);
     EXPECT_EQ(TexGenMode(GL_S), GL_SPHERE_MAP);
-    EXPECT_EQ(IntroTopic, WelcomeTopic);
+    EXPECT_EQ(Content.IntroTopic, WelcomeTopic);
     AudioShutdown();
 }
 

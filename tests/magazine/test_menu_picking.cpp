@@ -1,6 +1,6 @@
 // The button bar and the pickers in a real GL context: what a hover or a
 // click hits (depth first, then the lower pick name), what DrawMenu does with
-// it, and the section panels' slide and fade.
+// it.
 #include <gtest/gtest.h>
 
 #include <GL/freeglut.h>
@@ -57,12 +57,9 @@ protected:
         SongSelection = FirstSongSlot;
         MusicMode = MusicOn;
         ExitRequested = 0;
-        AttractorStrength = AttractorPull;
-        AverageFrameStep = 1.0f;
-        for (int s = 0; s < PanelCount; ++s) {
-            PanelSlide[s] = s == 0 ? -40.0f : -32.0f;
-            PanelAlpha[s] = 0.0f;
-        }
+        Swarm = SwarmStart;
+        Panels = PanelStart;
+        Frame.AverageFrameStep = 1.0f;
         SetMenuButtons();
     }
 };
@@ -75,19 +72,19 @@ TEST_F(Menu, EveryKindOfButtonIsHoveredAndActsOncePerClick) {
         const int32_t* state;
         int32_t expected;
     } buttons[] = {
-        {Introduction, Messages, &ActiveSection, Messages},
+        {Introduction, Messages, &Content.ActiveSection, Messages},
         {Introduction, FirstSongButton + 2, &SongSelection, FirstSongButton + 2},
         {Introduction, MusicOffButton, &MusicMode, MusicOff},
-        {Introduction, AdvertisementsTopic, &IntroTopic, AdvertisementsTopic},
-        {WarezCharts, 58, &WarezTopic, 58},
+        {Introduction, AdvertisementsTopic, &Content.IntroTopic, AdvertisementsTopic},
+        {WarezCharts, 58, &Content.WarezTopic, 58},
         {Introduction, ExitButton, &ExitRequested, 1},
-        {Introduction, PageBackButton, &CurrentPage, -1},
-        {Introduction, PageForwardButton, &CurrentPage, 1},
+        {Introduction, PageBackButton, &Content.CurrentPage, -1},
+        {Introduction, PageForwardButton, &Content.CurrentPage, 1},
     };
     for (const auto& b : buttons) {
         SetUp();
-        ActiveSection = b.shown;
-        IntroTopic = b.shown == Introduction ? WelcomeTopic : 0;
+        Content.ActiveSection = b.shown;
+        Content.IntroTopic = b.shown == Introduction ? WelcomeTopic : NoTopic;
         int resting = MenuButtons[b.button].textureSlot;
         PointAtButton(b.button);
         EXPECT_EQ(HoveredButton(), b.button);
@@ -118,7 +115,7 @@ TEST_F(Menu, OnlyALeftPressPicksAndAMissLeavesAnEarlierClickToItsPass) {
     MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     // The miss's own pass carried out both earlier clicks instead of dropping them.
     EXPECT_EQ(MusicMode, MusicOff);
-    EXPECT_EQ(CurrentPage, 1);
+    EXPECT_EQ(Content.CurrentPage, 1);
     for (const MenuButton& button : MenuButtons)
         EXPECT_EQ(button.clicked, 0);
 }
@@ -127,13 +124,13 @@ TEST_F(Menu, SectionClickDuringCrossfadeIsDroppedAndLeavesTheSwarm) {
     PointAtButton(Messages);
     MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     DrawMenu();
-    EXPECT_EQ(AttractorStrength, AttractorPush);
-    AttractorStrength = AttractorPull;
+    EXPECT_EQ(Swarm.AttractorStrength, AttractorPush);
+    Swarm.AttractorStrength = AttractorPull;
     PointAtButton(Credits);
     MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     DrawMenu();
-    EXPECT_EQ(ActiveSection, Messages);
-    EXPECT_EQ(AttractorStrength, AttractorPull);
+    EXPECT_EQ(Content.ActiveSection, Messages);
+    EXPECT_EQ(Swarm.AttractorStrength, AttractorPull);
 }
 
 TEST_F(Menu, HoverFindsTheNearestShownButtonThenTheLowerPickName) {
@@ -153,8 +150,8 @@ TEST_F(Menu, HoverFindsTheNearestShownButtonThenTheLowerPickName) {
         {AmigaCharts, 40.0f, 3.0f, -1},     // Introduction topic 80, hidden
     };
     for (const auto& p : points) {
-        ActiveSection = p.shown;
-        IntroTopic = 0;
+        Content.ActiveSection = p.shown;
+        Content.IntroTopic = NoTopic;
         PointAt(p.x, p.y);
         EXPECT_EQ(HoveredButton(), p.expected) << p.x << "," << p.y;
     }
@@ -166,35 +163,6 @@ TEST_F(Menu, RowsOutsideTheTableAreNotStored) {
     SetButton(-1, 1, 0, 0, -46, 50, 50, 1);
     SetButton(MenuButtonCount, 1, 0, 0, -46, 50, 50, 1);
     EXPECT_EQ(std::memcmp(before, MenuButtons, sizeof before), 0);
-}
-
-// A panel shown long enough rests; one coming back mid-fade rests at once;
-// one faded out, or left before its slide ended, slides in anew next time.
-TEST_F(Menu, PanelsSlideInRestAndFadeOut) {
-    ActiveSection = C64Charts;
-    int steps = 0;
-    for (; PanelAlpha[C64Charts] < 0.75f && steps < 1000; ++steps)
-        DrawSectionPanels();
-    EXPECT_LT(steps, 1000);
-    EXPECT_GE(PanelSlide[C64Charts], 0.0f);
-    ActiveSection = Messages;
-    for (int i = 0; i < 10; ++i)
-        DrawSectionPanels();
-    EXPECT_LT(PanelAlpha[C64Charts], 0.75f);
-    ActiveSection = C64Charts;
-    DrawSectionPanels();
-    EXPECT_EQ(PanelAlpha[C64Charts], 0.75f);
-
-    ActiveSection = PcCharts;
-    for (int i = 0; i < 50; ++i)
-        DrawSectionPanels();
-    EXPECT_LT(PanelSlide[PcCharts], 0.0f);
-    ActiveSection = Introduction;
-    for (steps = 0; PanelSlide[C64Charts] >= 0.0f && steps < 1000; ++steps)
-        DrawSectionPanels();
-    EXPECT_LT(steps, 1000);
-    EXPECT_EQ(PanelSlide[C64Charts], -32.0f);
-    EXPECT_EQ(PanelSlide[PcCharts], -32.0f);
 }
 
 }  // namespace

@@ -19,16 +19,16 @@ protected:
     static void SetUpTestSuite() { InstallRecordingFonts(); }
     void SetUp() override {
         StartMagazineContent();
-        PageTextAlpha = 1.0f;
-        FrameStep = 1.0f;
+        Content.PageTextAlpha = 1.0f;
+        Frame.FrameStep = 1.0f;
     }
 };
 
 void ShowChart(int32_t pick) {
-    ActiveSection = SectionOfTopic(pick);
-    IntroTopic = 0;
-    int32_t* topics[] = {nullptr, &AmigaTopic, &PcTopic, &C64Topic, &WarezTopic, &FunTopic};
-    *topics[ActiveSection] = pick;
+    Content.ActiveSection = SectionOfTopic(pick);
+    Content.IntroTopic = NoTopic;
+    int32_t* topics[] = {nullptr, &Content.AmigaTopic, &Content.PcTopic, &Content.C64Topic, &Content.WarezTopic, &Content.FunTopic};
+    *topics[Content.ActiveSection] = pick;
 }
 
 std::vector<std::string> Strings(const std::vector<PrintedText>& texts) {
@@ -48,21 +48,21 @@ TEST_F(PageLayout, EachPageShowsItsTitleAndItsSliceOfText) {
         int runStart, lines;
     } pages[] = {
         {Introduction, WelcomeTopic, 5, "Welcome", WelcomeStart, WelcomeLines},
-        {Messages, 0, 17, "Messages - 18/20", MessagesTextStart + 425, 25},
-        {Messages, 0, 18, "Messages - 19/20", MessagesPage19Start, MessagesPage19Lines},
-        {Messages, 0, 19, "Messages - 20/20", MessagesPage20Start, MessagesPage20Lines},
+        {Messages, NoTopic, 17, "Messages - 18/20", MessagesTextStart + 425, 25},
+        {Messages, NoTopic, 18, "Messages - 19/20", MessagesPage19Start, MessagesPage19Lines},
+        {Messages, NoTopic, 19, "Messages - 20/20", MessagesPage20Start, MessagesPage20Lines},
         {Introduction, ListOfVotersTopic, -2, "List of voters - 01/09", VotersTextStart, 25},
         {Introduction, ListOfVotersTopic, 8, "List of voters - 09/09", VotersTextStart + 200, 20},
         {Introduction, ListOfVotersTopic, 9, "List of voters - 10/09", VotersTextStart, 0},
         {Introduction, NewsAndInformationTopic, 1, "News & information - 02/03", NewsPageStart(1), NewsPageLines[1]},
         {Introduction, AdvertisementsTopic, 12, "Advertisements - 09/09", AdvertisementPageStart(8),
          AdvertisementPageLines[8]},
-        {Credits, 0, 0, "Credits", CreditsStart, CreditsLines},
+        {Credits, NoTopic, 0, "Credits", CreditsStart, CreditsLines},
     };
     for (const auto& p : pages) {
-        ActiveSection = p.section;
-        IntroTopic = p.topic;
-        CurrentPage = p.page;
+        Content.ActiveSection = p.section;
+        Content.IntroTopic = p.topic;
+        Content.CurrentPage = p.page;
         PageRecord record = RecordPage();
         EXPECT_EQ(Strings(record.tahoma), std::vector<std::string>{p.title});
         std::vector<std::string> lines;
@@ -76,28 +76,89 @@ TEST_F(PageLayout, EachPageShowsItsTitleAndItsSliceOfText) {
 }
 
 TEST_F(PageLayout, GroupPhotoFadesInWithTheFirstPageOfTheThirdBonusText) {
-    IntroTopic = Bonus7Topic;
-    PageTextAlpha = 0.5f;
+    Content.IntroTopic = Bonus7Topic;
+    Content.PageTextAlpha = 0.5f;
     PageRecord record = RecordPage();
-    EXPECT_NEAR(record.tahoma[0].alpha, PageTextAlpha, 1e-6);
+    EXPECT_NEAR(record.tahoma[0].alpha, Content.PageTextAlpha, 1e-6);
     // Dark backing first, then the photo over it (GL may split each quad).
     ASSERT_FALSE(record.polygons.empty());
     EXPECT_FLOAT_EQ(record.polygons.front().red, 0.0f);
     EXPECT_FLOAT_EQ(record.polygons.back().red, 1.0f);
     for (const FilledPolygon& polygon : record.polygons)
-        EXPECT_NEAR(polygon.alpha, PageTextAlpha, 1e-6);
-    CurrentPage = 1;
+        EXPECT_NEAR(polygon.alpha, Content.PageTextAlpha, 1e-6);
+    Content.CurrentPage = 1;
     EXPECT_TRUE(RecordPage().polygons.empty());
-    IntroTopic = Bonus3Topic;
-    CurrentPage = 0;
+    Content.IntroTopic = Bonus3Topic;
+    Content.CurrentPage = 0;
     EXPECT_TRUE(RecordPage().polygons.empty());
+}
+
+// Every page of the layout prints its title at its own x on the title line
+// and its body at its own x.
+TEST_F(PageLayout, EachPageStartsItsTitleAndBodyAtItsOwnX) {
+    const struct {
+        int32_t section, topic, page;
+        float titleX, bodyX;
+    } pages[] = {
+        {Messages, NoTopic, 0, 470, 160}, {Messages, NoTopic, 18, 470, 200}, {Messages, NoTopic, 19, 470, 200},
+        {Credits, NoTopic, 0, 500, 250}, {Introduction, WelcomeTopic, 0, 485, 110},
+        {Introduction, ContactInformationTopic, 0, 460, 360}, {Introduction, ListOfVotersTopic, 2, 455, 150},
+        {Introduction, Bonus3Topic, 0, 470, 200}, {Introduction, Bonus5Topic, 0, 470, 140},
+        {Introduction, Bonus7Topic, 1, 470, 140}, {Introduction, NewsAndInformationTopic, 0, 450, 105},
+        {Introduction, NewsAndInformationTopic, 1, 450, 105}, {Introduction, NewsAndInformationTopic, 2, 450, 105},
+        {Introduction, AdvertisementsTopic, 0, 455, 200}, {Introduction, AdvertisementsTopic, 1, 455, 200},
+        {Introduction, AdvertisementsTopic, 2, 455, 200}, {Introduction, AdvertisementsTopic, 3, 455, 200},
+        {Introduction, AdvertisementsTopic, 4, 455, 360}, {Introduction, AdvertisementsTopic, 5, 455, 200},
+        {Introduction, AdvertisementsTopic, 6, 455, 200}, {Introduction, AdvertisementsTopic, 7, 455, 320},
+        {Introduction, AdvertisementsTopic, 8, 455, 180},
+    };
+    for (const auto& p : pages) {
+        Content.ActiveSection = p.section;
+        Content.IntroTopic = p.topic;
+        Content.CurrentPage = p.page;
+        const PageRecord record = RecordPage();
+        ASSERT_EQ(record.tahoma.size(), 1u);
+        EXPECT_EQ(record.tahoma[0].x, p.titleX) << record.tahoma[0].text;
+        EXPECT_EQ(record.tahoma[0].y, 78.0f) << record.tahoma[0].text;
+        ASSERT_FALSE(record.courier.empty()) << record.tahoma[0].text;
+        for (const PrintedText& line : record.courier) EXPECT_EQ(line.x, p.bodyX) << record.tahoma[0].text;
+    }
+    Content.IntroTopic = ListOfVotersTopic;
+    Content.CurrentPage = 0;
+    const PageRecord voters = RecordPage();
+    EXPECT_EQ(voters.courier.front().y, 510.0f);
+    EXPECT_EQ(voters.courier.back().y, 222.0f);
+}
+
+// A chart's title sits at the x of its group; its heading is centred by its
+// length (38 characters at 370, 45 at 349), a cancelled chart's is not.
+TEST_F(PageLayout, ChartTitlesAndHeadingsStartAtTheirX) {
+    const struct {
+        int32_t pick;
+        float titleX, headingX;
+    } charts[] = {
+        {15, 400, 370}, {16, 400, 349}, {29, 390, -1}, {30, 380, -1}, {37, 405, -1},
+        {31, 410, -1}, {77, 410, -1}, {55, 390, -1}, {24, 400, 340},
+    };
+    for (const auto& c : charts) {
+        SetUp();
+        ShowChart(c.pick);
+        const PageRecord record = RecordPage();
+        ASSERT_EQ(record.tahoma.size(), 1u) << c.pick;
+        EXPECT_EQ(record.tahoma[0].x, c.titleX) << c.pick;
+        if (c.headingX >= 0) {
+            EXPECT_EQ(record.courier[0].x, c.headingX) << c.pick;
+        }
+        for (size_t k = 1; k < record.courier.size(); ++k)
+            EXPECT_TRUE(record.courier[k].x == 340.0f || record.courier[k].x == 740.0f) << c.pick;
+    }
 }
 
 // A chart is its heading and ten ranks in two columns; the ranks appear
 // from the tenth up to the first, both columns of a rank alike.
 TEST_F(PageLayout, ChartRanksAppearFromTheTenthUp) {
     ShowChart(25);  // a wide chart: its first column is 44 characters
-    ChartReveal = 5.0f;
+    Content.ChartReveal = 5.0f;
     std::vector<PrintedText> courier = RecordPage().courier;
     ASSERT_EQ(courier.size(), 21u);
     const int run = ChartRunStart(25);
@@ -117,7 +178,7 @@ TEST_F(PageLayout, ChartRanksAppearFromTheTenthUp) {
 // blank one and two notes. Neither prints a rank it lacks or reads past its run.
 TEST_F(PageLayout, ChartsWithFewerRanksPrintOnlyWhatTheyHold) {
     ShowChart(24);
-    ChartReveal = 0.0f;
+    Content.ChartReveal = 0.0f;
     int run = ChartRunStart(24);
     PageRecord record = RecordPage();
     EXPECT_EQ(Strings(record.courier),
@@ -126,7 +187,7 @@ TEST_F(PageLayout, ChartsWithFewerRanksPrintOnlyWhatTheyHold) {
 
     SetUp();
     ShowChart(52);
-    ChartReveal = 8.53f;
+    Content.ChartReveal = 8.53f;
     std::vector<PrintedText> courier = RecordPage().courier;
     ASSERT_EQ(courier.size(), 3u + 6u);
     run = ChartRunStart(52);

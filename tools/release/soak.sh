@@ -6,6 +6,7 @@
 #   tools/release/soak.sh [BUILD_DIR] [MINUTES]
 set -eu
 build=$(cd "${1:-build}" && pwd)
+cmake --build "$build" --target print_button_places >/dev/null
 minutes=${2:-30}
 work=$(mktemp -d)
 program= server=
@@ -27,7 +28,7 @@ sleep 2
 
 # Buttons by pick name (sections 0-7, songs 8-11, next page 88),
 # placed where the menu's own table puts them.
-"$build/tests/release/print_button_places" >"$work/buttons"
+"$build/bench/print_button_places" >"$work/buttons"
 click() { xdotool mousemove $(awk -v pick="$1" '$1 == pick { print $2, $3 }' "$work/buttons") click 1; }
 
 echo "minute rss_kib"

@@ -2,8 +2,10 @@
 # Builds the pack reader's libFuzzer target with address and undefined-
 # behaviour sanitizers (clang) into build-fuzz/, then runs it on the corpus.
 #   tools/tbpack/fuzz.sh [SECONDS] [extra libFuzzer flags...]
-# New inputs go to build-fuzz/corpus; tools/tbpack/fuzz.sh 0 -merge=1 ...
-# or the minimise step below folds them back into the committed corpus.
+# SECONDS 0 only builds. New inputs go to build-fuzz/corpus; to fold the ones
+# that reach new code into the committed corpus, merge with the built target:
+#   build-fuzz/fuzz_pack -merge=1 tests/pack/fuzz/corpus build-fuzz/corpus
+# The suite replays the committed corpus (FuzzCorpus in tests/pack).
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out="$root/build-fuzz"

@@ -23,7 +23,7 @@
 #include "effects/logo_carousel.h"
 #include "effects/swarm.h"
 #include "platform/clock.h"
-#include "tests/effects/issue_run.h"
+#include "bench/issue_run.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -59,7 +59,7 @@ bool ShowsMoment(const Shot& shot, uint32_t clock) {
 
 // The swarm full (it fills in 648 frames) and a logo near its peak.
 bool MagazineSettled() {
-    return ParticleCount == ParticleCapacity && LogoLevel[LogoPhase] > LogoShowingLevel;
+    return Swarm.ParticleCount == ParticleCapacity && Carousel.LogoLevel[Carousel.LogoPhase] > LogoShowingLevel;
 }
 
 double SecondsSince(int64_t start) { return double(ClockNow() - start) / double(ClockFrequency()); }
@@ -105,12 +105,12 @@ int main() {
     int64_t introStart = 0;
     int magazineFrames = 0;
     for (;;) {
-        const int32_t state = SceneState;
+        const int32_t state = Frame.SceneState;
         const uint32_t clock = Audio.IntroClock;
         if (state == Intro && !introStart) introStart = ClockNow();
         RunFrameBody();
         if (state == Intro) CaptureIntroMoments(clock, SecondsSince(introStart));
-        if (state == Intro && SceneState == Magazine)
+        if (state == Intro && Frame.SceneState == Magazine)
             std::printf("magazine begins at %.2f s of the intro (clock %u, stream %.2f s)\n",
                         SecondsSince(introStart), clock, clock * StreamBytesPerUnit);
         if (state == Magazine && ++magazineFrames == 1) PickFirstAmigaChart();
@@ -119,7 +119,7 @@ int main() {
     }
     Capture(MagazineShot);
     std::printf("magazine shot after %d frames: swarm %d particles, logo %d at level %.2f\n",
-                magazineFrames, ParticleCount, LogoPhase, LogoLevel[LogoPhase]);
+                magazineFrames, Swarm.ParticleCount, Carousel.LogoPhase, Carousel.LogoLevel[Carousel.LogoPhase]);
     WriteShots(shots);
     return 0;
 }

@@ -52,12 +52,12 @@ int main(int argc, char** argv) {
     int64_t ready = ClockNow();
 
     int64_t initStart = 0, initEnd = 0;
-    while (SceneState != Intro) {
-        int32_t before = SceneState;
+    while (Frame.SceneState != Intro) {
+        int32_t before = Frame.SceneState;
         int64_t frameStart = ClockNow();
         FrameDriver();
         // The frame that finishes the fade-in runs the whole initialisation.
-        if (before == LoadingFadeIn && SceneState == LoadingFadeOut) initStart = frameStart, initEnd = ClockNow();
+        if (before == LoadingFadeIn && Frame.SceneState == LoadingFadeOut) initStart = frameStart, initEnd = ClockNow();
     }
     FrameDriver();  // the first intro frame
     int64_t firstIntroFrame = ClockNow();

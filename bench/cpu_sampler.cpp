@@ -1,4 +1,4 @@
-#include "tests/effects/cpu_sampler.h"
+#include "bench/cpu_sampler.h"
 
 #include <dlfcn.h>
 #include <signal.h>

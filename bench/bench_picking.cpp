@@ -30,8 +30,8 @@ void OpenMagazineScene() {
     SetProjection(1024, 768);
     StartMagazineContent();
     SetMenuButtons();
-    FrameStep = 1.0f;
-    AverageFrameStep = 1.0f;
+    Frame.FrameStep = 1.0f;
+    Frame.AverageFrameStep = 1.0f;
 }
 
 // The pointer sweeping the button bar, one pick per move.
@@ -58,15 +58,15 @@ BENCHMARK(ButtonBarDrawing)->Unit(benchmark::kMicrosecond);
 void PageText(benchmark::State& state) {
     OpenMagazineScene();
     if (state.range(0) == 0) {
-        ActiveSection = Messages;
-        IntroTopic = 0;
+        Content.ActiveSection = Messages;
+        Content.IntroTopic = NoTopic;
     } else {
-        ActiveSection = AmigaCharts;
-        IntroTopic = 0;
-        AmigaTopic = 25;
+        Content.ActiveSection = AmigaCharts;
+        Content.IntroTopic = NoTopic;
+        Content.AmigaTopic = 25;
     }
     for (auto _ : state) {
-        ChartReveal = 0.0f;
+        Content.ChartReveal = 0.0f;
         DrawPage();
         glFinish();
     }
@@ -76,7 +76,7 @@ BENCHMARK(PageText)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void SectionPanels(benchmark::State& state) {
     OpenMagazineScene();
-    ActiveSection = WarezCharts;
+    Content.ActiveSection = WarezCharts;
     for (auto _ : state) {
         DrawSectionPanels();
         glFinish();

@@ -22,8 +22,8 @@
 #include "app/intro.h"
 #include "effects/swarm.h"
 #include "platform/clock.h"
-#include "tests/effects/cpu_sampler.h"
-#include "tests/effects/issue_run.h"
+#include "bench/cpu_sampler.h"
+#include "bench/issue_run.h"
 
 extern char** environ;
 
@@ -48,9 +48,9 @@ void FinishFrame() {
 // The intro frame at the first flash, held there: the clock and the flash
 // phase are put back before each frame so that every frame is the same.
 void RunBusiestIntroFrame() {
-    SceneState = Intro;
+    Frame.SceneState = Intro;
     Audio.IntroClock = BusiestIntroClock;
-    FlashPhase = 0.0f;
+    Timeline.FlashPhase = 0.0f;
     RunFrameBody();
     FinishFrame();
 }
@@ -84,7 +84,7 @@ void Measure(const char* scene, int width, int height, void (*frame)()) {
 // From the loading fade-in through the resource initialisation to the first
 // intro frame, as the program starts.
 void LoadEverything() {
-    while (SceneState != Intro) {
+    while (Frame.SceneState != Intro) {
         RunFrameBody();
         FinishFrame();
     }
@@ -96,10 +96,10 @@ int MeasureOneSize(int width, int height) {
     LoadEverything();
     StartCpuSampling();
     Measure("intro", width, height, RunBusiestIntroFrame);
-    SceneState = Magazine;
+    Frame.SceneState = Magazine;
     PickFirstAmigaChart();
     for (int i = 0; i < MagazineSettleFrames; ++i) RunMagazineFrame();
-    if (ParticleCount != ParticleCapacity) std::printf("swarm not full: %d\n", ParticleCount);
+    if (Swarm.ParticleCount != ParticleCapacity) std::printf("swarm not full: %d\n", Swarm.ParticleCount);
     Measure("magazine", width, height, RunMagazineFrame);
     StopCpuSampling();
     return 0;

@@ -1,4 +1,4 @@
-#include "tests/effects/issue_run.h"
+#include "bench/issue_run.h"
 
 #include <GL/gl.h>
 #include <unistd.h>
@@ -50,7 +50,7 @@ void RunFrameBody() {
 }
 
 void PickFirstAmigaChart() {
-    AttractorStrength = AttractorPush;
+    Swarm.AttractorStrength = AttractorPush;
     SelectSection(AmigaCharts);
     SelectTopic(15);  // the first Amiga chart
 }
