@@ -46,7 +46,7 @@ TEST(ToolCommandLines, WrongOnesAreRefusedWithTheirReason) {
         {"soundgen/soundgen", "", 2, "usage: soundgen OUTDIR"},
         {"soundgen/soundgen", " /nonexistent-tb-dir", 1, "can't make /nonexistent-tb-dir/"},
         {"contentgen/tbcontentgen", " " + texts, 2, "usage: tbcontentgen TEXT_DIR OUTPUT_CPP"},
-        {"contentgen/tbcontentgen", " /nonexistent-tb-dir " + scratch + "/table.cpp", 1, "cannot list the directory"},
+        {"contentgen/tbcontentgen", " /nonexistent-tb-dir " + scratch + "/table.cpp " + scratch + "/table.h", 1, "cannot list the directory"},
         {"contentgen/tbproof", " --bogus", 2, "usage: tbproof"},
         {"contentgen/tbproof", " 9 0 0", 1, "no such page"},
         {"contentgen/tbproof", " --count", 0, "2144 table lines"},
