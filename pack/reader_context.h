@@ -31,3 +31,7 @@ extern ReaderContext Reader;
 extern uint8_t* OutputBuffer;
 extern uint32_t OutputPos;
 extern uint32_t OutputSize;
+
+// Hands count decoded bytes of the current member to the reader, which
+// keeps them only for the requested member and only up to OutputSize.
+void TakeOutput(const uint8_t* bytes, uint32_t count);

@@ -27,7 +27,6 @@ void ResetUnpackState() {
     UnpackState& u = Unpacker;
     u.InputPos = 0;
     u.InputBit = 0;
-    u.OutputOverrun = 0;
     if (ContinuesStream()) return;
     std::memset(u.AudioPredictors, 0, sizeof u.AudioPredictors);
     u.ChannelDelta = 0;
@@ -251,20 +250,15 @@ void ReadEndTables() {
     }
 }
 
-// Copies the unflushed window bytes to the output buffer, in two pieces
-// when they wrap past the window's end.
+// Hands the unflushed window bytes to the reader, in two pieces when they
+// wrap past the window's end.
 static void FlushWindow() {
     UnpackState& u = Unpacker;
     u.WritePos &= WindowMask;
     uint32_t pending = (u.WritePos - u.FlushPos) & WindowMask;
-    bool collecting = Reader.MemberFound && OutputBuffer && !u.OutputOverrun;
-    if (collecting && pending > OutputSize - OutputPos) u.OutputOverrun = 1;
-    if (collecting && !u.OutputOverrun) {
-        uint32_t first = WindowSize - u.FlushPos < pending ? WindowSize - u.FlushPos : pending;
-        std::memcpy(OutputBuffer + OutputPos, u.Window + u.FlushPos, first);
-        std::memcpy(OutputBuffer + OutputPos + first, u.Window, pending - first);
-        OutputPos += pending;
-    }
+    uint32_t first = WindowSize - u.FlushPos < pending ? WindowSize - u.FlushPos : pending;
+    TakeOutput(u.Window + u.FlushPos, first);
+    TakeOutput(u.Window, pending - first);
     u.FlushPos = u.WritePos;
 }
 

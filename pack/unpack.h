@@ -9,10 +9,9 @@
 //    consumed pass the valid bytes, decoding of the member stops;
 //  - every window index is masked to 1 MiB; decoded symbols index their
 //    alphabet only (an out-of-range code decodes as the first symbol);
-//  - output is copied to OutputBuffer only while it fits OutputSize; a
-//    member that would overrun stops being copied (it then fails its CRC)
-//    but is decoded to its end, so the window is the same whether or not
-//    the member's bytes were wanted.
+//  - output is handed to the reader (TakeOutput), which keeps it only while
+//    it fits OutputSize; a member that would overrun is still decoded to its
+//    end, so the window is the same whether or not its bytes were wanted.
 #pragma once
 #include <cstdint>
 
@@ -56,7 +55,6 @@ struct UnpackState {
     uint32_t CurrentChannel;
     int32_t ChannelDelta;
     AudioPredictor AudioPredictors[4];
-    int OutputOverrun;  // a flush did not fit OutputSize; nothing more is copied
 };
 
 extern UnpackState Unpacker;
