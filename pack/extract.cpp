@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "pack/pack.h"
 #include "platform/paths.h"
@@ -14,7 +15,8 @@ static constexpr char WriteErrorMessage[] = "  o Error creating binary output fi
 
 int IsSafeMemberName(const char* name) {
     if (!name || !name[0] || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return 0;
-    return std::strpbrk(name, "/\\:") == nullptr;
+    const char* packName = std::strrchr(PackPath, '\\') + 1;
+    return std::strpbrk(name, "/\\:") == nullptr && strcasecmp(name, packName) != 0;
 }
 
 // "Data\" + name in out; false for a name that must not become a file there
@@ -26,7 +28,7 @@ static bool BuildTargetPath(const char* name, char (&out)[TargetPathBytes]) {
 }
 
 void WriteOutputFile(const char* path, const uint8_t* data, uint32_t size) {
-    if (!path || !data || !WriteDataFile(path, data, size)) std::fputs(WriteErrorMessage, stdout);
+    if (!path || !data || !WriteNewDataFile(path, data, size)) std::fputs(WriteErrorMessage, stdout);
 }
 
 static void WriteMemberFile(const char* name, const uint8_t* data, uint32_t size) {
@@ -67,7 +69,7 @@ void ExtractLoadingImage() {
 
 void ExtractPack() {
     // One walk unpacks a solid pack once instead of once per member.
-    ExtractEveryMember(PackPath, PackPassword, WriteExtractedMember, nullptr);
+    ExtractEveryMember(PackPath, PackPassword, WriteExtractedMember, nullptr, MaxStartupMemberBytes);
 }
 
 void DeleteExtractedFiles() {

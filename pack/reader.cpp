@@ -3,8 +3,9 @@
 //
 // Limits: names are cut to 259 bytes; a member's packed data starts at its
 // block start plus header size, whatever the header holds after the name;
-// an output buffer is only allocated for a size the member's packed bytes
-// can really produce; a file without either marker is no archive.
+// a member is only collected when its packed bytes can really produce its
+// size, and its buffer grows as the bytes arrive; a file without either
+// marker is no archive.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,7 @@
 ReaderContext Reader;
 uint8_t* OutputBuffer;
 uint32_t OutputPos;
+static uint32_t OutputSize;  // the current member's unpacked size
 static UnpackState Unpacker;  // the decoder's state, carried along a solid stream
 
 static constexpr char VorlaxMarker[MarkerBytes] = {'V', 'o', 'r', 'l', 'a', 'X', '!'};
@@ -56,7 +58,10 @@ static bool HasMarker(const uint8_t* marker) {
 static bool OpenArchive(const char* path) {
     BuildCrcTable();
     Reader.Archive = OpenDataFile(path, "rb");
-    if (!Reader.Archive) return false;
+    if (!Reader.Archive) {
+        CloseArchive();
+        return false;
+    }
     std::fseek(Reader.Archive, 0, SEEK_END);
     Reader.ArchiveSize = std::ftell(Reader.Archive);
     std::rewind(Reader.Archive);
@@ -171,8 +176,9 @@ static MemberRecord* NewRecord() {
 }
 
 int32_t ListMembers(const char* path, MemberRecord** head) {
+    if (!head) return 0;
     StartCall(nullptr);
-    if (!head || !OpenArchive(path)) return 0;
+    if (!OpenArchive(path)) return 0;
     int32_t count = 0;
     MemberRecord** tail = head;
     while (*tail) tail = &(*tail)->Next;
@@ -204,9 +210,10 @@ static void NormaliseName(char* name) {
     }
 }
 
-// Both names with "\" and "/" as "_" and a..z as A..Z, byte for byte.
+// Both names with "\" and "/" as "_" and a..z as A..Z, byte for byte; the
+// requested name is cut to 259 bytes first, as member names are.
 static bool NamesMatch(const char* requested, const char* member) {
-    char a[513], b[513];
+    char a[MaxNameBytes + 1], b[513];
     CopyBounded(a, sizeof a, requested);
     CopyBounded(b, sizeof b, member);
     NormaliseName(a);
@@ -214,9 +221,6 @@ static bool NamesMatch(const char* requested, const char* member) {
     return std::strcmp(a, b) == 0;
 }
 
-// Reads up to count bytes of the current member's packed data, decrypting
-// whole 16-byte blocks in place for an encrypted member, and returns the
-// number read. The buffer must have room for count rounded up to 16.
 static uint32_t ReadPackedBytes(uint8_t* buffer, uint32_t count) {
     if (!Reader.Archive) return 0;
     if (count > Reader.RemainingPacked) count = Reader.RemainingPacked;
@@ -230,78 +234,135 @@ static uint32_t ReadPackedBytes(uint8_t* buffer, uint32_t count) {
     return got;
 }
 
-// The decoder pulls the member's packed bytes and appends to OutputBuffer
-// when the member is wanted. Its solid flag only counts inside a solid
-// archive: elsewhere the members before it are not decoded.
-static void Unpack(const FileHeader& h) {
-    UnpackStream stream = {};
-    stream.Read = [](void*, uint8_t* buffer, uint32_t count) { return ReadPackedBytes(buffer, count); };
-    stream.Window = Reader.WorkMemory;
-    stream.ContinuesStream = (h.Flags & MemberContinuesSolid) && (Reader.ArchiveFlags & ArchiveSolid);
-    stream.Output = OutputBuffer;
-    stream.OutputSize = h.UnpackedSize;
-    UnpackMember(Unpacker, stream);
-    OutputPos = stream.OutputPos;
-}
-
 enum MemberOutcome { MemberGood, MemberBad, MemberPassed, MemberRefused };
 
-// Room for the member's bytes: a decrypted stored member is read in whole
-// 16-byte blocks. None when the packed bytes could not produce the size.
-static uint8_t* AllocateOutput(bool decrypting, uint32_t* capacity) {
-    const FileHeader& h = Reader.Header;
-    int64_t inFile = int64_t(Reader.ArchiveSize) - Reader.BlockStart - h.HeadSize;
-    uint64_t available = inFile > 0 ? uint64_t(inFile) : 0;
-    if (h.PackedSize < available) available = h.PackedSize;
-    uint64_t producible = h.Method == MethodStored ? available : available * MaxExpansion + 4096;
-    if (h.UnpackedSize > producible) return nullptr;
-    *capacity = decrypting ? (h.UnpackedSize + 15u) & ~15u : h.UnpackedSize;
-    if (*capacity < h.UnpackedSize) return nullptr;  // rounding wrapped
-    return static_cast<uint8_t*>(std::malloc(*capacity ? *capacity : 1));
-}
+// What a walk does with a member: keep its bytes, decode it only so that a
+// solid stream's state is right for the members behind it, or pass it by.
+enum MemberUse { UseCollect, UseDecodeOnly, UsePass };
 
-// Reads or decodes the member the reader stands at. A wanted member's
-// bytes are collected in OutputBuffer; other members of a solid archive
-// are decoded only so that the stream's state is right further on.
-static MemberOutcome ProcessMember(bool wanted) {
-    const FileHeader& h = Reader.Header;
-    bool solid = Reader.ArchiveFlags & ArchiveSolid;
-    OutputBuffer = nullptr;
-    OutputPos = 0;
-    if (!solid && !wanted) return MemberPassed;
-    if (h.UnpackVersion < 13 || h.UnpackVersion > 20) return MemberRefused;
-    bool decrypting = Reader.Password[0] && (h.Flags & MemberEncrypted);
-    Reader.EncryptionVersion = decrypting ? h.UnpackVersion : 0;
-    if (decrypting) PrepareDecryption(Reader.Password);
-    Reader.RemainingPacked = h.PackedSize;
-    uint32_t capacity = 0;
-    if (wanted) OutputBuffer = AllocateOutput(decrypting, &capacity);
-    if (h.Method != MethodStored) {
-        Unpack(h);
-    } else if (OutputBuffer) {
-        uint32_t got = ReadPackedBytes(OutputBuffer, h.PackedSize < capacity ? h.PackedSize : capacity);
-        OutputPos = got < h.UnpackedSize ? got : h.UnpackedSize;
-    }
-    bool complete = OutputBuffer && OutputPos == h.UnpackedSize;
-    return complete && Crc32(OutputBuffer, OutputPos) == h.FileCrc ? MemberGood : MemberBad;
+// The buffer starts at this size and doubles as output arrives, so a header
+// that claims more than its data holds costs no memory; a piece of a stored
+// member is read at a time (a multiple of the cipher's 16-byte block).
+static constexpr uint32_t FirstOutputBytes = 64 * 1024;
+static constexpr uint32_t StoredPieceBytes = 64 * 1024;
+
+static uint32_t OutputCapacity;
+static bool OutputLost;  // a piece did not fit: the member fails
+
+static uint64_t RoundedToBlocks(uint64_t size) { return (size + 15) & ~uint64_t(15); }
+
+// Room for needed bytes, rounded up to whole cipher blocks and never beyond
+// the member's size so rounded.
+static bool ReserveOutput(uint64_t needed) {
+    if (needed <= OutputCapacity) return true;
+    uint64_t grown = std::max<uint64_t>(uint64_t(OutputCapacity) * 2, FirstOutputBytes);
+    grown = std::max(std::min(grown, RoundedToBlocks(OutputSize)), RoundedToBlocks(needed));
+    auto* buffer = static_cast<uint8_t*>(std::realloc(OutputBuffer, grown));
+    if (!buffer) return false;
+    OutputBuffer = buffer;
+    OutputCapacity = uint32_t(grown);
+    return true;
 }
 
 static void ReleaseOutput() {
     std::free(OutputBuffer);
     OutputBuffer = nullptr;
     OutputPos = 0;
+    OutputCapacity = 0;
+    OutputLost = false;
+}
+
+// Keeps decoded bytes for the requested member only, up to its size.
+static void TakeOutput(const uint8_t* bytes, uint32_t count) {
+    if (OutputLost || count == 0) return;
+    if (count > OutputSize - OutputPos || !ReserveOutput(uint64_t(OutputPos) + count)) {
+        OutputLost = true;
+        return;
+    }
+    std::memcpy(OutputBuffer + OutputPos, bytes, count);
+    OutputPos += count;
+}
+
+// The decoder pulls the member's packed bytes and hands its output to
+// TakeOutput when the member is wanted. Its solid flag only counts inside a
+// solid archive: elsewhere the members before it are not decoded.
+static void Unpack(const FileHeader& h, bool collect) {
+    UnpackStream stream = {};
+    stream.Read = [](void*, uint8_t* buffer, uint32_t count) { return ReadPackedBytes(buffer, count); };
+    if (collect) stream.Write = [](void*, const uint8_t* bytes, uint32_t count) { TakeOutput(bytes, count); };
+    stream.Window = Reader.WorkMemory;
+    stream.ContinuesStream = (h.Flags & MemberContinuesSolid) && (Reader.ArchiveFlags & ArchiveSolid);
+    stream.UnpackedSize = h.UnpackedSize;
+    UnpackMember(Unpacker, stream);
+}
+
+// Whether the current member may be collected: a size its packed bytes can
+// produce and no larger than limit. Nothing is decoded for one that may not.
+static bool OutputFits(uint32_t limit) {
+    const FileHeader& h = Reader.Header;
+    int64_t inFile = int64_t(Reader.ArchiveSize) - Reader.BlockStart - h.HeadSize;
+    uint64_t available = inFile > 0 ? uint64_t(inFile) : 0;
+    if (h.PackedSize < available) available = h.PackedSize;
+    uint64_t producible = h.Method == MethodStored ? available : available * MaxExpansion + 4096;
+    return h.UnpackedSize <= producible && h.UnpackedSize <= limit;
+}
+
+// A stored member's bytes, piece by piece; a decrypted one is read in whole
+// blocks up to its size rounded up to 16.
+static void ReadStoredOutput(bool decrypting) {
+    uint64_t total = std::min<uint64_t>(Reader.Header.PackedSize,
+                                        decrypting ? RoundedToBlocks(OutputSize) : OutputSize);
+    uint64_t pos = 0;
+    while (pos < total) {
+        uint32_t piece = uint32_t(std::min<uint64_t>(total - pos, StoredPieceBytes));
+        if (!ReserveOutput(pos + piece)) {
+            OutputLost = true;
+            break;
+        }
+        uint32_t got = ReadPackedBytes(OutputBuffer + pos, piece);
+        pos += got;
+        if (got < piece) break;
+    }
+    OutputPos = uint32_t(std::min<uint64_t>(pos, OutputSize));
+}
+
+// Reads or decodes the member the reader stands at. A collected member's
+// bytes end in OutputBuffer.
+static MemberOutcome ProcessMember(MemberUse use) {
+    const FileHeader& h = Reader.Header;
+    ReleaseOutput();
+    if (use == UsePass) return MemberPassed;
+    if (h.UnpackVersion < 13 || h.UnpackVersion > 20) return MemberRefused;
+    bool decrypting = Reader.Password[0] && (h.Flags & MemberEncrypted);
+    Reader.EncryptionVersion = decrypting ? h.UnpackVersion : 0;
+    if (decrypting) PrepareDecryption(Reader.Password);
+    Reader.RemainingPacked = h.PackedSize;
+    OutputSize = h.UnpackedSize;
+    // Even an empty member hands its caller a buffer. Without one the member
+    // fails, but is still decoded: a solid stream needs its state.
+    if (use == UseCollect && !ReserveOutput(1)) OutputLost = true;
+    if (h.Method != MethodStored) {
+        Unpack(h, use == UseCollect);
+    } else if (use == UseCollect) {
+        ReadStoredOutput(decrypting);
+    }
+    bool complete = use == UseCollect && !OutputLost && OutputPos == h.UnpackedSize;
+    return complete && Crc32(OutputBuffer, OutputPos) == h.FileCrc ? MemberGood : MemberBad;
 }
 
 int ExtractMember(uint8_t** data, uint32_t* size, const char* name, const char* path,
                   const char* password) {
-    if (data) *data = nullptr;
-    if (size) *size = 0;
+    if (!data || !size) return 0;
+    *data = nullptr;
+    *size = 0;
     StartCall(password);
-    if (!data || !size || !OpenArchive(path)) return 0;
+    if (!OpenArchive(path)) return 0;
+    bool solid = Reader.ArchiveFlags & ArchiveSolid;
     bool success = false;
     while (NextMember()) {
         bool wanted = NamesMatch(name, Reader.CurrentName);
-        MemberOutcome outcome = ProcessMember(wanted);
+        if (wanted && !OutputFits(MaxStartupMemberBytes)) break;
+        MemberOutcome outcome = ProcessMember(wanted ? UseCollect : solid ? UseDecodeOnly : UsePass);
         if (outcome == MemberRefused || wanted) {
             success = outcome == MemberGood;
             break;
@@ -318,54 +379,75 @@ int ExtractMember(uint8_t** data, uint32_t* size, const char* name, const char* 
     return success;
 }
 
-// Sorted normalised names, so that a pack of many members costs n log n
-// here rather than a comparison of every pair.
-static bool HasTwinNames(const MemberRecord* head) {
-    std::vector<std::string> names;
+// For each listed member, the index of the first member whose name
+// compares equal to its own (its own index when none comes before it).
+// Sorting makes it n log n rather than a comparison of every pair.
+static std::vector<int32_t> FirstTwins(const MemberRecord* head) {
+    std::vector<std::pair<std::string, int32_t>> names;
     for (const MemberRecord* m = head; m; m = m->Next) {
-        names.emplace_back(m->Name);
-        NormaliseName(names.back().data());
+        names.emplace_back(m->Name, int32_t(names.size()));
+        NormaliseName(names.back().first.data());
     }
     std::sort(names.begin(), names.end());
-    return std::adjacent_find(names.begin(), names.end()) != names.end();
+    std::vector<int32_t> first(names.size());
+    for (size_t i = 0; i < names.size(); i++)
+        first[size_t(names[i].second)] = i > 0 && names[i].first == names[i - 1].first
+                                             ? first[size_t(names[i - 1].second)]
+                                             : names[i].second;
+    return first;
 }
 
-// Where two names compare equal, a name reaches only the first of its
-// members: each listed member then gets what ExtractMember gives its name.
-static int32_t ExtractEachListed(const MemberRecord* head, const char* path, const char* password,
-                                 MemberSink sink, void* context) {
-    int32_t count = 0;
-    for (const MemberRecord* record = head; record; record = record->Next, count++) {
-        uint8_t* data = nullptr;
-        uint32_t size = 0;
-        int ok = ExtractMember(&data, &size, record->Name, path, password);
-        sink(context, record->Name, data, size, ok);
-        std::free(data);
-    }
-    return count;
+// The result of a member whose name a later member shares (a name reaches
+// only its first member, so the later ones are handed this).
+struct TwinResult {
+    bool Ok = false;
+    std::vector<uint8_t> Bytes;
+};
+
+// Hands the current member the result of the first member of its name
+// (an empty member's bytes still come in a buffer).
+static void HandOverTwin(const TwinResult& twin, MemberSink sink, void* context) {
+    static const uint8_t NoBytes = 0;
+    const uint8_t* bytes = twin.Bytes.empty() ? &NoBytes : twin.Bytes.data();
+    sink(context, Reader.CurrentName, twin.Ok ? bytes : nullptr, uint32_t(twin.Bytes.size()), twin.Ok);
+}
+
+// Processes the current member of a walk; a refused member ends a solid
+// stream for every member behind it.
+static MemberOutcome WalkMember(bool collect, bool stateNeeded, bool* streamBroken) {
+    if (*streamBroken) return MemberRefused;
+    MemberOutcome outcome = ProcessMember(collect ? UseCollect : stateNeeded ? UseDecodeOnly : UsePass);
+    if (outcome == MemberRefused && (Reader.ArchiveFlags & ArchiveSolid)) *streamBroken = true;
+    return outcome;
 }
 
 int32_t ExtractEveryMember(const char* path, const char* password, MemberSink sink,
-                           void* context) {
+                           void* context, uint32_t sizeLimit) {
     MemberRecord* head = nullptr;
-    ListMembers(path, &head);
-    if (HasTwinNames(head)) {
-        int32_t count = ExtractEachListed(head, path, password, sink, context);
-        FreeMemberList(head);
-        return count;
-    }
+    int32_t listed = ListMembers(path, &head);
+    std::vector<int32_t> firstTwin = FirstTwins(head);
     FreeMemberList(head);
+    std::vector<TwinResult> twins(firstTwin.size());
+    std::vector<bool> sharedName(firstTwin.size());
+    for (size_t i = 0; i < firstTwin.size(); i++)
+        if (firstTwin[i] != int32_t(i)) sharedName[size_t(firstTwin[i])] = true;
     StartCall(password);
     if (!OpenArchive(path)) return 0;
+    bool solid = Reader.ArchiveFlags & ArchiveSolid;
+    bool streamBroken = false;
     int32_t count = 0;
-    bool streamBroken = false;  // a refused member ends a solid stream for all behind it
-    while (NextMember()) {
-        MemberOutcome outcome = streamBroken ? MemberRefused : ProcessMember(true);
-        if (outcome == MemberRefused && (Reader.ArchiveFlags & ArchiveSolid)) streamBroken = true;
-        bool ok = outcome == MemberGood;
-        sink(context, Reader.CurrentName, ok ? OutputBuffer : nullptr, ok ? OutputPos : 0, ok);
+    for (; NextMember(); count++) {
+        int32_t first = count < listed ? firstTwin[size_t(count)] : count;
+        bool collect = first == count && OutputFits(sizeLimit);
+        bool good = WalkMember(collect, solid && count + 1 < listed, &streamBroken) == MemberGood;
+        if (first == count) {
+            sink(context, Reader.CurrentName, good ? OutputBuffer : nullptr, good ? OutputPos : 0, good);
+            if (count < listed && sharedName[size_t(count)] && good)
+                twins[size_t(count)] = {true, std::vector<uint8_t>(OutputBuffer, OutputBuffer + OutputPos)};
+        } else {
+            HandOverTwin(twins[size_t(first)], sink, context);
+        }
         ReleaseOutput();
-        count++;
         std::fseek(Reader.Archive, Reader.NextBlock, SEEK_SET);
     }
     CloseArchive();

@@ -21,7 +21,6 @@ static constexpr uint32_t MaxMatchLength = 260;
 static void ResetUnpackState(UnpackState& u, const UnpackStream& s) {
     u.InputPos = 0;
     u.InputBit = 0;
-    u.OutputOverrun = 0;
     if (s.ContinuesStream) return;
     std::memset(u.AudioPredictors, 0, sizeof u.AudioPredictors);
     std::memset(u.AudioHistories, 0, sizeof u.AudioHistories);
@@ -238,18 +237,15 @@ static void ReadEndTables(UnpackState& u, UnpackStream& s) {
     if (symbol == uint32_t(u.AudioBlock ? AudioTableSwitch : SymbolTableSwitch)) ReadCodeTables(u, s);
 }
 
-// Copies the unflushed window bytes to the output, in two pieces when they
+// Hands the unflushed window bytes on, in two pieces when they
 // wrap past the window's end.
 static void FlushWindow(UnpackState& u, UnpackStream& s) {
     u.WritePos &= WindowMask;
     uint32_t pending = (u.WritePos - u.FlushPos) & WindowMask;
-    bool collecting = s.Output && !u.OutputOverrun;
-    if (collecting && pending > s.OutputSize - s.OutputPos) u.OutputOverrun = 1;
-    if (collecting && !u.OutputOverrun) {
+    if (s.Write) {
         uint32_t first = std::min(WindowSize - u.FlushPos, pending);
-        std::memcpy(s.Output + s.OutputPos, s.Window + u.FlushPos, first);
-        std::memcpy(s.Output + s.OutputPos + first, s.Window, pending - first);
-        s.OutputPos += pending;
+        s.Write(s.Sink, s.Window + u.FlushPos, first);
+        s.Write(s.Sink, s.Window, pending - first);
     }
     u.FlushPos = u.WritePos;
 }
@@ -447,7 +443,7 @@ void UnpackMember(UnpackState& u, UnpackStream& s) {
     std::memset(u.InputBuffer + InputBufferSize, 0, InputSlack);
     RefillInput(u, s, true);
     if (!s.ContinuesStream) ReadCodeTables(u, s);
-    u.BytesLeft = int64_t(s.OutputSize) - 1;
+    u.BytesLeft = int64_t(s.UnpackedSize) - 1;
     while (u.BytesLeft >= 0) {
         u.WritePos &= WindowMask;
         if (u.InputPos > MainRefillPoint) RefillInput(u, s, false);

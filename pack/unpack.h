@@ -13,10 +13,11 @@
 //    bits consumed pass the valid bytes, decoding of the member stops;
 //  - every window index is masked to 1 MiB; decoded symbols index their
 //    alphabet only (an out-of-range code decodes as the first symbol);
-//  - output is copied to Output only while it fits OutputSize; a member
-//    that would overrun stops being copied (it then fails its CRC) but is
-//    decoded to its end, so the window is the same whether or not the
-//    member's bytes were wanted.
+//  - decoded bytes are handed to the stream's Write in window order and
+//    never kept by the decoder; what to keep, and how much room a member
+//    may take, is the caller's to decide. A member is decoded to its end
+//    whether or not its bytes are wanted, so the window is the same either
+//    way.
 #pragma once
 #include <cstdint>
 
@@ -44,9 +45,11 @@ struct UnpackStream {
     void* Source;
     uint8_t* Window;       // the 1 MiB work memory, the same for a whole solid stream
     int ContinuesStream;   // keep window, tables and predictors of the member before
-    uint8_t* Output;       // null: decode only, to keep a solid stream's state
-    uint32_t OutputSize;   // the member's unpacked size: bytes to decode, room in Output
-    uint32_t OutputPos;    // bytes copied to Output so far
+    // Takes count decoded bytes, in order; null to decode only, keeping a
+    // solid stream's state for the members behind this one.
+    void (*Write)(void* sink, const uint8_t* bytes, uint32_t count);
+    void* Sink;
+    uint32_t UnpackedSize;  // the member's unpacked size: bytes to decode
 };
 
 struct UnpackState {
@@ -73,9 +76,8 @@ struct UnpackState {
     int32_t ChannelDelta;
     AudioPredictor AudioPredictors[4];
     AudioHistory AudioHistories[4];
-    int OutputOverrun;  // a flush did not fit OutputSize; nothing more is copied
 };
 
-// Decodes one member: stream.OutputSize bytes into the window, copied on
-// to stream.Output when it is set. Success is judged by the caller (CRC).
+// Decodes one member: stream.UnpackedSize bytes into the window, handed on
+// to stream.Write when it is set. Success is judged by the caller (CRC).
 void UnpackMember(UnpackState& state, UnpackStream& stream);

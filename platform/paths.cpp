@@ -1,5 +1,9 @@
 #include "platform/paths.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 
 const char* ResolveDataPath(const char* path, char* out, size_t capacity) {
@@ -31,8 +35,30 @@ bool WriteDataFile(const char* path, const void* data, size_t size) {
     return std::fclose(file) == 0 && written;
 }
 
+static bool IsRegularFile(const char* resolved) {
+    struct stat info;
+    return lstat(resolved, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool WriteNewDataFile(const char* path, const void* data, size_t size) {
+    char resolved[4096];
+    ResolveDataPath(path, resolved, sizeof resolved);
+    if (!resolved[0] || (size && !data)) return false;
+    if (IsRegularFile(resolved) && unlink(resolved) != 0) return false;
+    int file = open(resolved, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (file < 0) return false;
+    const char* bytes = static_cast<const char*>(data);
+    size_t written = 0;
+    while (written < size) {
+        ssize_t step = write(file, bytes + written, size - written);
+        if (step <= 0) break;
+        written += size_t(step);
+    }
+    return close(file) == 0 && written == size;
+}
+
 int RemoveDataFile(const char* path) {
     char resolved[4096];
     ResolveDataPath(path, resolved, sizeof resolved);
-    return resolved[0] ? std::remove(resolved) : -1;
+    return resolved[0] && IsRegularFile(resolved) ? std::remove(resolved) : -1;
 }

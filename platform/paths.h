@@ -18,4 +18,12 @@ FILE* OpenDataFile(const char* path, const char* mode);
 // cannot be made or the bytes do not all reach the disk (data may be null
 // only when size is 0).
 bool WriteDataFile(const char* path, const void* data, size_t size);
+// Writes size bytes as a new regular file at path: a regular file there is
+// removed first (a hard link's other names keep their bytes); anything else
+// there, a symbolic link above all, is left alone and the write fails. The
+// file is created exclusively, so no link can be followed, not even one
+// made in between. False when the file cannot be made or the bytes do not
+// all reach the disk.
+bool WriteNewDataFile(const char* path, const void* data, size_t size);
+// Removes the file at path only when it is a regular file.
 int RemoveDataFile(const char* path);

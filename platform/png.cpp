@@ -1,8 +1,9 @@
 // PNG files into OpenGL textures, over libpng.
 //
 // Limits: every colour type and bit depth libpng reads is accepted and turned
-// into 8-bit RGB or RGBA; 16-bit samples are cut to 8 bits, palettes and grey
-// are expanded, interlaced files are de-interlaced. A file wider or higher
+// into 8-bit RGBA, then RGB where alpha is not kept; 16-bit samples are cut to
+// 8 bits, palettes and grey are expanded, a transparent colour (tRNS) becomes
+// alpha, interlaced files are de-interlaced. A file wider or higher
 // than the GL implementation's GL_MAX_TEXTURE_SIZE (or than MaxDecodeSide
 // when no GL context answers) is refused before any pixel memory is
 // allocated. libpng reports damaged data through longjmp; every such error
@@ -40,24 +41,30 @@ uint32_t MaxImageSide() {
     return glMax > 0 ? uint32_t(glMax) : MaxDecodeSide;
 }
 
-// Sets up libpng's transformations so that every row comes out as 8-bit RGB,
-// or RGBA when keepAlpha is set and the file has alpha or a transparent colour.
-uint32_t RequestEightBitRgb(png_structp png, png_infop info, bool keepAlpha) {
-    png_byte colourType = png_get_color_type(png, info);
-    bool hasTransparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+// Sets up libpng's transformations so that every row comes out as 8-bit
+// RGBA, whatever the file holds: one layout to check and to strip, so no
+// combination of palette, transparent colour, grey, 16 bits or interlace
+// can slip past. Returns whether the file has alpha of its own (an alpha
+// channel or a transparent colour).
+bool RequestEightBitRgba(png_structp png, png_infop info) {
+    bool fileHasAlpha = (png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) != 0 ||
+                        png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    png_set_expand(png);  // palette to RGB, grey to 8 bits, transparent colour to alpha
     png_set_strip_16(png);
-    png_set_packing(png);
-    if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
-    if (colourType == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8)
-        png_set_expand_gray_1_2_4_to_8(png);
-    if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
-        png_set_gray_to_rgb(png);
-    bool withAlpha = keepAlpha && ((colourType & PNG_COLOR_MASK_ALPHA) != 0 || hasTransparency);
-    if (withAlpha && hasTransparency) png_set_tRNS_to_alpha(png);
-    if (!withAlpha && (colourType & PNG_COLOR_MASK_ALPHA)) png_set_strip_alpha(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);  // only where there is no alpha yet
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    return withAlpha ? 4 : 3;
+    return fileHasAlpha;
+}
+
+// RGBA pixels to RGB in place.
+void DropAlpha(uint8_t* pixels, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        pixels[3 * i] = pixels[4 * i];
+        pixels[3 * i + 1] = pixels[4 * i + 1];
+        pixels[3 * i + 2] = pixels[4 * i + 2];
+    }
 }
 
 // The libpng part of the decode. Everything it allocates is reachable from
@@ -72,9 +79,9 @@ bool ReadImage(png_structp png, png_infop info, FILE* file, bool keepAlpha,
     uint32_t height = png_get_image_height(png, info);
     uint32_t maxSide = MaxImageSide();
     if (width == 0 || height == 0 || width > maxSide || height > maxSide) return false;
-    uint32_t channels = RequestEightBitRgb(png, info, keepAlpha);
-    if (png_get_rowbytes(png, info) != size_t(width) * channels) return false;
-    size_t stride = size_t(width) * channels;
+    bool withAlpha = RequestEightBitRgba(png, info) && keepAlpha;
+    size_t stride = size_t(width) * 4;
+    if (png_get_rowbytes(png, info) != stride) return false;
     image->pixels = static_cast<uint8_t*>(std::malloc(stride * height));
     *rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
     if (!image->pixels || !*rows) return false;
@@ -85,9 +92,10 @@ bool ReadImage(png_structp png, png_infop info, FILE* file, bool keepAlpha,
     // The chunks after the image data carry nothing used here, so a file
     // cut after its last pixel row still loads.
     png_read_image(png, *rows);
+    if (!withAlpha) DropAlpha(image->pixels, size_t(width) * height);
     image->width = width;
     image->height = height;
-    image->channels = channels;
+    image->channels = withAlpha ? 4 : 3;
     return true;
 }
 

@@ -43,15 +43,6 @@ TEST(IssuePack, EveryMemberUnpacksWithThePasswordToItsSource) {
     }
 }
 
-TEST(IssuePack, WrongOrNoPasswordUnpacksNothing) {
-    uint8_t* data = nullptr;
-    uint32_t size = 0;
-    EXPECT_FALSE(ExtractMember(&data, &size, "loading.png", PackFile().c_str(), "wrong password"));
-    EXPECT_EQ(data, nullptr);
-    EXPECT_FALSE(ExtractMember(&data, &size, "loading.png", PackFile().c_str(), nullptr));
-    std::free(data);
-}
-
 TEST(IssuePack, PackedMembersAreNotLooseButTheModulesAre) {
     for (const char* member : PackedMembers) EXPECT_FALSE(FileExists(IssueDataDir() + "/" + member)) << member;
     for (const char* module : {"01-orrin-tb15b.mo3", "02-Zanthe.mo3", "03-orn-tb15.mo3", "04-fourth place.mo3"})

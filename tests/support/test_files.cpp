@@ -24,8 +24,21 @@ int ColourType(int channels) {
 
 }  // namespace
 
-bool WriteTestPng(const char* path, int width, int height, int channels,
-                  const unsigned char* pixels) {
+// The chunks a layout asks for besides the header.
+static void SetTransparency(png_structp png, png_infop info, const PngLayout& layout) {
+    std::vector<png_color> palette;
+    for (size_t i = 0; i + 2 < layout.Palette.size(); i += 3)
+        palette.push_back({layout.Palette[i], layout.Palette[i + 1], layout.Palette[i + 2]});
+    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    const std::vector<unsigned>& key = layout.TransparentColour;
+    png_color_16 colour = {};
+    if (key.size() == 1) colour.gray = png_uint_16(key[0]);
+    if (key.size() == 3) colour = {0, png_uint_16(key[0]), png_uint_16(key[1]), png_uint_16(key[2]), 0};
+    if (!layout.PaletteAlpha.empty() || !key.empty())
+        png_set_tRNS(png, info, layout.PaletteAlpha.data(), int(layout.PaletteAlpha.size()), &colour);
+}
+
+bool WritePng(const char* path, const PngLayout& layout, const std::vector<const unsigned char*>& rows) {
     FILE* file = std::fopen(path, "wb");
     if (!file) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -36,15 +49,28 @@ bool WriteTestPng(const char* path, int width, int height, int channels,
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, ColourType(channels), PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, png_uint_32(layout.Width), png_uint_32(layout.Height), layout.BitDepth,
+                 layout.ColourType, layout.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    SetTransparency(png, info, layout);
     png_write_info(png, info);
-    for (int row = 0; row < height; ++row)
-        png_write_row(png, pixels + size_t(row) * width * channels);
+    if (layout.BitDepth < 8) png_set_packing(png);
+    if (layout.BitDepth == 16) png_set_swap(png);
+    png_write_image(png, const_cast<png_bytepp>(rows.data()));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return true;
+    return std::fclose(file) == 0;
+}
+
+bool WriteTestPng(const char* path, int width, int height, int channels,
+                  const unsigned char* pixels) {
+    std::vector<const unsigned char*> rows;
+    for (int row = 0; row < height; ++row) rows.push_back(pixels + size_t(row) * width * channels);
+    PngLayout layout;
+    layout.Width = width;
+    layout.Height = height;
+    layout.ColourType = ColourType(channels);
+    return WritePng(path, layout, rows);
 }
 
 bool WriteSolidPng(const char* path, int width, int height, unsigned rgb) {

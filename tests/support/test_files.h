@@ -2,7 +2,20 @@
 // directory with its own data/.
 #pragma once
 #include <string>
+#include <vector>
 
+// A PNG of any kind libpng writes. Rows hold one sample per byte below 8
+// bits and 16-bit samples low byte first.
+struct PngLayout {
+    int Width = 0, Height = 0;
+    int ColourType = 0;  // PNG_COLOR_TYPE_*
+    int BitDepth = 8;
+    bool Interlaced = false;
+    std::vector<unsigned char> Palette;       // RGB triples
+    std::vector<unsigned char> PaletteAlpha;  // transparency of the first entries
+    std::vector<unsigned> TransparentColour;  // grey, or red, green, blue
+};
+bool WritePng(const char* path, const PngLayout& layout, const std::vector<const unsigned char*>& rows);
 // Writes an 8-bit PNG of 1 (grey), 2 (grey + alpha), 3 (RGB) or 4 (RGBA)
 // channels; pixels hold the rows top row first, tightly packed.
 bool WriteTestPng(const char* path, int width, int height, int channels,

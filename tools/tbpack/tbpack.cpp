@@ -28,7 +28,8 @@ static const char Usage[] =
     "  tbpack list ARCHIVE\n"
     "      Lists the members: unpacked and packed size, method, CRC-32, name.\n"
     "  tbpack extract [--password P] ARCHIVE [DIR]\n"
-    "      Unpacks every member into DIR (default: the current directory).\n"
+    "      Unpacks every member into DIR (default: the current directory), each\n"
+    "      as a new file: never through a link, never over the archive itself.\n"
     "  tbpack test [--password P] ARCHIVE\n"
     "      Unpacks every member in memory and checks its CRC-32.\n"
     "The exit status is 0 only when every member succeeded.\n";
@@ -141,18 +142,35 @@ static int List(int argc, char** argv) {
 }
 
 struct Outcome {
+    const char* Archive;
     const char* Directory;  // null: test only
     int Members;
     int Failures;
 };
 
+// Whether path is the archive being read, under any spelling or as a hard
+// link: replacing it would destroy the archive in the middle of the walk.
+static bool IsTheArchive(const std::string& path, const char* archive) {
+    struct stat target, pack;
+    return lstat(path.c_str(), &target) == 0 && stat(archive, &pack) == 0 && target.st_dev == pack.st_dev &&
+           target.st_ino == pack.st_ino;
+}
+
+// The same rules as start-up's extraction: a safe name, a new regular file,
+// never through a link.
+static const char* WriteRefusal(const Outcome& outcome, const char* name, const uint8_t* data, uint32_t size) {
+    std::string path = std::string(outcome.Directory) + "/" + name;
+    if (!IsSafeMemberName(name)) return "(unsafe name)";
+    if (IsTheArchive(path, outcome.Archive)) return "(the archive itself)";
+    return WriteNewDataFile(path.c_str(), data, size) ? nullptr : "";
+}
+
 static void Report(void* context, const char* name, const uint8_t* data, uint32_t size, int ok) {
     Outcome& outcome = *static_cast<Outcome*>(context);
     outcome.Members++;
     if (ok && outcome.Directory) {
-        std::string path = std::string(outcome.Directory) + "/" + name;
-        if (!IsSafeMemberName(name) || !WriteDataFile(path.c_str(), data, size)) {
-            std::printf("can't write %-40s %s\n", name, IsSafeMemberName(name) ? "" : "(unsafe name)");
+        if (const char* refusal = WriteRefusal(outcome, name, data, size)) {
+            std::printf("can't write %-40s %s\n", name, refusal);
             outcome.Failures++;
             return;
         }
@@ -171,7 +189,7 @@ static int Unpack(int argc, char** argv, bool writeFiles) {
     int rest = argc - i;
     if (rest < 1 || rest > (writeFiles ? 2 : 1)) return UsageError("wrong number of arguments");
     const char* archive = argv[i];
-    Outcome outcome = {nullptr, 0, 0};
+    Outcome outcome = {archive, nullptr, 0, 0};
     if (writeFiles) outcome.Directory = rest == 2 ? argv[i + 1] : ".";
     MemberRecord* head = nullptr;
     if (ListMembers(archive, &head) == 0) {

@@ -1,29 +1,20 @@
 // libFuzzer target: any byte string as a pack archive, listed, unpacked
 // member by member (with and without the pack password) and in one walk.
-// Built by tools/tbpack/fuzz.sh with address and undefined-behaviour
+// Built by tools/tbpack/fuzz.sh pack with address and undefined-behaviour
 // sanitizers; the test suite replays the corpus through the same entry.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "pack/pack.h"
+#include "tests/support/fuzz_input.h"
 
 static void Discard(void*, const char*, const uint8_t*, uint32_t, int) {}
 
-static const char* ScratchPath() {
-    static char path[64];
-    if (!path[0]) std::snprintf(path, sizeof path, "/tmp/tb_fuzz_pack_%d.rar", int(getpid()));
-    return path;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const char* path = ScratchPath();
-    FILE* file = std::fopen(path, "wb");
-    if (!file) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    std::string scratch = WriteFuzzInput("_pack.rar", data, size);
+    if (scratch.empty()) return 0;
+    const char* path = scratch.c_str();
     MemberRecord* head = nullptr;
     ListMembers(path, &head);
     // The first members with the password, the first also without it; the
