@@ -4,9 +4,11 @@
 
 #include <GL/freeglut.h>
 
+#include "app/canvas.h"
 #include "app/resource_init.h"
 #include "app/startup.h"
 #include "content/content.h"
+#include "menu/picking.h"
 #include "render/primitives.h"
 #include "resources/textures.h"
 
@@ -57,10 +59,13 @@ void RunSceneStates() {
 }
 
 void FrameDriver() {
+    PickPendingHover();
+    BeginCanvasFrame();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     FrameTimer();
     UpdateFrameStep();
     ClampPage();
     RunSceneStates();
+    PresentCanvas();
     glutSwapBuffers();
 }

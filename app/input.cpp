@@ -1,7 +1,9 @@
 // Keyboard, mouse and the way out of the program.
 //
-// The mouse only records where the pointer is and hands it to the pickers;
-// every reaction happens in the next DrawMenu. The keyboard skips the intro
+// The mouse only records where the pointer is in the layout (the window may
+// show it scaled, between bars) and hands it to the pickers; every reaction
+// happens in the next DrawMenu. Motion can come far more often than frames,
+// so it only marks the hover pick as due; the frame runs it once. The keyboard skips the intro
 // or quits, turns pages and switches the window size.
 //
 // Game mode changes the screen's resolution, which outlives the process
@@ -17,16 +19,19 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "app/canvas.h"
 #include "app/frame.h"
 #include "app/startup.h"
 #include "audio/audio.h"
 #include "content/content.h"
 #include "menu/picking.h"
+#include "pack/pack.h"
 #include "platform/paths.h"
 #include "resources/fonts.h"
 
 double PointerX = 0.0;
 double PointerY = 0.0;
+uint8_t PointerOverLayout = 1;
 
 namespace {
 
@@ -87,9 +92,11 @@ void SpecialKeyHandler(int key, int x, int y) {
         break;
     case GLUT_KEY_F2:
         if (!FullScreen) {
-            glutReshapeWindow(512, 512);
-            WindowWidth = 512;
-            WindowHeight = 512;
+            glutReshapeWindow(512, 512);  // also leaves the full-screen state
+            if (!CanvasActive) {
+                WindowWidth = 512;
+                WindowHeight = 512;
+            }
         }
         break;
     case GLUT_KEY_LEFT: TurnPage(-1); break;
@@ -99,15 +106,26 @@ void SpecialKeyHandler(int key, int x, int y) {
 }
 
 void MouseHandler(int button, int state, int x, int y) {
-    // The press picks where the pointer was last seen moving freely.
-    if (button == GLUT_LEFT_BUTTON && state == GLUT_DOWN)
+    if (button == GLUT_LEFT_BUTTON && state == GLUT_DOWN) {
+        MovePointer(x, y);
         PickClick();
+    }
 }
 
 void MotionHandler(int x, int y) {
-    PointerX = double(x);
-    PointerY = double(y);
-    PickHover();
+    MovePointer(x, y);
+    HoverPickDue = 1;
+}
+
+void MovePointer(int x, int y) {
+    PointerOverLayout = PointerToLayout(x, y, &PointerX, &PointerY);
+}
+
+void WindowClosed() {
+    // Only the loading picture can be unpacked while frames are shown:
+    // loading unpacks the rest and deletes it all within one frame.
+    if (SceneState == LoadingFadeIn) DeleteExtractedFiles();
+    EndProgram();
 }
 
 void Shutdown() {
@@ -119,6 +137,10 @@ void Shutdown() {
     }
     if (Frame.SceneState != Magazine)
         return;  // the loading picture is on screen: nothing to skip yet
+    EndProgram();
+}
+
+void EndProgram() {
     AudioShutdown();
     glutSetCursor(GLUT_CURSOR_INHERIT);
     DeleteTahomaFont();

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "app/canvas.h"
 #include "app/frame.h"
 #include "app/input.h"
 #include "app/startup.h"
@@ -18,9 +19,11 @@ int main(int argc, char** argv) {
     EnterDisplayMode();
     PinGlDriver();
     InstallExitGuards();
+    CreateLayoutCanvas();
     InitGraphicsState();
     glutDisplayFunc(FrameDriver);
-    glutReshapeFunc(SetProjection);
+    glutReshapeFunc(WindowReshaped);
+    glutCloseFunc(WindowClosed);
     glutMouseFunc(MouseHandler);
     glutPassiveMotionFunc(MotionHandler);
     glutKeyboardFunc(KeyboardHandler);

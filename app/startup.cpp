@@ -22,13 +22,15 @@ void ParseCommandLine(int argc, char** argv) {
 }
 
 void EnterDisplayMode() {
+    // Closing the window from the window manager ends the program the way
+    // the exit button does (WindowClosed), not by GLUT's own exit.
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
     if (FullScreen) {
         glutGameModeString(GameModeString);
-        // Without the XF86VidMode extension (Xvfb, most Wayland sessions)
-        // freeglut answers 0 here and the window below is used instead.
-        if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE))
-            glutEnterGameMode();
-        else
+        // Possible only where the display offers exactly 1024 x 768 (not on
+        // Xvfb, most Wayland sessions or most of today's screens); even then
+        // the mode switch can be refused, and the window below is used instead.
+        if (!glutGameModeGet(GLUT_GAME_MODE_POSSIBLE) || !glutEnterGameMode())
             FullScreen = 0;
     }
     if (!FullScreen) {

@@ -23,7 +23,7 @@
 #include "effects/swarm.h"
 #include "platform/clock.h"
 #include "bench/cpu_sampler.h"
-#include "bench/issue_run.h"
+#include "tests/support/issue_run.h"
 
 extern char** environ;
 

@@ -34,12 +34,13 @@ void OpenMagazineScene() {
     Frame.AverageFrameStep = 1.0f;
 }
 
-// The pointer sweeping the button bar, one pick per move.
+// The pointer sweeping the button bar, one move and its frame's pick each time.
 void HoverPickPerPointerMove(benchmark::State& state) {
     OpenMagazineScene();
     int x = 0;
     for (auto _ : state) {
         MotionHandler(x, 633);
+        PickPendingHover();
         x = (x + 7) % 1024;
     }
 }

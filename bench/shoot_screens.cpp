@@ -23,7 +23,7 @@
 #include "effects/logo_carousel.h"
 #include "effects/swarm.h"
 #include "platform/clock.h"
-#include "bench/issue_run.h"
+#include "tests/support/issue_run.h"
 #include "tests/support/test_files.h"
 
 namespace {

@@ -60,7 +60,9 @@ int32_t PickInCurrentContext() {
 }
 
 // Picks in a context of its own where one can be made (see pick_context.h).
+// Over the bars around the layout there is nothing to pick.
 int32_t PickNearestButton() {
+    if (!PointerOverLayout) return -1;
     int separate = BeginPickContext();
     int32_t winner = PickInCurrentContext();
     if (separate) EndPickContext();
@@ -68,6 +70,14 @@ int32_t PickNearestButton() {
 }
 
 }  // namespace
+
+uint8_t HoverPickDue = 0;
+
+void PickPendingHover() {
+    if (!HoverPickDue) return;
+    HoverPickDue = 0;
+    PickHover();
+}
 
 void PickHover() {
     int32_t winner = PickNearestButton();

@@ -37,6 +37,9 @@ int BeginPickContext() {
     Pick.display = glXGetCurrentDisplay();
     Pick.drawable = glXGetCurrentDrawable();
     if (Pick.drawing != drawing || !Pick.picking) {
+        // A new drawing context (game mode entered or left) needs a picking
+        // context of its configuration; the old one would only be kept.
+        if (Pick.picking) glXDestroyContext(Pick.display, Pick.picking);
         Pick.drawing = drawing;
         Pick.picking = CreatePickingContext(Pick.display, drawing);
         if (!Pick.picking) {

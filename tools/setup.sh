@@ -11,7 +11,7 @@ fonts-wine fonts-liberation fonts-dejavu-core
 libsdl2-dev libmpg123-dev libopenmpt-dev libfftw3-dev libmp3lame-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
-xvfb xauth x11-utils xdotool imagemagick
+xvfb xauth x11-utils xdotool imagemagick openbox wmctrl
 pulseaudio pulseaudio-utils
 "
 

@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "app/canvas.h"
 #include "app/frame.h"
 #include "app/input.h"
 #include "app/startup.h"
@@ -24,19 +25,37 @@ namespace {
 
 constexpr int Width = 1024, Height = 768;
 
-// Moves the pointer to the window pixel showing scene point (x, y, z), as
-// the passive-motion callback does.
-void PointAt(float x, float y, float z = -46.0f) {
+struct WindowPixel {
+    int x, y;
+};
+
+// The window pixel showing scene point (x, y, z).
+WindowPixel PixelOf(float x, float y, float z = -46.0f) {
     GLdouble model[16], projection[16], winX, winY, winZ;
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, model);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
     gluProject(x, y, z, model, projection, viewport, &winX, &winY, &winZ);
-    MotionHandler(int(winX), int(Height - winY));
+    return {int(winX), int(Height - winY)};
+}
+
+WindowPixel PixelOfButton(int i) { return PixelOf(MenuButtons[i].x, MenuButtons[i].y, MenuButtons[i].z); }
+
+WindowPixel Pointer{0, 0};
+
+// Moves the pointer there, then the next frame's hover pick.
+void PointAt(float x, float y, float z = -46.0f) {
+    Pointer = PixelOf(x, y, z);
+    MotionHandler(Pointer.x, Pointer.y);
+    PickPendingHover();
 }
 
 void PointAtButton(int i) { PointAt(MenuButtons[i].x, MenuButtons[i].y, MenuButtons[i].z); }
+
+void PressAtPointer(int button = GLUT_LEFT_BUTTON, int state = GLUT_DOWN) {
+    MouseHandler(button, state, Pointer.x, Pointer.y);
+}
 
 int HoveredButton() {
     int found = -1;
@@ -89,7 +108,7 @@ TEST_F(Menu, EveryKindOfButtonIsHoveredAndActsOncePerClick) {
         PointAtButton(b.button);
         EXPECT_EQ(HoveredButton(), b.button);
         int32_t before = *b.state;
-        MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+        PressAtPointer();
         EXPECT_EQ(MenuButtons[b.button].clicked, 1) << b.button;
         EXPECT_EQ(*b.state, before) << b.button;
         DrawMenu();
@@ -106,13 +125,12 @@ TEST_F(Menu, EveryKindOfButtonIsHoveredAndActsOncePerClick) {
 
 TEST_F(Menu, OnlyALeftPressPicksAndAMissLeavesAnEarlierClickToItsPass) {
     PointAtButton(MusicOffButton);
-    MouseHandler(GLUT_RIGHT_BUTTON, GLUT_DOWN, 0, 0);
-    MouseHandler(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0);
+    PressAtPointer(GLUT_RIGHT_BUTTON);
+    PressAtPointer(GLUT_LEFT_BUTTON, GLUT_UP);
     EXPECT_EQ(MenuButtons[MusicOffButton].clicked, 0);
-    MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+    PressAtPointer();
     MenuButtons[PageForwardButton].clicked = 1;  // recorded before, not yet acted on
-    MotionHandler(0, 0);  // the pointer leaves; a click there hits nothing
-    MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+    MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);  // off every button: hits nothing
     // The miss's own pass carried out both earlier clicks instead of dropping them.
     EXPECT_EQ(MusicMode, MusicOff);
     EXPECT_EQ(Content.CurrentPage, 1);
@@ -122,12 +140,12 @@ TEST_F(Menu, OnlyALeftPressPicksAndAMissLeavesAnEarlierClickToItsPass) {
 
 TEST_F(Menu, SectionClickDuringCrossfadeIsDroppedAndLeavesTheSwarm) {
     PointAtButton(Messages);
-    MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+    PressAtPointer();
     DrawMenu();
     EXPECT_EQ(Swarm.AttractorStrength, AttractorPush);
     Swarm.AttractorStrength = AttractorPull;
     PointAtButton(Credits);
-    MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+    PressAtPointer();
     DrawMenu();
     EXPECT_EQ(Content.ActiveSection, Messages);
     EXPECT_EQ(Swarm.AttractorStrength, AttractorPull);
@@ -155,6 +173,41 @@ TEST_F(Menu, HoverFindsTheNearestShownButtonThenTheLowerPickName) {
         PointAt(p.x, p.y);
         EXPECT_EQ(HoveredButton(), p.expected) << p.x << "," << p.y;
     }
+}
+
+// A fast mouse sends many motions per frame: they only move the pointer, and
+// the frame picks once, where the pointer is now. A press picks at once, at
+// its own place. Shown scaled, window pixels map into the layout, and over
+// the bars nothing is hovered or clicked.
+TEST_F(Menu, MotionsPickOncePerFrameAtTheLatestPlaceAndPressesAtTheirOwn) {
+    const WindowPixel music = PixelOfButton(MusicOffButton), exit = PixelOfButton(ExitButton);
+    MotionHandler(music.x, music.y);
+    MotionHandler(exit.x, exit.y);
+    EXPECT_EQ(HoveredButton(), -1);
+    PickPendingHover();
+    EXPECT_EQ(HoveredButton(), ExitButton);
+    MenuButtons[ExitButton].hovered = 0;
+    PickPendingHover();  // no motion since: no pick
+    EXPECT_EQ(HoveredButton(), -1);
+    MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, music.x, music.y);
+    EXPECT_EQ(MenuButtons[MusicOffButton].clicked, 1);
+    EXPECT_EQ(PointerX, music.x);
+    MenuButtons[MusicOffButton].clicked = 0;
+
+    // A 1024 x 1024 window: the layout 128 pixels down, between two bars.
+    CanvasActive = 1;
+    WindowPixelWidth = WindowPixelHeight = 1024;
+    MotionHandler(music.x, music.y + 128);
+    PickPendingHover();
+    EXPECT_EQ(HoveredButton(), MusicOffButton);
+    EXPECT_EQ(PointerY, music.y);
+    const WindowPixel topBar = {exit.x, 127};
+    MotionHandler(topBar.x, topBar.y);
+    PickPendingHover();
+    EXPECT_EQ(HoveredButton(), -1);
+    MouseHandler(GLUT_LEFT_BUTTON, GLUT_DOWN, topBar.x, topBar.y);
+    for (const MenuButton& button : MenuButtons) EXPECT_EQ(button.clicked, 0);
+    CanvasActive = 0;
 }
 
 TEST_F(Menu, RowsOutsideTheTableAreNotStored) {

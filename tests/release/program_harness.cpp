@@ -54,6 +54,8 @@ static long LockOwner(int number) {
 // "-noreset": by default Xvfb resets when its last client leaves and refuses
 // connections meanwhile, so the program, started right after the xdotool that
 // checked the server, would now and then fail to open the display.
+static std::string ScreenGeometry = "1024x768x24";
+
 static bool TryDisplay(ProgramRun& run, int number) {
     if (LockOwner(number) != -1) return false;
     std::string name = ":" + std::to_string(number);
@@ -62,7 +64,7 @@ static bool TryDisplay(ProgramRun& run, int number) {
         int devNull = open("/dev/null", O_WRONLY);
         dup2(devNull, 1);
         dup2(devNull, 2);
-        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-br", "-noreset", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", ScreenGeometry.c_str(), "-br", "-noreset", "-nolisten", "tcp",
                (char*)nullptr);
         _exit(127);
     }
@@ -228,4 +230,56 @@ void StopRun(ProgramRun& run) {
         std::string command = "chmod -R u+w '" + run.workDir + "' && rm -rf '" + run.workDir + "'";
         std::system(command.c_str());
     }
+}
+
+bool StartDisplayOfSize(ProgramRun& run, int width, int height) {
+    ScreenGeometry = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    const bool started = StartDisplay(run);
+    ScreenGeometry = "1024x768x24";
+    return started;
+}
+
+pid_t StartWindowManager(const ProgramRun& run) {
+    const std::string display = DisplayName(run);
+    pid_t manager = fork();
+    if (manager == 0) {
+        int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        setenv("DISPLAY", display.c_str(), 1);
+        execlp("openbox", "openbox", "--sm-disable", (char*)nullptr);
+        _exit(127);
+    }
+    // Up once it has claimed the screen's EWMH support window.
+    for (int tries = 0; tries < 100 && manager > 0; ++tries) {
+        const std::string command = "DISPLAY=" + display + " wmctrl -m >/dev/null 2>&1";
+        if (std::system(command.c_str()) == 0) return manager;
+        Sleep(0.1);
+    }
+    KillAndReap(manager);
+    return -1;
+}
+
+void StopWindowManager(pid_t& manager) { KillAndReap(manager); }
+
+bool ProgramWindowGeometry(const ProgramRun& run, int* x, int* y, int* width, int* height) {
+    // xwininfo gives the position on the screen, also inside a manager's frame.
+    const std::string command = "DISPLAY=" + DisplayName(run) +
+                                " xwininfo -id $(DISPLAY=" + DisplayName(run) +
+                                " xdotool search --onlyvisible --name Tallyboard | head -n 1) 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return false;
+    int found = 0;
+    char line[128];
+    while (std::fgets(line, sizeof line, pipe))
+        found += (std::sscanf(line, " Absolute upper-left X: %d", x) == 1) +
+                 (std::sscanf(line, " Absolute upper-left Y: %d", y) == 1) +
+                 (std::sscanf(line, " Width: %d", width) == 1) + (std::sscanf(line, " Height: %d", height) == 1);
+    pclose(pipe);
+    return found == 4;
+}
+
+bool CloseFromWindowManager(const ProgramRun& run) {
+    const std::string command = "DISPLAY=" + DisplayName(run) + " wmctrl -c Tallyboard >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
 }

@@ -52,3 +52,14 @@ std::string ProgramErrors(const ProgramRun& run);
 // Kills what is still running and removes the working directory.
 void StopRun(ProgramRun& run);
 void Sleep(double seconds);
+
+// The same on a screen of width x height pixels.
+bool StartDisplayOfSize(ProgramRun& run, int width, int height);
+// Starts openbox on the run's display and waits until it manages the screen;
+// its process id, or -1. Stop it with StopWindowManager before StopRun.
+pid_t StartWindowManager(const ProgramRun& run);
+void StopWindowManager(pid_t& manager);
+// Position and size of the program's window (its drawing area) on the screen.
+bool ProgramWindowGeometry(const ProgramRun& run, int* x, int* y, int* width, int* height);
+// Asks the window manager to close the program's window, as its close button does.
+bool CloseFromWindowManager(const ProgramRun& run);

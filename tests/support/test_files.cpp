@@ -53,6 +53,7 @@ bool WritePng(const char* path, const PngLayout& layout, const std::vector<const
                  layout.ColourType, layout.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     SetTransparency(png, info, layout);
+    png_set_compression_level(png, 9);  // some are kept in the tree
     png_write_info(png, info);
     if (layout.BitDepth < 8) png_set_packing(png);
     if (layout.BitDepth == 16) png_set_swap(png);

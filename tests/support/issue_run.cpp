@@ -1,4 +1,4 @@
-#include "bench/issue_run.h"
+#include "tests/support/issue_run.h"
 
 #include <GL/gl.h>
 #include <unistd.h>

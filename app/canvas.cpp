@@ -1,0 +1,214 @@
+#include "app/canvas.h"
+
+#include <GL/freeglut.h>
+#include <GL/glext.h>
+
+#include <cstdio>
+
+#include "app/startup.h"
+
+uint8_t CanvasActive = 0;
+int32_t WindowPixelWidth = 0;
+int32_t WindowPixelHeight = 0;
+
+namespace {
+
+// The framebuffer calls, from the ARB extension (core names) or the older
+// EXT one; both take the same arguments and constants.
+struct FramebufferCalls {
+    PFNGLGENFRAMEBUFFERSEXTPROC genFramebuffers;
+    PFNGLBINDFRAMEBUFFEREXTPROC bindFramebuffer;
+    PFNGLFRAMEBUFFERTEXTURE2DEXTPROC framebufferTexture2D;
+    PFNGLGENRENDERBUFFERSEXTPROC genRenderbuffers;
+    PFNGLBINDRENDERBUFFEREXTPROC bindRenderbuffer;
+    PFNGLRENDERBUFFERSTORAGEEXTPROC renderbufferStorage;
+    PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC framebufferRenderbuffer;
+    PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC checkFramebufferStatus;
+};
+
+FramebufferCalls Fbo{};
+GLuint CanvasFramebuffer = 0;
+GLuint CanvasTexture = 0;
+bool CubeMapTarget = false;  // the driver knows GL_TEXTURE_CUBE_MAP_ARB
+bool FrameInCanvas = false;  // the frame being drawn goes through the canvas
+
+template <typename Call>
+bool LookUp(Call* call, const char* name, bool arb) {
+    char full[64];
+    std::snprintf(full, sizeof full, "%s%s", name, arb ? "" : "EXT");
+    *call = reinterpret_cast<Call>(glutGetProcAddress(full));
+    return *call != nullptr;
+}
+
+bool LoadFramebufferCalls() {
+    const bool arb = glutExtensionSupported("GL_ARB_framebuffer_object");
+    if (!arb && !glutExtensionSupported("GL_EXT_framebuffer_object")) return false;
+    // A 1024 x 768 texture needs textures of any size.
+    if (!glutExtensionSupported("GL_ARB_texture_non_power_of_two")) return false;
+    return LookUp(&Fbo.genFramebuffers, "glGenFramebuffers", arb) &&
+           LookUp(&Fbo.bindFramebuffer, "glBindFramebuffer", arb) &&
+           LookUp(&Fbo.framebufferTexture2D, "glFramebufferTexture2D", arb) &&
+           LookUp(&Fbo.genRenderbuffers, "glGenRenderbuffers", arb) &&
+           LookUp(&Fbo.bindRenderbuffer, "glBindRenderbuffer", arb) &&
+           LookUp(&Fbo.renderbufferStorage, "glRenderbufferStorage", arb) &&
+           LookUp(&Fbo.framebufferRenderbuffer, "glFramebufferRenderbuffer", arb) &&
+           LookUp(&Fbo.checkFramebufferStatus, "glCheckFramebufferStatus", arb);
+}
+
+bool BuildCanvas() {
+    glGenTextures(1, &CanvasTexture);
+    glBindTexture(GL_TEXTURE_2D, CanvasTexture);
+    // The window's own pixel order: the software renderer samples it about
+    // twice as fast as RGBA when presenting.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, LayoutWidth, LayoutHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    GLuint depth = 0;
+    Fbo.genRenderbuffers(1, &depth);
+    Fbo.bindRenderbuffer(GL_RENDERBUFFER_EXT, depth);
+    Fbo.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, LayoutWidth, LayoutHeight);
+    Fbo.genFramebuffers(1, &CanvasFramebuffer);
+    Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, CanvasFramebuffer);
+    Fbo.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
+                             CanvasTexture, 0);
+    Fbo.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
+                                depth);
+    const bool complete = Fbo.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+    Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    return complete;
+}
+
+int32_t Rounded(int64_t numerator, int64_t denominator) {
+    return int32_t((2 * numerator + denominator) / (2 * denominator));
+}
+
+// State the program may leave set that would change how the quad is drawn.
+void SetPresentState() {
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glDisable(GL_TEXTURE_GEN_R);
+    if (CubeMapTarget) glDisable(GL_TEXTURE_CUBE_MAP_ARB);  // it would win over the 2D texture
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+}
+
+// Nearest keeps whole-number enlargements sharp;
+// anything else is smoothed.
+GLint PresentFilter(const CanvasPlace& place) {
+    const bool whole = place.width % LayoutWidth == 0 && place.height % LayoutHeight == 0;
+    return whole && place.width > 0 ? GL_NEAREST : GL_LINEAR;
+}
+
+void DrawCanvasQuad(const CanvasPlace& place) {
+    const float left = float(place.x), right = float(place.x + place.width);
+    const float bottom = float(WindowPixelHeight - place.y - place.height);
+    const float top = bottom + float(place.height);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(left, bottom);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(right, bottom);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(right, top);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(left, top);
+    glEnd();
+}
+
+}  // namespace
+
+CanvasPlace FitLayout(int32_t windowWidth, int32_t windowHeight) {
+    if (windowWidth <= 0 || windowHeight <= 0) return {0, 0, 0, 0};
+    CanvasPlace place{0, 0, windowWidth, windowHeight};
+    if (int64_t(windowWidth) * LayoutHeight <= int64_t(windowHeight) * LayoutWidth)
+        place.height = Rounded(int64_t(windowWidth) * LayoutHeight, LayoutWidth);
+    else
+        place.width = Rounded(int64_t(windowHeight) * LayoutWidth, LayoutHeight);
+    place.x = (windowWidth - place.width) / 2;
+    place.y = (windowHeight - place.height) / 2;
+    return place;
+}
+
+bool WindowToLayout(const CanvasPlace& place, int32_t x, int32_t y, double* layoutX, double* layoutY) {
+    if (place.width <= 0 || place.height <= 0) {
+        *layoutX = *layoutY = -1.0;
+        return false;
+    }
+    *layoutX = double(x - place.x) * LayoutWidth / place.width;
+    *layoutY = double(y - place.y) * LayoutHeight / place.height;
+    return x >= place.x && x < place.x + place.width && y >= place.y && y < place.y + place.height;
+}
+
+void CreateLayoutCanvas() {
+    WindowPixelWidth = glutGet(GLUT_WINDOW_WIDTH);
+    WindowPixelHeight = glutGet(GLUT_WINDOW_HEIGHT);
+    if (!LoadFramebufferCalls() || !BuildCanvas()) {
+        std::fputs("Can't scale the layout: no framebuffer objects\n", stdout);
+        return;
+    }
+    CubeMapTarget = glutExtensionSupported("GL_ARB_texture_cube_map");
+    CanvasActive = 1;
+    WindowWidth = LayoutWidth;
+    WindowHeight = LayoutHeight;
+}
+
+// A window of exactly the layout's size is drawn into directly: a copy
+// through the canvas would cost time for nothing, and drivers rasterise
+// off-screen buffers with the y axis the other way round, which moves
+// rounding by one level in a few pixels.
+void BeginCanvasFrame() {
+    FrameInCanvas = CanvasActive && (WindowPixelWidth != LayoutWidth || WindowPixelHeight != LayoutHeight);
+    if (FrameInCanvas) Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, CanvasFramebuffer);
+}
+
+void PresentCanvas() {
+    if (!FrameInCanvas) return;
+    const CanvasPlace place = FitLayout(WindowPixelWidth, WindowPixelHeight);
+    Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glViewport(0, 0, WindowPixelWidth, WindowPixelHeight);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);  // the bars
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, WindowPixelWidth, 0.0, WindowPixelHeight, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    SetPresentState();
+    glBindTexture(GL_TEXTURE_2D, CanvasTexture);
+    const GLint filter = PresentFilter(place);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    DrawCanvasQuad(place);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+}
+
+void WindowReshaped(int32_t width, int32_t height) {
+    WindowPixelWidth = width;
+    WindowPixelHeight = height;
+    if (CanvasActive)
+        SetProjection(LayoutWidth, LayoutHeight);
+    else
+        SetProjection(width, height);
+}
+
+bool PointerToLayout(int32_t x, int32_t y, double* layoutX, double* layoutY) {
+    if (CanvasActive)
+        return WindowToLayout(FitLayout(WindowPixelWidth, WindowPixelHeight), x, y, layoutX, layoutY);
+    *layoutX = double(x);
+    *layoutY = double(y);
+    return true;
+}

@@ -1,0 +1,105 @@
+// The layout canvas in a real GL context: at 1024 x 768 the presented frame
+// is, pixel for pixel, what direct drawing gave (the reference pictures were
+// drawn without the canvas); and the picking context follows a changed
+// drawing context without keeping the old one alive.
+#include <gtest/gtest.h>
+
+#include <GL/glx.h>
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/canvas.h"
+#include "app/startup.h"
+#include "platform/pick_context.h"
+#include "platform/png.h"
+#include "tests/canvas/scenes.h"
+#include "tests/support/issue_run.h"
+#include "tests/support/gl_harness.h"
+#include "tests/support/test_files.h"
+
+// Every GLX context made and destroyed in this process, counted on the way
+// to the real calls.
+static int LiveContexts = 0;
+
+extern "C" GLXContext glXCreateNewContext(Display* display, GLXFBConfig config, int type, GLXContext share,
+                                          Bool direct) {
+    using Create = GLXContext (*)(Display*, GLXFBConfig, int, GLXContext, Bool);
+    static const auto real = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "glXCreateNewContext"));
+    GLXContext context = real(display, config, type, share, direct);
+    if (context) ++LiveContexts;
+    return context;
+}
+
+extern "C" void glXDestroyContext(Display* display, GLXContext context) {
+    using Destroy = void (*)(Display*, GLXContext);
+    static const auto real = reinterpret_cast<Destroy>(dlsym(RTLD_NEXT, "glXDestroyContext"));
+    if (context) --LiveContexts;
+    real(display, context);
+}
+
+namespace {
+
+void DrawThroughCanvas() {
+    BeginCanvasFrame();
+    RunFixedFrameBody();
+    PresentCanvas();
+}
+
+size_t DifferentBytes(const std::vector<unsigned char>& shot, const unsigned char* reference) {
+    size_t different = 0;
+    for (size_t i = 0; i < shot.size(); ++i) different += shot[i] != reference[i];
+    return different;
+}
+
+TEST(Canvas, ScenesAt1024x768AreThePixelsOfDirectDrawing) {
+    const std::string references = SourceDirectory() + "/tests/canvas/reference/";
+    ASSERT_TRUE(EnterIssueCopy());
+    OpenTestWindow(SceneWidth, SceneHeight);
+    CreateLayoutCanvas();
+    ASSERT_EQ(CanvasActive, 1) << "the driver has no framebuffer objects";
+    InitGraphicsState();
+    WindowReshaped(SceneWidth, SceneHeight);
+    for (const SceneShot& shot : RunScenes(DrawThroughCanvas)) {
+        pngSetStandardOrientation(0);  // top row first, as the shots; loading sets it back
+        pngRawInfo reference{};
+        ASSERT_TRUE(pngLoadRaw((references + shot.name + ".png").c_str(), &reference)) << shot.name;
+        ASSERT_EQ(reference.Width * reference.Height * 3, shot.rgb.size()) << shot.name;
+        const size_t different = DifferentBytes(shot.rgb, reference.Data);
+        std::free(reference.Data);
+        EXPECT_EQ(different, 0u) << shot.name;
+        if (different) WriteTestPng(("/tmp/canvas-" + std::string(shot.name) + ".png").c_str(), SceneWidth,
+                                    SceneHeight, 3, shot.rgb.data());
+    }
+    LeaveTempWorkDir();
+}
+
+// Game mode brings a new drawing context; each change used to leave one more
+// picking context behind.
+TEST(Canvas, PickingContextFollowsANewDrawingContextAndLetsTheOldOneGo) {
+    OpenTestWindow(64, 64);
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable drawable = glXGetCurrentDrawable();
+    GLXContext contexts[2] = {glXGetCurrentContext(), nullptr};
+    int configId = 0, count = 0;
+    ASSERT_EQ(glXQueryContext(display, contexts[0], GLX_FBCONFIG_ID, &configId), Success);
+    const int attributes[] = {GLX_FBCONFIG_ID, configId, None};
+    GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), attributes, &count);
+    ASSERT_GT(count, 0);
+    contexts[1] = glXCreateNewContext(display, configs[0], GLX_RGBA_TYPE, nullptr, True);
+    XFree(configs);
+    const int live = LiveContexts;
+    for (int change = 0; change < 6; ++change) {
+        GLXContext drawing = contexts[change % 2];
+        ASSERT_TRUE(glXMakeCurrent(display, drawable, drawing));
+        ASSERT_EQ(BeginPickContext(), 1);
+        EndPickContext();
+        EXPECT_EQ(glXGetCurrentContext(), drawing);
+    }
+    EXPECT_LE(LiveContexts, live + 1);
+    glXMakeCurrent(display, drawable, contexts[0]);
+    glXDestroyContext(display, contexts[1]);
+}
+
+}  // namespace
