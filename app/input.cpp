@@ -124,7 +124,7 @@ void MovePointer(int x, int y) {
 void WindowClosed() {
     // Only the loading picture can be unpacked while frames are shown:
     // loading unpacks the rest and deletes it all within one frame.
-    if (SceneState == LoadingFadeIn) DeleteExtractedFiles();
+    if (Frame.SceneState == LoadingFadeIn) DeleteExtractedFiles();
     EndProgram();
 }
 

@@ -72,13 +72,13 @@ void Measure(const char* label, int width, int height) {
 }
 
 void ReachSettledChart() {
-    while (SceneState != Intro) {
+    while (Frame.SceneState != Intro) {
         BeginCanvasFrame();
         RunFixedFrameBody();
         PresentCanvas();
         SwapAndFinish();
     }
-    SceneState = Magazine;
+    Frame.SceneState = Magazine;
     SelectSection(AmigaCharts);
     SelectTopic(15);
     for (int i = 0; i < SettleFrames; ++i) {

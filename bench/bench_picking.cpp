@@ -13,6 +13,7 @@
 #include "content/page.h"
 #include "menu/menu.h"
 #include "menu/panels.h"
+#include "menu/picking.h"
 #include "resources/fonts.h"
 #include "tests/magazine/start_state.h"
 #include "tests/support/gl_harness.h"

@@ -40,10 +40,10 @@ SceneShot Shoot(const char* name, void (*frame)(), int frames) {
 // sound it would fall back to 0, so it is set before every frame.
 SceneShot ShootIntroAt(const char* name, void (*frame)(), uint32_t clock) {
     for (int i = 0; i < 2; ++i) {
-        IntroClock = clock;
+        Audio.IntroClock = clock;
         RunFrames(frame, 1);
     }
-    IntroClock = clock;
+    Audio.IntroClock = clock;
     return Shoot(name, frame, 1);
 }
 
@@ -86,15 +86,15 @@ std::vector<SceneShot> RunScenes(void (*frame)()) {
     PointerY = 520.0;
     std::vector<SceneShot> shots;
     shots.push_back(Shoot("loading", frame, 20));
-    while (SceneState != Intro) RunFrames(frame, 1);
+    while (Frame.SceneState != Intro) RunFrames(frame, 1);
     // Even without a device the stream's spectrum follows the wall clock;
     // without the stream and with the music off it is all zero.
     ReleaseIntroStream();
     MusicMode = MusicOff;
     shots.push_back(ShootIntroAt("intro-flash", frame, 4320));
-    IntroEndFade = 0.1f;  // the static nearly gone, as at the intro's end
+    Frame.IntroEndFade = 0.1f;  // the static nearly gone, as at the intro's end
     shots.push_back(ShootIntroAt("intro-end", frame, 8600));
-    SceneState = Magazine;
+    Frame.SceneState = Magazine;
     SelectSection(AmigaCharts);
     SelectTopic(15);
     shots.push_back(Shoot("chart", frame, 150));
