@@ -88,14 +88,17 @@ TEST(ArtgenLettering, CentredTextIsCentredAndFittedTextFits) {
 }
 
 // Chart text files with a heading for every chart, except where the rule
-// gives none.
+// gives none; as in the text, a directive comes between the run and
+// its heading.
 void WriteCharts(const std::string& dir, const char* (*heading)(int pick)) {
     const char* files[5] = {"amiga", "pc", "c64", "warez", "fun"};
     const int firsts[6] = {15, 31, 46, 55, 74, 78};
     for (int f = 0; f < 5; ++f) {
         std::ofstream out(dir + "/charts-" + files[f] + ".txt");
         for (int pick = firsts[f]; pick < firsts[f + 1]; ++pick)
-            if (heading(pick)) out << "@@ run Chart" << pick << "\n              " << heading(pick) << "   \n\n";
+            if (heading(pick))
+                out << "@@ run Chart" << pick << "\n@@ chart " << files[f] << " groups\n              "
+                    << heading(pick) << "   \n\n";
     }
 }
 

@@ -60,8 +60,11 @@ bool ReadChartHeadings(const std::string& path) {
     while (std::getline(in, line)) {
         if (!StartsWith(line, "@@ run Chart")) continue;
         const int pick = std::atoi(line.c_str() + 12);
+        // The heading is the run's first line of text; the run's own
+        // directives (its chart kind, title place) come before it.
         std::string heading;
-        if (pick < FirstTopicButton || pick >= FirstIntroTopicButton || !std::getline(in, heading)) continue;
+        while (std::getline(in, heading) && StartsWith(heading, "@@")) {}
+        if (pick < FirstTopicButton || pick >= FirstIntroTopicButton || !in) continue;
         const std::string name = PanelName(pick, Trimmed(heading));
         if (pick >= FirstGridPick && pick <= LastGridPick) SplitGridName(pick, name);
         else Names[pick - FirstTopicButton] = name;
