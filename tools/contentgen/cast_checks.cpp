@@ -293,8 +293,8 @@ void CheckAgainstCast(ContentText& text) {
     CheckChartsDiffer(text, charts);
     CheckMemberClaims(text);
     for (const RunLayout& run : text.runs) {
-        if (run.spec.kind == RunKind::Chart || run.spec.name == "Voters") continue;
-        bool messages = run.spec.name.starts_with("Messages");
+        if (run.shape.kind == RunKind::Chart || run.shape.name == "Voters") continue;
+        bool messages = run.shape.name.starts_with("Messages");
         for (int index = run.start; index < run.start + run.lines; ++index) {
             CheckPairsInLine(text, index);
             if (messages) CheckMessageSender(text, index);

@@ -14,7 +14,7 @@
 enum class RunKind { FixedPage, PagedText, Chart };
 
 // What a run name stands for, before any text is read.
-struct RunSpec {
+struct RunShape {
     std::string name;  // as written after "@@ run" in a source file
     RunKind kind = RunKind::FixedPage;
     TextPlace layout{};
@@ -23,15 +23,15 @@ struct RunSpec {
     bool required = true;  // numbered pages beyond the first may be left out
 };
 
-// The spec of a run name, or false if no run is called so.
-bool FindRunSpec(std::string_view name, RunSpec& spec);
+// The shape of a run name, or false if no run is called so.
+bool FindRunShape(std::string_view name, RunShape& shape);
 
 // Every run name in stored order (numbered pages up to their maximum).
-std::vector<RunSpec> AllRunSpecs();
+std::vector<RunShape> AllRunSpecs();
 
 // A run placed in the table.
 struct RunLayout {
-    RunSpec spec;
+    RunShape shape;
     int start = 0;
     int lines = 0;
     int pages = 1;          // paged texts: "@@ page" breaks + 1

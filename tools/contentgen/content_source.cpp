@@ -40,17 +40,17 @@ struct OpenRun {
 
 void OpenNamedRun(ContentText& text, OpenRun& run, std::string_view name, const std::string& where) {
     run = OpenRun{};
-    RunSpec spec;
-    if (!FindRunSpec(name, spec)) {
+    RunShape shape;
+    if (!FindRunShape(name, shape)) {
         AddFault(text, where, "no run is called \"" + std::string(name) + "\"");
         return;
     }
     for (const GivenRun& earlier : text.given)
-        if (earlier.spec.name == name) {
+        if (earlier.shape.name == name) {
             AddFault(text, where, "run " + std::string(name) + " was already given at " + earlier.where);
             return;
         }
-    text.given.push_back({spec, where, {}, 0});
+    text.given.push_back({shape, where, {}, 0});
     run.given = int(text.given.size()) - 1;
 }
 
@@ -90,7 +90,7 @@ void HandleDirective(ContentText& text, OpenRun& run, std::string_view directive
         return;
     }
     if (rest.starts_with(" chart ")) {
-        if (!open || open->spec.kind != RunKind::Chart || !ReadChartClaim(rest.substr(7), where, text.charts[open->spec.chartPick - FirstChartPick]))
+        if (!open || open->shape.kind != RunKind::Chart || !ReadChartClaim(rest.substr(7), where, text.charts[open->shape.chartPick - FirstChartPick]))
             AddFault(text, where, "\"@@ chart PLATFORM KIND [title X] [split N]\" belongs inside a chart's run");
         return;
     }
@@ -106,11 +106,11 @@ void HandleDirective(ContentText& text, OpenRun& run, std::string_view directive
     }
     if (rest == " page") {
         const int count = open ? int(open->lines.size()) : 0;
-        if (!open || open->spec.kind != RunKind::PagedText)
+        if (!open || open->shape.kind != RunKind::PagedText)
             AddFault(text, where, "\"@@ page\" belongs inside a paged text");
-        else if (count == 0 || count != (open->pageBreaks + 1) * open->spec.linesPerPage)
-            AddFault(text, where, "page break after " + std::to_string(count) + " lines; pages of " + open->spec.name +
-                                      " hold " + std::to_string(open->spec.linesPerPage));
+        else if (count == 0 || count != (open->pageBreaks + 1) * open->shape.linesPerPage)
+            AddFault(text, where, "page break after " + std::to_string(count) + " lines; pages of " + open->shape.name +
+                                      " hold " + std::to_string(open->shape.linesPerPage));
         else
             ++open->pageBreaks;
         return;
@@ -120,7 +120,7 @@ void HandleDirective(ContentText& text, OpenRun& run, std::string_view directive
 
 // Checks that do not need the neighbouring lines: encoding, control
 // characters, and for text pages the width where the line is drawn.
-void CheckLineOnItsOwn(ContentText& text, const RunSpec& spec, const std::string& bytes, const std::string& where) {
+void CheckLineOnItsOwn(ContentText& text, const RunShape& shape, const std::string& bytes, const std::string& where) {
     for (char c : bytes) {
         unsigned char byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
@@ -128,11 +128,11 @@ void CheckLineOnItsOwn(ContentText& text, const RunSpec& spec, const std::string
             return;
         }
     }
-    if (spec.kind == RunKind::Chart) return;
+    if (shape.kind == RunKind::Chart) return;
     if (!bytes.empty() && bytes.back() == ' ') AddFault(text, where, "blank at the end of the line");
-    if (static_cast<int>(bytes.size()) > spec.layout.maxWidth)
+    if (static_cast<int>(bytes.size()) > shape.layout.maxWidth)
         AddFault(text, where, "line has " + std::to_string(bytes.size()) + " characters; at most " +
-                                  std::to_string(spec.layout.maxWidth) + " fit at x " + std::to_string(int(spec.layout.bodyX)));
+                                  std::to_string(shape.layout.maxWidth) + " fit at x " + std::to_string(int(shape.layout.bodyX)));
 }
 
 void AddRunLine(ContentText& text, OpenRun& run, std::string_view utf8, const std::string& file, int lineNumber) {
@@ -148,7 +148,7 @@ void AddRunLine(ContentText& text, OpenRun& run, std::string_view utf8, const st
         AddFault(text, where, problem);
         bytes.clear();
     } else {
-        CheckLineOnItsOwn(text, given.spec, bytes, where);
+        CheckLineOnItsOwn(text, given.shape, bytes, where);
     }
     given.lines.push_back(TextLine{bytes, file, lineNumber});
 }
@@ -218,7 +218,7 @@ ChartKind KindOfChartRun(const GivenRun& run) {
 }
 
 void CheckChart(ContentText& text, const RunLayout& run, ChartKind kind) {
-    const int pick = run.spec.chartPick;
+    const int pick = run.shape.chartPick;
     const int split = text.charts[pick - FirstChartPick].splitWidth;
     CheckHeading(text, run.start + ChartHeadingOffset);
     CheckBlankLines(text, run.start + 1, run.start + 2, "a blank line follows the heading");
@@ -250,14 +250,14 @@ void CheckChart(ContentText& text, const RunLayout& run, ChartKind kind) {
 // above the bottom banner, a chart its fixed run, a paged text any number.
 std::string CheckRunFits(const GivenRun& run) {
     const int lines = int(run.lines.size());
-    if (run.spec.kind == RunKind::Chart) {
+    if (run.shape.kind == RunKind::Chart) {
         if (lines == ChartRunLines || lines == CancelledChartRunLines) return "";
-        return "run " + run.spec.name + " holds " + std::to_string(lines) + " lines; a chart holds " +
+        return "run " + run.shape.name + " holds " + std::to_string(lines) + " lines; a chart holds " +
                std::to_string(ChartRunLines) + ", a cancelled one " + std::to_string(CancelledChartRunLines);
     }
-    if (run.spec.kind == RunKind::FixedPage && lines > LinesThatFit(run.spec.layout))
-        return "run " + run.spec.name + " holds " + std::to_string(lines) + " lines; at most " +
-               std::to_string(LinesThatFit(run.spec.layout)) + " fit above the bottom banner";
+    if (run.shape.kind == RunKind::FixedPage && lines > LinesThatFit(run.shape.layout))
+        return "run " + run.shape.name + " holds " + std::to_string(lines) + " lines; at most " +
+               std::to_string(LinesThatFit(run.shape.layout)) + " fit above the bottom banner";
     return "";
 }
 
@@ -278,18 +278,18 @@ std::string TitleOf(const char* base, int page, int pages, bool paged) {
 // its place empty (a chart its twelve lines), so the checks still run.
 void PlaceRuns(ContentText& text) {
     int start = 0;
-    for (const RunSpec& spec : AllRunSpecs()) {
+    for (const RunShape& shape : AllRunSpecs()) {
         const GivenRun* given = nullptr;
         for (const GivenRun& run : text.given)
-            if (run.spec.name == spec.name) given = &run;
-        if (!given && !spec.required) continue;
-        if (!given) text.faults.push_back("run " + spec.name + " is missing");
-        RunLayout run{spec, start, 0, 1, ""};
-        std::vector<TextLine> lines = given ? given->lines : std::vector<TextLine>(spec.kind == RunKind::Chart ? ChartRunLines : 0);
+            if (run.shape.name == shape.name) given = &run;
+        if (!given && !shape.required) continue;
+        if (!given) text.faults.push_back("run " + shape.name + " is missing");
+        RunLayout run{shape, start, 0, 1, ""};
+        std::vector<TextLine> lines = given ? given->lines : std::vector<TextLine>(shape.kind == RunKind::Chart ? ChartRunLines : 0);
         if (given) {
             std::string problem = CheckRunFits(*given);
             if (!problem.empty()) AddFault(text, given->where, problem);
-            if (spec.kind == RunKind::Chart && !problem.empty()) lines.resize(ChartRunLines);
+            if (shape.kind == RunKind::Chart && !problem.empty()) lines.resize(ChartRunLines);
             run.pages = given->pageBreaks + 1;
         }
         run.lines = int(lines.size());
@@ -300,10 +300,10 @@ void PlaceRuns(ContentText& text) {
     // Titles count the pages: the Messages' two fixed pages follow its paged ones.
     const int messagesPages = FindRun(text, "Messages")->pages + 2;
     for (RunLayout& run : text.runs) {
-        const std::string& name = run.spec.name;
-        const char* base = run.spec.layout.title;
+        const std::string& name = run.shape.name;
+        const char* base = run.shape.layout.title;
         if (!base) continue;
-        if (run.spec.kind == RunKind::PagedText)
+        if (run.shape.kind == RunKind::PagedText)
             run.title = TitleOf(base, 0, name == "Messages" ? messagesPages : run.pages, true);
         else if (name.starts_with("MessagesPage"))
             run.title = TitleOf(base, messagesPages - (name == "MessagesPage19" ? 1 : 0), messagesPages, false);
@@ -317,7 +317,7 @@ void PlaceRuns(ContentText& text) {
 
 // Paged text beyond its last page is never shown.
 void CheckPagesHoldTheText(ContentText& text, const RunLayout& run) {
-    for (int line = run.pages * run.spec.linesPerPage; line < run.lines; ++line)
+    for (int line = run.pages * run.shape.linesPerPage; line < run.lines; ++line)
         if (!text.lines[run.start + line].bytes.empty()) {
             AddLineFault(text, run.start + line, "text after the last page: start a page with \"@@ page\"");
             return;
@@ -373,10 +373,10 @@ void ReadContentDirectory(ContentText& text, const std::string& directory) {
 void CheckContentText(ContentText& text) {
     PlaceRuns(text);
     for (const RunLayout& run : text.runs) {
-        if (run.spec.kind == RunKind::PagedText) CheckPagesHoldTheText(text, run);
-        if (run.spec.kind != RunKind::Chart) continue;
+        if (run.shape.kind == RunKind::PagedText) CheckPagesHoldTheText(text, run);
+        if (run.shape.kind != RunKind::Chart) continue;
         for (const GivenRun& given : text.given)
-            if (given.spec.name == run.spec.name) CheckChart(text, run, KindOfChartRun(given));
+            if (given.shape.name == run.shape.name) CheckChart(text, run, KindOfChartRun(given));
     }
     if (text.packMembers.empty()) text.faults.push_back("the pack members are missing (\"@@ pack FILE...\")");
     const RunLayout& bonus7 = *FindRun(text, "Bonus7");
@@ -388,7 +388,7 @@ void CheckContentText(ContentText& text) {
 
 const RunLayout* FindRun(const ContentText& text, std::string_view name) {
     for (const RunLayout& run : text.runs)
-        if (run.spec.name == name) return &run;
+        if (run.shape.name == name) return &run;
     return nullptr;
 }
 
@@ -402,7 +402,7 @@ int NumberedRunCount(const ContentText& text, std::string_view stem) {
 
 ChartKind ChartKindOf(const ContentText& text, int pick) {
     for (const GivenRun& given : text.given)
-        if (given.spec.chartPick == pick) return KindOfChartRun(given);
+        if (given.shape.chartPick == pick) return KindOfChartRun(given);
     return RankingChart;
 }
 

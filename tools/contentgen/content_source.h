@@ -45,7 +45,7 @@ struct MemberClaim {
 
 // A run as its source gives it.
 struct GivenRun {
-    RunSpec spec;
+    RunShape shape;
     std::string where;  // of its "@@ run" line
     std::vector<TextLine> lines;
     int pageBreaks = 0;

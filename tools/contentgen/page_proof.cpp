@@ -61,8 +61,8 @@ bool FindPageRun(const ContentText& text, int section, int topic, int page, Page
         found.run = &ChartRun(text, topic);
     }
     if (!found.run || page < 1 || page > PageCountOf(text, section, topic)) return false;
-    if (found.run->spec.kind == RunKind::PagedText) {
-        const int perPage = found.run->spec.linesPerPage;
+    if (found.run->shape.kind == RunKind::PagedText) {
+        const int perPage = found.run->shape.linesPerPage;
         found.first = std::min(perPage * (page - 1), found.run->lines);
         found.count = std::min(perPage * page, found.run->lines) - found.first;
     } else {
@@ -72,7 +72,7 @@ bool FindPageRun(const ContentText& text, int section, int topic, int page, Page
 }
 
 std::string TitleOf(const PageRun& page, const ContentText& text) {
-    if (page.run->spec.kind == RunKind::Chart) return text.lines[page.run->start].bytes;
+    if (page.run->shape.kind == RunKind::Chart) return text.lines[page.run->start].bytes;
     char title[64];
     std::snprintf(title, sizeof title, page.run->title.c_str(), page.page);
     return title;
@@ -82,7 +82,7 @@ int CourierColumns(double pixels) { return static_cast<int>(pixels / CourierWidt
 
 void PlaceChart(const ContentText& text, const RunLayout& run, std::vector<PlacedText>& placed) {
     const std::string& heading = text.lines[run.start].bytes;
-    const ChartKind kind = ChartKindOf(text, run.spec.chartPick);
+    const ChartKind kind = ChartKindOf(text, run.shape.chartPick);
     if (kind == CancelledChart) {
         placed.push_back({int(HeadingY), 0, heading});
         placed.push_back({int(FirstRowY), 0, text.lines[run.start + CancelledNoticeOffset].bytes});
@@ -94,7 +94,7 @@ void PlaceChart(const ContentText& text, const RunLayout& run, std::vector<Place
         placed.push_back({int(ShortChartNoteY[0]), 0, text.lines[run.start + ShortChartFirstNote].bytes});
         placed.push_back({int(ShortChartNoteY[1]), 0, text.lines[run.start + ShortChartSecondNote].bytes});
     }
-    int split = text.charts[run.spec.chartPick - FirstChartPick].splitWidth;
+    int split = text.charts[run.shape.chartPick - FirstChartPick].splitWidth;
     for (int k = 0; k < (shortChart ? ShortChartRows : ChartRankCount); ++k) {
         const std::string& row = text.lines[run.start + ChartFirstRowOffset + k].bytes;
         int y = int(FirstRowY - RowStep * float(k));
@@ -141,9 +141,9 @@ bool ProofPage(const ContentText& text, int section, int topic, int page, std::s
         return false;
     }
     const RunLayout& run = *found.run;
-    const bool chart = run.spec.kind == RunKind::Chart;
-    int leftX = int(chart ? ChartX : run.spec.layout.bodyX);
-    std::string titleAt = chart ? ", " : " at x " + std::to_string(int(run.spec.layout.titleX)) + ", ";
+    const bool chart = run.shape.kind == RunKind::Chart;
+    int leftX = int(chart ? ChartX : run.shape.layout.bodyX);
+    std::string titleAt = chart ? ", " : " at x " + std::to_string(int(run.shape.layout.titleX)) + ", ";
     out += "Title \"" + ConvertWindows1252ToUtf8(TitleOf(found, text)) + "\" (Tahoma" + titleAt + "y " +
            std::to_string(int(TitleY)) + ")\n";
     out += "Courier from x " + std::to_string(leftX) + ", 8 pixels a character; y counts up from the bottom\n";
@@ -152,7 +152,7 @@ bool ProofPage(const ContentText& text, int section, int topic, int page, std::s
         PlaceChart(text, run, placed);
     } else {
         for (int i = 0; i < found.count; ++i)
-            placed.push_back({int(run.spec.layout.firstY - run.spec.layout.step * float(i)), 0,
+            placed.push_back({int(run.shape.layout.firstY - run.shape.layout.step * float(i)), 0,
                               text.lines[run.start + found.first + i].bytes});
     }
     PrintPlaced(placed, out);

@@ -39,7 +39,7 @@ std::string ContentTableSource(const ContentText& text) {
     size_t nextRun = 0;
     for (size_t index = 0; index < text.lines.size(); ++index) {
         for (; nextRun < text.runs.size() && size_t(text.runs[nextRun].start) == index; ++nextRun)
-            out += "    // " + text.runs[nextRun].spec.name + "\n";
+            out += "    // " + text.runs[nextRun].shape.name + "\n";
         out += "    ";
         if (text.lines[index].bytes.empty())
             out += "EmptyLine";
@@ -68,7 +68,7 @@ void AppendRun(std::string& out, const ContentText& text, const char* run, const
     const RunLayout& layout = *FindRun(text, run);
     const std::string name(stem);
     AppendNumber(out, (name + "Lines").c_str(), layout.lines);
-    if (layout.spec.kind != RunKind::PagedText) return;
+    if (layout.shape.kind != RunKind::PagedText) return;
     AppendNumber(out, (name + "PageCount").c_str(), layout.pages);
     AppendTitle(out, (name + "Title").c_str(), layout.title);
 }
