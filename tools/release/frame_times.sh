@@ -12,7 +12,7 @@ build=$(cd "${1:-build}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 program= server=
-trap 'kill $program $server 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $program $server 2>/dev/null || true; rm -rf "$work"' EXIT
 
 cc -O2 -shared -fPIC "$here/swap_timer.c" -o "$work/swap_timer.so" -ldl
 cp -r "$build/issue/data" "$work/data"
