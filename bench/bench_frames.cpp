@@ -3,7 +3,9 @@
 // flash: three full-window pictures, the noise over the whole window, the
 // shaking title and its ghost), at 1024 x 768 and 512 x 512, with the
 // process's CPU time per frame split into our own code, the GL driver, the
-// sound libraries and the rest by sampling.
+// sound libraries and the rest by sampling. Frames go through the layout
+// canvas as the program draws them, so a 512 x 512 window draws the whole
+// 1024 x 768 layout and scales it down.
 //
 // Without arguments it runs itself once per window size (each in a window
 // of that size) and prints one table; "bench_frames WxH" measures one size.
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/canvas.h"
 #include "app/frame.h"
 #include "audio/audio.h"
 #include "app/intro.h"
@@ -39,8 +42,13 @@ double ProcessCpuSeconds() {
     return now.tv_sec + now.tv_nsec * 1e-9;
 }
 
-// Swapped and finished, so that the driver's rasterising is inside the frame.
-void FinishFrame() {
+// One frame as the program draws it, through the canvas where the window is
+// not the layout's size; swapped and finished, so that the driver's
+// rasterising is inside the frame.
+void DrawFrame() {
+    BeginCanvasFrame();
+    RunFrameBody();
+    PresentCanvas();
     glutSwapBuffers();
     glFinish();
 }
@@ -51,13 +59,7 @@ void RunBusiestIntroFrame() {
     Frame.SceneState = Intro;
     Audio.IntroClock = BusiestIntroClock;
     Timeline.FlashPhase = 0.0f;
-    RunFrameBody();
-    FinishFrame();
-}
-
-void RunMagazineFrame() {
-    RunFrameBody();
-    FinishFrame();
+    DrawFrame();
 }
 
 void Measure(const char* scene, int width, int height, void (*frame)()) {
@@ -84,23 +86,22 @@ void Measure(const char* scene, int width, int height, void (*frame)()) {
 // From the loading fade-in through the resource initialisation to the first
 // intro frame, as the program starts.
 void LoadEverything() {
-    while (Frame.SceneState != Intro) {
-        RunFrameBody();
-        FinishFrame();
-    }
+    while (Frame.SceneState != Intro) DrawFrame();
 }
 
 int MeasureOneSize(int width, int height) {
     if (!EnterIssueDirectory()) return 1;
     StartProgramWindow(width, height);
+    CreateLayoutCanvas();
+    WindowReshaped(width, height);
     LoadEverything();
     StartCpuSampling();
     Measure("intro", width, height, RunBusiestIntroFrame);
     Frame.SceneState = Magazine;
     PickFirstAmigaChart();
-    for (int i = 0; i < MagazineSettleFrames; ++i) RunMagazineFrame();
+    for (int i = 0; i < MagazineSettleFrames; ++i) DrawFrame();
     if (Swarm.ParticleCount != ParticleCapacity) std::printf("swarm not full: %d\n", Swarm.ParticleCount);
-    Measure("magazine", width, height, RunMagazineFrame);
+    Measure("magazine", width, height, DrawFrame);
     StopCpuSampling();
     return 0;
 }
