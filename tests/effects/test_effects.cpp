@@ -1,20 +1,15 @@
-// Everything the magazine draws through the quad primitives, checked by what
-// a frame drew: the intro timeline and its frame driver, the noise flicker,
-// the logo carousel, the particle swarm, the button bar and its panels.
-//
-// Recording stand-ins replace the quad primitives, the few GL calls these
-// make and the intro stream: the linker takes the definitions below first
-// and never pulls render/primitives.cpp, render/crossfade.cpp or
-// audio/audio.cpp out of the library. Should the code under test come to
-// need a function only those define, the link fails with duplicate symbols
-// (never silently mixes the two); the stand-in then grows that function.
+// The intro, the noise flicker, the logo carousel, the swarm, the button bar
+// and its panels, checked by what a frame drew. The recording stand-ins below
+// replace render/primitives.cpp, render/crossfade.cpp and audio/audio.cpp:
+// the linker takes them first and never pulls those files out of the library.
+// Code that needs a function only those define fails to link (duplicate
+// symbols) until the stand-in grows it.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <tuple>
 #include <vector>
 
@@ -173,8 +168,6 @@ protected:
         std::fill(std::begin(Spectrum), std::end(Spectrum), 0.0f);
         Carousel = CarouselStart;
         Swarm = SwarmStart;
-        AimSpawnDirection();
-        std::srand(1);
         Content = ContentStart;
         BackgroundFade = 1.0f;
         Panels = PanelStart;
@@ -188,15 +181,12 @@ class IntroTest : public Drawing {};
 class EffectsTest : public Drawing {};
 class BarTest : public Drawing {};
 
-// ---- the intro
-
 constexpr int32_t DateSlot = 69, FirstTitleSlot = 71;
 
 size_t Count(int32_t slot) { return QuadsOf(QuadKind::Textured, slot).size(); }
 
 // Every interval is open at both ends, so each boundary and its neighbours
-// are listed: date copies, large picture draws, flash overlays and the three
-// title pictures. The large picture fades to black after 9200.
+// are listed. The large picture fades to black after 9200.
 TEST_F(IntroTest, EachBoundaryOfTheChoreography) {
     const struct {
         uint32_t clock;
@@ -244,8 +234,7 @@ TEST_F(IntroTest, LongFramesStopAtTheirTargets) {
     }
 }
 
-// The start flag lives for the whole process, so the count holds whichever
-// case ran the first intro frame. The clock is read at the end of a frame:
+// The stream starts once per process. The clock is read at the end of a frame:
 // the timeline and the switch to the magazine see the frame before's value.
 TEST_F(IntroTest, FrameDriverStartsTheStreamOnceAndSeesTheClockOfTheFrameBefore) {
     for (int frame = 0; frame < 50; ++frame) IntroFrame();  // stalled: only the noise
@@ -266,19 +255,12 @@ TEST_F(IntroTest, FrameDriverStartsTheStreamOnceAndSeesTheClockOfTheFrameBefore)
     EXPECT_EQ(Frame.SceneState, Intro);
     IntroFrame();
     EXPECT_EQ(Frame.SceneState, Magazine);
-}
-
-// ---- the effects
-
-// One noise frame's quad.
-RecordedQuad NoiseQuad(float level) {
-    Drawn = DrawRecord{};
-    DrawIntroNoise(level);
-    return Drawn.quads.size() == 1 ? Drawn.quads[0] : RecordedQuad{};
+    EXPECT_FLOAT_EQ(Frame.IntroEndFade, 0.99f);  // the flicker fades from 8000 on
 }
 
 // Six pictures over the whole window; past the last the cycle restarts at
-// the first, not at the remainder. The opacity follows the ten lowest bins.
+// the first, not at the remainder. A mean of 1 in the ten lowest bins gives
+// half opacity, whatever the bins above them hold.
 TEST_F(EffectsTest, NoiseCyclesItsPicturesOverTheWindowWithTheBass) {
     const struct {
         float phase, step;
@@ -286,27 +268,23 @@ TEST_F(EffectsTest, NoiseCyclesItsPicturesOverTheWindowWithTheBass) {
         float next;
     } rows[] = {{0.0f, 1.0f, 74, 0.35f}, {0.99f, 1.0f, 74, 1.34f}, {5.99f, 1.0f, 79, 0.0f},
                 {6.0f, 1.0f, 0, 0.0f},   {5.9f, 10.0f, 79, 0.0f},   {5.8f, 0.2f / 0.35f, 79, 6.0f}};
+    std::fill(std::begin(Spectrum), std::begin(Spectrum) + 10, 1.0f);
+    std::fill(std::begin(Spectrum) + 10, std::end(Spectrum), 100.0f);
     for (const auto& row : rows) {
         NoisePhase = row.phase;
         Frame.FrameStep = row.step;
-        const RecordedQuad quad = NoiseQuad(1.0f);
+        Drawn = DrawRecord{};
+        DrawIntroNoise(1.0f);
+        const RecordedQuad quad = Drawn.quads.size() == 1 ? Drawn.quads[0] : RecordedQuad{};
         EXPECT_FLOAT_EQ(NoisePhase, row.next) << row.phase;
         EXPECT_EQ(quad.slot, row.slot) << row.phase;
         EXPECT_TRUE(!row.slot || (quad.kind == QuadKind::OverlayRotated && quad.halfWidth == 512 && quad.y == 384));
+        EXPECT_TRUE(!row.slot || quad.alpha == 0.5f) << quad.alpha;
     }
-    NoisePhase = 0.0f;
-    Frame.FrameStep = 1.0f;
-    EXPECT_EQ(NoiseQuad(1.0f).alpha, 0.0f);  // silence: drawn, invisibly
-    for (int bin = 10; bin < SpectrumSize; ++bin) Spectrum[bin] = 100.0f;
-    EXPECT_EQ(NoiseQuad(1.0f).alpha, 0.0f);
-    for (int bin = 0; bin < 10; ++bin) Spectrum[bin] = 1.0f;
-    EXPECT_FLOAT_EQ(NoiseQuad(1.0f).alpha, 0.5f);
-    for (float level : {0.0f, -0.004f}) EXPECT_LE(NoiseQuad(level).alpha, 0.0f) << level;
 }
 
-// A long frame takes a logo well below zero and a short one hands it over:
-// it must not stay below zero, or on its next turn it would hand over at
-// once and be skipped. A huge step never stalls the cycle either.
+// A logo a long frame took below zero and a short one handed over restarts at
+// zero, or on its next turn it would be skipped; a huge step never stalls.
 TEST_F(EffectsTest, FramesOfAnyLengthGiveEachLogoItsWholeTurn) {
     Carousel.LogoPhase = 1;
     Carousel.LogoLevel[1] = -0.008f;  // one step of 1.6 past zero
@@ -348,10 +326,8 @@ TEST_F(EffectsTest, SwarmCountStaysBetweenZeroAndCapacity) {
     EXPECT_EQ(Swarm.ParticleCount, ParticleCapacity);
 }
 
-// On the attractor a particle has no direction to go: it stays put, drawn
-// every frame (two triangles, three trail segments), without a division by
-// zero. 200 float steps of 0.005 leave life a hair above 0, so the rebirth
-// comes at the end of frame 201.
+// On the attractor a particle stays put, drawn every frame, without a division
+// by zero; 200 float steps of 0.005 leave life a hair above 0 at frame 200.
 TEST_F(EffectsTest, ParticleOnTheAttractorStaysAndIsRebornInPlaceAfter200Frames) {
     Particle& p = PlaceParticle(0.0f, 0.0f);
     int rebornAt = 0;
@@ -389,8 +365,8 @@ TEST_F(EffectsTest, ForceIsCappedBothWaysAndScaledByFrameStep) {
     }
 }
 
-// The menu sets the push and resets the cross-fade; the cross-fade then
-// raises BackgroundFade by 0.01 before the swarm runs in each frame.
+// A section pick sets the push and restarts the cross-fade, which then rises
+// by 0.01 before the swarm runs in each frame.
 TEST_F(EffectsTest, PushLastsExactlyAsLongAsTheCrossFade) {
     Swarm.AttractorStrength = AttractorPush;
     DrawParticleSwarm(false);
@@ -408,8 +384,6 @@ TEST_F(EffectsTest, PushLastsExactlyAsLongAsTheCrossFade) {
     EXPECT_EQ(Swarm.AttractorStrength, AttractorPull);
 }
 
-// ---- the button bar and the panels
-
 struct Expected {
     QuadKind kind;
     float alpha, x;
@@ -418,7 +392,6 @@ struct Expected {
 };
 
 constexpr QuadKind Textured = QuadKind::Textured, Tinted = QuadKind::Tinted, Blank = QuadKind::Blank;
-constexpr GLenum CutOut = GL_ONE_MINUS_SRC_COLOR;
 
 // The slides are mid-way, so a bar that travels with its panel shows it.
 TEST_F(BarTest, EachKindOfButtonDrawsItsOwnLook) {
@@ -438,9 +411,9 @@ TEST_F(BarTest, EachKindOfButtonDrawsItsOwnLook) {
          {{Tinted, 0.035f, -20.0f}, {Textured, 0.5f, -30.0f}}},
         {"no chart chosen", AmigaCharts, NoTopic, 0, false, false, {{Textured, 1.0f, -30.0f}}},
         {"hovered section", Introduction, WelcomeTopic, 3, true, false,
-         {{Textured, 1.0f, -2.5f}, {Blank, 1.0f, -2.5f}, {Textured, 1.0f, -2.5f, CutOut}}},
+         {{Textured, 1.0f, -2.5f}, {Blank, 1.0f, -2.5f}, {Textured, 1.0f, -2.5f, GL_ONE_MINUS_SRC_COLOR}}},
         {"hovered, clicked section", Introduction, WelcomeTopic, 6, true, true,
-         {{Textured, 1.0f, 23.5f}, {Blank, 1.0f, 23.5f}, {Textured, 0.1f, 23.5f, CutOut}}},
+         {{Textured, 1.0f, 23.5f}, {Blank, 1.0f, 23.5f}, {Textured, 0.1f, 23.5f, GL_ONE_MINUS_SRC_COLOR}}},
         {"hovered topic", AmigaCharts, NoTopic, 20, true, false, {{Tinted, 0.0f, -32.0f}, {Tinted, 0.45f, -42.0f}}},
         {"hovered arrow", AmigaCharts, NoTopic, 88, true, false,
          {{Textured, 1.0f, 19.0f, GL_ONE, ArrowRightHighSlot}, {Textured, 0.45f, 19.0f, GL_ONE, ArrowRightHighSlot}}},
@@ -456,7 +429,6 @@ TEST_F(BarTest, EachKindOfButtonDrawsItsOwnLook) {
         SelectTopic(row.chosen);
         MenuButtons[row.pick].hovered = row.hovered;
         MenuButtons[row.pick].clicked = row.clicked;
-        Drawn = DrawRecord{};
         Drawn.destination = GL_ZERO;  // DrawMenu sets the standing blend function itself
         DrawMenu();
         std::vector<RecordedQuad> quads;
@@ -476,9 +448,8 @@ TEST_F(BarTest, EachKindOfButtonDrawsItsOwnLook) {
     }
 }
 
-// At one frame step per 1/75 s a chart panel slides in within 104 frames,
-// the Introduction's (a longer way) within 131, and a fade takes 75. One
-// coming back mid-fade rests at once; one faded out slides in anew.
+// A chart panel slides in within 104 frames, the Introduction's within 131, a
+// fade takes 75; back mid-fade a panel rests at once, faded out it slides anew.
 TEST_F(BarTest, PanelsTakeTheirFramesAndRestOrSlideAnewWhenShownAgain) {
     for (const auto& [section, frames] : {std::pair{Introduction, 131}, {AmigaCharts, 104}, {FunCharts, 104}}) {
         Content.ActiveSection = section;

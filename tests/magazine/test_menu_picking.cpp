@@ -1,6 +1,5 @@
-// Input in a real GL context: what a hover or a click hits (depth first,
-// then the lower pick name) and when a pick runs; the keys, the termination
-// and crash signals.
+// Input in a real GL context: what a hover or a click hits (depth first, then
+// the lower pick name) and when; the keys; the termination and crash signals.
 #include <gtest/gtest.h>
 
 #include <GL/freeglut.h>
@@ -19,7 +18,6 @@
 #include "audio/audio.h"
 #include "content/content.h"
 #include "menu/menu.h"
-#include "menu/panels.h"
 #include "menu/picking.h"
 #include "tests/support/gl_harness.h"
 #include "tests/support/test_files.h"
@@ -70,7 +68,6 @@ protected:
         Content = ContentStart;
         SongSelection = FirstSongSlot;
         MusicMode = MusicOn;
-        Panels = PanelStart;
         SetMenuButtons();
     }
 };
@@ -118,9 +115,8 @@ TEST_F(Input, OnlyALeftPressPicksAndAMissLeavesAnEarlierClickToItsPass) {
     EXPECT_FALSE(AnyClicked());
 }
 
-// A fast mouse sends many motions per frame: they only move the pointer, and
-// the frame picks once, where the pointer is now. A press picks at once, at
-// its own place.
+// Motions only move the pointer; the frame picks once, where the pointer is
+// now. A press picks at once, at its own place.
 TEST_F(Input, MotionsPickOncePerFrameAtTheLatestPlaceAndPressesAtTheirOwn) {
     const WindowPixel music = PixelOfButton(MusicOffButton), exit = PixelOfButton(ExitButton);
     MotionHandler(music.x, music.y);
@@ -165,9 +161,12 @@ TEST_F(Input, SkipKeysWaitForTheIntroAndRemoveItsStream) {
     LeaveTempWorkDir();
 }
 
-// A termination signal is carried out on the GLUT thread, where game mode
-// can be left, and the process then dies of that very signal.
-TEST_F(Input, TerminationSignalEndsTheProcessFromTheMainLoop) {
+// A termination signal is carried out on the GLUT thread, where game mode can
+// be left; a crash cannot wait and restores the display in its handler. Either
+// way the process dies of the very signal it got.
+void MarkDisplayRestored() { write(2, "display restored\n", 17); }
+
+TEST_F(Input, SignalsRestoreTheDisplayAndEndTheProcessWithTheSameSignal) {
     EXPECT_EXIT(
         {
             InstallExitGuards();
@@ -180,13 +179,6 @@ TEST_F(Input, TerminationSignalEndsTheProcessFromTheMainLoop) {
             std::exit(3);  // the signal was lost
         },
         testing::KilledBySignal(SIGTERM), "carried on to the main loop");
-}
-
-// A crash cannot wait for the main loop: the display is restored in the
-// handler itself, and the process still dies of the signal it got.
-void MarkDisplayRestored() { write(2, "display restored\n", 17); }
-
-TEST_F(Input, CrashRestoresTheDisplayAndDiesOfTheSameSignal) {
     for (int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE})
         EXPECT_EXIT(
             {

@@ -1,9 +1,6 @@
-// The content model (what a pick or a page turn leads to) and the page
-// layout: which text the page renderer prints for it and where, and how a
-// chart appears.
-//
-// The two print operations are replaced at link time by ones that record
-// each string with its place and the alpha of the current colour.
+// The content model (what a pick or a page turn leads to) and the page layout
+// (which text the renderer prints for it, and where), with the two print
+// operations replaced at link time by ones that record each string.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -21,24 +18,19 @@
 #include "render/primitives.h"
 #include "tests/support/gl_harness.h"
 
-namespace {
-
 struct PrintedText {
     float x, y;
     std::string text;
-    float alpha;
+    float alpha;  // of the current colour
 };
-std::vector<PrintedText> Tahoma, Courier;
+static std::vector<PrintedText> Tahoma, Courier;
 
-// Empty text prints nothing.
-void Record(std::vector<PrintedText>& texts, float x, float y, const char* text) {
-    if (!text || !*text) return;
+static void Record(std::vector<PrintedText>& texts, float x, float y, const char* text) {
+    if (!text || !*text) return;  // empty text prints nothing
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     texts.push_back({x, y, text, colour[3]});
 }
-
-}  // namespace
 
 void PrintTahoma(float x, float y, const char* text) { Record(Tahoma, x, y, text); }
 void PrintCourier(float x, float y, const char* text) { Record(Courier, x, y, text); }
@@ -133,10 +125,9 @@ TEST_F(PageLayout, SectionPickResetsTheTextAndStartsACrossfadeThatRefusesOthers)
     EXPECT_EQ(Content.BackgroundSection, Introduction);
 }
 
-// Every page prints its title at its own x on the title line and its body at
-// its own x. Paged texts show one slice of their run; a short last slice, or
-// a page past the end, shows fewer lines or none rather than the next run,
-// and a set of fixed pages shows its last.
+// Every page prints its title and its body at its own x. A paged text shows a
+// slice of its run; a short last slice or a page past the end shows fewer
+// lines or none rather than the next run; fixed pages show their last.
 TEST_F(PageLayout, EachPageShowsItsTitleAndItsSliceOfTextAtItsX) {
     const struct {
         int32_t section, topic, page;
@@ -144,12 +135,12 @@ TEST_F(PageLayout, EachPageShowsItsTitleAndItsSliceOfTextAtItsX) {
         const char* title = nullptr;  // and its slice of text, where given
         int runStart = 0, lines = 0;
     } pages[] = {
-        {Messages, NoTopic, 0, 470, 160}, {Credits, NoTopic, 0, 500, 250, "Credits", CreditsStart, CreditsLines},
+        {Credits, NoTopic, 0, 500, 250, "Credits", CreditsStart, CreditsLines},
         {Messages, NoTopic, 17, 470, 160, "Messages - 18/20", MessagesTextStart + 425, 25},
         {Messages, NoTopic, 18, 470, 200, "Messages - 19/20", MessagesPage19Start, MessagesPage19Lines},
         {Messages, NoTopic, 19, 470, 200, "Messages - 20/20", MessagesPage20Start, MessagesPage20Lines},
         {Introduction, WelcomeTopic, 5, 485, 110, "Welcome", WelcomeStart, WelcomeLines},
-        {Introduction, ContactInformationTopic, 0, 460, 360}, {Introduction, ListOfVotersTopic, 2, 455, 150},
+        {Introduction, ContactInformationTopic, 0, 460, 360},
         {Introduction, ListOfVotersTopic, -2, 455, 150, "List of voters - 01/09", VotersTextStart, 25},
         {Introduction, ListOfVotersTopic, 8, 455, 150, "List of voters - 09/09", VotersTextStart + 200, 20},
         {Introduction, ListOfVotersTopic, 9, 455, 150, "List of voters - 10/09", VotersTextStart, 0},
