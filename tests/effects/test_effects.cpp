@@ -83,10 +83,6 @@ void SetCapability(GLenum capability, bool on) {
 // ---- render/primitives.h
 float BackgroundFade = 1.0f;
 
-void OverlayBegin() {}
-void OverlayEnd() {}
-void ResetOverlayState() {}
-
 void DrawTexturedQuad(int32_t slot, int32_t blend, float halfWidth, float, float x, float y, float, float alpha) {
     Record(QuadKind::Textured, slot, blend, halfWidth, x, y, alpha);
 }
@@ -110,11 +106,6 @@ void DrawScreenZoom(int32_t slot, float u, float v) {
 }
 
 void DrawScreenBoundTexture() { Record(QuadKind::ScreenBound, -1, 0, WindowWidth / 2.0f, 0.0f, 0.0f, Drawn.alpha); }
-void DrawOverlayImage(int32_t, int32_t, float, float, float, float, float) {}
-void DrawOverlayShade(int32_t, float, float, float, float, float) {}
-void DrawLoadingImage(int32_t, int32_t, float, float, float, float, float) {}
-void DrawScreenImage(int32_t, int32_t, int32_t) {}
-void DrawBackgroundCrossfade(int32_t, int32_t) {}
 
 // ---- audio/audio.h, the intro stream only (the state comes from audio_state.cpp)
 void StartIntroStream() { ++IntroStreamStarts; }

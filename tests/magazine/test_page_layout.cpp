@@ -15,7 +15,7 @@
 #include "content/content_lines.h"
 #include "content/page.h"
 #include "resources/fonts.h"
-#include "render/primitives.h"
+#include "tests/magazine/start_state.h"
 #include "tests/support/gl_harness.h"
 
 struct PrintedText {
@@ -40,11 +40,8 @@ namespace {
 class PageLayout : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { OpenTestWindow(1024, 768); }
-    // As after resource initialisation: the Welcome page, no cross-fade running.
     void SetUp() override {
-        Content = ContentStart;
-        Content.IntroTopic = WelcomeTopic;
-        BackgroundFade = 1.0f;
+        StartMagazineContent();
         Content.PageTextAlpha = 1.0f;
         Frame.FrameStep = 1.0f;
     }
