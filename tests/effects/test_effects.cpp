@@ -56,7 +56,6 @@ uint32_t FakeStreamPosition = 0;  // in bytes, as the intro clock reads it
 int IntroStreamStarts = 0;        // over the whole process
 constexpr int32_t AnySlot = -2;
 
-// The quads of one kind (and slot), in drawing order.
 std::vector<RecordedQuad> QuadsOf(QuadKind kind, int32_t slot = AnySlot) {
     std::vector<RecordedQuad> result;
     for (const RecordedQuad& quad : Drawn.quads)

@@ -28,7 +28,6 @@ struct WindowPixel {
     int x, y;
 };
 
-// The window pixel showing scene point (x, y, z).
 WindowPixel PixelOf(float x, float y, float z = -46.0f) {
     GLdouble model[16], projection[16], winX, winY, winZ;
     GLint viewport[4];

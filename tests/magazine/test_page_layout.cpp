@@ -194,6 +194,10 @@ TEST_F(PageLayout, ChartTitlesAndHeadingsStartAtTheirX) {
         EXPECT_EQ(Tahoma[0].x, c.titleX);
         EXPECT_TRUE(c.headingX < 0 || Courier[0].x == c.headingX) << Courier[0].x;
         for (size_t k = 1; k < Courier.size(); ++k) EXPECT_TRUE(Courier[k].x == 340.0f || Courier[k].x == 740.0f);
+        for (size_t k = 3; k + 1 < Courier.size(); k += 2) {  // ranks appear from the tenth up, columns alike
+            EXPECT_GT(Courier[k].alpha, Courier[k - 2].alpha) << k;
+            EXPECT_EQ(Courier[k].alpha, Courier[k + 1].alpha) << k;
+        }
     }
 }
 
