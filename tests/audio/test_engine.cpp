@@ -227,9 +227,9 @@ protected:
         file.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
         double loudest = 0;
         for (size_t start = 0; start + 8820 <= samples.size(); start += 8820) {
-            double sum = 0;
-            for (size_t i = start; i < start + 8820; i += 2) sum += std::pow((samples[i] + samples[i + 1]) / 65536.0, 2);
-            loudest = std::max(loudest, std::sqrt(sum / 4410));
+            double sum = 0;  // of the squared left/right sums
+            for (size_t i = start; i < start + 8820; i += 2) sum += std::pow(samples[i] + samples[i + 1], 2.0);
+            loudest = std::max(loudest, std::sqrt(sum / 4410) / 65536);
         }
         return loudest;
     }

@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -181,6 +180,8 @@ TEST(Mo3Writer, IllFormedSongsAreRefused) {
 // bytes its bits cover; a long run shrinks to a few copies. (The composed
 // songs below read back through libopenmpt check the copies themselves.)
 TEST(Mo3Packer, LiteralsAndRuns) {
+    EXPECT_TRUE(PackMo3MusicData({}).empty());
+    EXPECT_EQ(PackMo3MusicData({7}), std::vector<uint8_t>{7});
     EXPECT_EQ(PackMo3MusicData({7, 9}), (std::vector<uint8_t>{7, 0x00, 9}));
     EXPECT_LT(PackMo3MusicData(std::vector<uint8_t>(5000, 0)).size(), 40u);
 }
@@ -188,7 +189,7 @@ TEST(Mo3Packer, LiteralsAndRuns) {
 namespace {
 
 std::vector<uint8_t> Shipped(int n) {
-    std::ifstream in(std::string(getenv("TB_BINARY_DIR")) + "/issue-sound/" + SoundFileNames[n], std::ios::binary);
+    std::ifstream in(std::string(TB_ISSUE_SOUND_DIR "/") + SoundFileNames[n], std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
