@@ -18,6 +18,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -297,6 +298,7 @@ TEST_F(PulseTest, SongsAreHeardTheGapAndMusicOffAreNotAndTheServerMayDie) {
 // magazine, it goes on and ends normally.
 TEST_F(PulseTest, TheProgramIsHeardAndOutlivesItsServer) {
     ProgramRun run;
+    std::unique_ptr<ProgramRun, void (*)(ProgramRun*)> stop(&run, [](ProgramRun* r) { StopRun(*r); });
     ASSERT_TRUE(StartDisplay(run)) << "no Xvfb";
     ASSERT_TRUE(PrepareIssueCopy(run, "pulse")) << "no generated issue";
     run.program = fork();
@@ -325,7 +327,6 @@ TEST_F(PulseTest, TheProgramIsHeardAndOutlivesItsServer) {
     Xdo(run, "mousemove 200 200 key Escape");
     EXPECT_EQ(WaitForExit(run, 20.0), 0) << ProgramErrors(run);
     EXPECT_EQ(ProgramOutput(run), "");
-    StopRun(run);
 }
 
 }  // namespace
