@@ -1,6 +1,6 @@
-// Sound for the tests: files they make themselves (an MP3 of a sine through
-// libmp3lame, a small ProTracker module that plays once and ends), MP3
-// decoding, and a private sound server to play into and record from.
+// Sound for the tests and benchmarks: files they make themselves (an MP3 of a
+// sine, a small module that plays once and ends), MP3 decoding, and a private
+// sound server to play into and record from.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -20,11 +20,10 @@ DecodedAudio DecodeMp3(const std::vector<uint8_t>& bytes);
 // (1.0 = full scale), the same on both channels.
 bool WriteSineMp3(const char* path, double seconds, double frequency, double amplitude);
 
-// A four-channel "M.K." module: `orders` patterns played once, each cut to
-// `rows` rows (1..64) by a pattern break, at the given speed (ticks per row)
-// and the default tempo 125, so a row lasts speed x 20 ms. Channel 1 plays
-// a looped tone from row 0 of every pattern; with more voices (up to 4),
-// channels 1..voices play a new note on every row.
+// A four-channel module of `orders` orders of one pattern of `rows` rows,
+// played once at the given speed (ticks per row) and tempo 125, so a row
+// lasts speed x 20 ms. Channel 1 plays a looped tone from row 0; with more
+// voices (up to 4), channels 1..voices play a new note on every later row.
 bool WriteTestModule(const char* path, int orders, int rows, int speed, int voices = 1);
 
 // Creates a fresh working directory holding an empty data/ and enters it;
@@ -38,8 +37,8 @@ struct PulseServer {
     std::string directory;
 };
 
-// Starts the server and waits until it answers. False when it cannot start:
-// why goes to `why` (not installed, refused to run, did not answer).
+// Starts the server and waits until it answers; false, with the reason in
+// `why`, when it does not.
 bool StartPulseServer(PulseServer& server, std::string& why);
 // Ends the server by its process id and removes its directory.
 void StopPulseServer(PulseServer& server);

@@ -16,19 +16,16 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
+#include <memory>
 #include <thread>
-#include <vector>
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
 void Wait(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
 // Fills with a marker first, so a read that writes nothing does not pass.
 bool SpectrumIsZero(uint32_t channel) {
@@ -43,7 +40,6 @@ protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         SDL_ResetHint(SDL_HINT_AUDIODRIVER);  // a fall-back in an earlier test overrides it
-        previousDirectory = std::filesystem::current_path();
         const char* scratch = EnterScratchDirectory();
         ASSERT_NE(scratch, nullptr);
         scratchDirectory = scratch;
@@ -51,7 +47,6 @@ protected:
 
     void TearDown() override {
         CloseSoundOutput();
-        std::filesystem::current_path(previousDirectory);
         std::filesystem::remove_all(scratchDirectory);
     }
 
@@ -64,7 +59,6 @@ protected:
         return channel;
     }
 
-    std::filesystem::path previousDirectory;
     std::filesystem::path scratchDirectory;
 };
 
@@ -95,15 +89,14 @@ TEST_F(EngineTest, StreamsClockRealTimeShowTheirSineAndEndEvenWhenCut) {
         {"cut", Play(CreateFileStream("data/cut.mp3")), 0.1, 0.5},
     };
     Play(stream);
-    auto start = std::chrono::steady_clock::now();
+    Clock::time_point start = Clock::now();
     uint32_t position = 0;
     for (int read = 0; read < 200; ++read, Wait(0.005)) {  // the clock never runs backwards
         uint32_t now = ChannelPosition(stream);
         ASSERT_GE(now, position);
         position = now;
     }
-    double expected = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() *
-                      OutputBytesPerSecond;
+    double expected = Seconds(start) * OutputBytesPerSecond;
     // The dummy driver sleeps a buffer's length per buffer, so a loaded
     // machine can only make it late, never early by more than a buffer.
     EXPECT_GT(position, 0.75 * expected);
@@ -125,14 +118,13 @@ TEST_F(EngineTest, StreamsClockRealTimeShowTheirSineAndEndEvenWhenCut) {
     }
 }
 
+// The one place bad sound files are tried: none gives a channel.
 TEST_F(EngineTest, BadSoundFilesGiveNoChannel) {
     ASSERT_TRUE(OpenSoundOutput());
-    FILE* junk = fopen("data/junk.bin", "wb");
-    for (int i = 0; i < 20000; ++i) fputc((i * 7919) & 0xFF, junk);
-    fclose(junk);
-    fclose(fopen("data/empty.bin", "wb"));
+    std::ofstream("data/junk.bin") << std::string(20000, '\x5a');
+    std::ofstream("data/empty.bin").close();
     std::filesystem::create_directory("data/folder.mo3");
-    fclose(fopen("data/huge.mp3", "wb"));
+    std::ofstream("data/huge.mp3").close();
     std::filesystem::resize_file("data/huge.mp3", MaxSoundFileBytes + 1);  // sparse: costs no disk
     for (const char* path :
          {"data/missing.mp3", "data/junk.bin", "data/empty.bin", "data/folder.mo3", "data/huge.mp3"}) {
@@ -142,49 +134,49 @@ TEST_F(EngineTest, BadSoundFilesGiveNoChannel) {
 }
 
 // A module's whole life: the music frame's end check relies on it stopping
-// for good on its last row and restarting at order 0, row 0. Rows of 620 ms
+// for good on its last row and restarting at order 0, row 0. Rows of 300 ms
 // show the fine steps within a row. A freed handle stays dead even once its
 // slot holds a new channel.
 TEST_F(EngineTest, ModuleEndsRestartsStopsAndIsFreed) {
-    ASSERT_TRUE(WriteTestModule("data/song.mod", 2, 2, 31));
+    ASSERT_TRUE(WriteTestModule("data/song.mo3", 2, 2, 15));
     ASSERT_TRUE(OpenSoundOutput());
-    uint32_t module = Play(LoadModuleFile("data/song.mod"));
+    uint32_t module = Play(LoadModuleFile("data/song.mo3"));
     EXPECT_EQ(ChannelPosition(module), 0u);
-    Wait(0.45);
+    Wait(0.12);
     uint32_t early = ChannelPosition(module);
-    EXPECT_EQ(early & 0xFFFF, 0u);  // order 0, row 0 well into it,
+    EXPECT_EQ(early & 0xFFFF, 0u);  // order 0, row 0 well into it
     EXPECT_GE(early >> 16, 2u);
-    EXPECT_LE(early >> 16, 9u);  // but never the next row's value
+    EXPECT_LE(early >> 16, 9u);
 
-    uint32_t end = ChannelPosition(module);
+    uint32_t end = early;
     for (int tries = 0; tries < 20; ++tries) {  // until the position stops changing
-        Wait(0.25);
+        Wait(0.2);
         uint32_t now = ChannelPosition(module);
         if (now == end) break;
         end = now;
     }
     EXPECT_EQ(end & 0xFFFF, 1u);  // stopped in the last order,
-    EXPECT_GE(end >> 16, 10u);    // on its last row, not back at 0
+    EXPECT_EQ(end >> 16, 19u);    // at the last fine step of its last row, not back at 0
     EXPECT_TRUE(SpectrumIsZero(module));
 
     ASSERT_TRUE(PlayFromStart(module));
     EXPECT_EQ(ChannelPosition(module), 0u);
-    Wait(0.2);
+    Wait(0.1);
     uint32_t again = ChannelPosition(module);
     EXPECT_EQ(again & 0xFFFF, 0u);
     EXPECT_GT(again >> 16, 0u);
     EXPECT_LT(again >> 16, 10u);
     StopOutput();
     again = ChannelPosition(module);
-    Wait(0.15);
+    Wait(0.1);
     EXPECT_EQ(ChannelPosition(module), again);
 
-    for (int i = 1; i < EngineChannelLimit; ++i) EXPECT_NE(LoadModuleFile("data/song.mod"), 0u);
-    EXPECT_EQ(LoadModuleFile("data/song.mod"), 0u);  // the table is full
+    for (int i = 1; i < EngineChannelLimit; ++i) EXPECT_NE(LoadModuleFile("data/song.mo3"), 0u);
+    EXPECT_EQ(LoadModuleFile("data/song.mo3"), 0u);  // the table is full
     FreeChannel(module);
     EXPECT_EQ(ChannelPosition(module), NoPosition);
     EXPECT_FALSE(PlayFromStart(module));
-    uint32_t reused = LoadModuleFile("data/song.mod");
+    uint32_t reused = LoadModuleFile("data/song.mo3");
     EXPECT_NE(reused, 0u);
     EXPECT_NE(reused, module);
     EXPECT_EQ(ChannelPosition(module), NoPosition);
@@ -200,35 +192,7 @@ TEST(OutputSample, ClipsAndSilencesNaN) {
     for (const auto& c : cases) EXPECT_EQ(ToOutputSample(c.mixed), c.out) << c.mixed;
 }
 
-using Clock = std::chrono::steady_clock;
-constexpr double WindowSeconds = 0.1;  // loudness is measured per 100 ms
-constexpr int WindowFrames = 4410;
-constexpr double Heard = 0.05, Silent = 0.003;  // RMS, full scale 1
-
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
-
-// RMS of the left/right mean per window.
-template <typename Sample>
-std::vector<double> Loudness(size_t frames, Sample sample) {
-    std::vector<double> windows;
-    for (size_t start = 0; start + WindowFrames <= frames; start += WindowFrames) {
-        double sum = 0;
-        for (size_t i = start; i < start + WindowFrames; ++i) sum += sample(i) * sample(i);
-        windows.push_back(std::sqrt(sum / WindowFrames));
-    }
-    return windows;
-}
-
-// Mean loudness from `from` to `to` seconds after the first window above a
-// whisper.
-double SectionLoudness(const std::vector<double>& windows, double from, double to) {
-    auto start = std::find_if(windows.begin(), windows.end(), [](double v) { return v > 0.02; });
-    size_t first = size_t(start - windows.begin()) + size_t(from / WindowSeconds);
-    size_t last = std::min(windows.size(), size_t(start - windows.begin()) + size_t(to / WindowSeconds));
-    double sum = 0;
-    for (size_t i = first; i < last; ++i) sum += windows[i] / double(last - first);
-    return first < last ? sum : 0;
-}
+constexpr double Heard = 0.05, Silent = 0.003;  // RMS of 100 ms windows, full scale 1
 
 class PulseTest : public EngineTest {
 protected:
@@ -237,15 +201,13 @@ protected:
         std::string why;
         if (!StartPulseServer(server, why)) GTEST_SKIP() << "no PulseAudio server for this test: " << why;
         UsePulseServer(server);
-        std::string recording = server.directory + "/heard.raw";
+        recording = server.directory + "/heard.raw";
         int fd = open(recording.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         recorder = StartRecording(server, fd);
         close(fd);
-        // parec takes a while to connect on a busy machine: the recording
-        // starts with its first bytes.
-        for (int tries = 0; tries < 500 && std::filesystem::file_size(recording) == 0; ++tries) Wait(0.01);
-        ASSERT_GT(std::filesystem::file_size(recording), 0u) << "parec records nothing";
-        recordingStart = Clock::now();
+        // parec takes a while to connect on a busy machine.
+        for (int tries = 0; tries < 500 && Recorded() == 0; ++tries) Wait(0.01);
+        ASSERT_GT(Recorded(), 0u) << "parec records nothing";
     }
 
     void TearDown() override {
@@ -255,173 +217,116 @@ protected:
         unsetenv("PULSE_SERVER");
     }
 
-    // Ends the recording: its loudness per window.
-    std::vector<double> HeardLoudness() {
+    size_t Recorded() const { return std::filesystem::file_size(recording) / 4 * 4; }
+
+    // The loudest 100 ms of the recording between two byte offsets (RMS of
+    // the left/right mean).
+    double Loudest(size_t from, size_t to) const {
+        std::ifstream file(recording, std::ios::binary);
+        file.seekg(static_cast<std::streamoff>(from));
+        std::vector<int16_t> samples((to - from) / 2);
+        file.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
+        double loudest = 0;
+        for (size_t start = 0; start + 8820 <= samples.size(); start += 8820) {
+            double sum = 0;  // of the squared left/right sums
+            for (size_t i = start; i < start + 8820; i += 2) sum += std::pow(samples[i] + samples[i + 1], 2.0);
+            loudest = std::max(loudest, std::sqrt(sum / 4410) / 65536);
+        }
+        return loudest;
+    }
+
+    // The server dies: the recorder goes first, so that it does not complain.
+    void KillServer() {
         StopRecording(recorder);
         recorder = -1;
-        std::ifstream file(server.directory + "/heard.raw", std::ios::binary);
-        std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};
-        std::vector<int16_t> samples(bytes.size() / 2);
-        memcpy(samples.data(), bytes.data(), samples.size() * 2);
-        return Loudness(samples.size() / 2, [&](size_t i) {
-            return (samples[2 * i] + samples[2 * i + 1]) / 65536.0;
-        });
+        kill(server.pid, SIGKILL);
+        StopPulseServer(server);
     }
 
     PulseServer server;
+    std::string recording;
     int recorder = -1;
-    Clock::time_point recordingStart;
 };
 
-struct Stretch {
-    int32_t slot;
-    int32_t mode;
-    double from, to;  // seconds since the recording started
-};
-
-// Runs music frames every 10 ms with a check every 50 frames (0.5 s) until
-// `done` says so; returns the stretches of one slot and mode.
-template <typename Done>
-std::vector<Stretch> RunMusic(Clock::time_point start, Done done) {
-    std::vector<Stretch> stretches;
-    for (int frame = 0; frame < 3000 && !done(stretches); ++frame) {
-        MusicFrame(4.0f);
-        double now = Seconds(start);
-        if (stretches.empty() || stretches.back().slot != SongSelection || stretches.back().mode != MusicMode)
-            stretches.push_back({SongSelection, MusicMode, now, now});
-        stretches.back().to = now;
-        Wait(0.01);
-    }
-    return stretches;
+// Music frames every 10 ms for a while, with no song-end checks.
+void RunMusic(double seconds) {
+    for (Clock::time_point start = Clock::now(); Seconds(start) < seconds; Wait(0.01)) MusicFrame(0.0f);
 }
 
-// Songs of 0.48, 0.6, 0.72 and 0.84 s (rows of 60 ms), which end on
-// different rows.
-const double SongSeconds[] = {0.48, 0.6, 0.72, 0.84};
-
-void WriteSongs() {
-    const char* files[] = {"data/01-orrin-tb15b.mo3", "data/02-Zanthe.mo3", "data/03-orn-tb15.mo3",
-                           "data/04-fourth place.mo3"};
-    for (int i = 0; i < ModuleCount; ++i) ASSERT_TRUE(WriteTestModule(files[i], 1, 8 + 2 * i, 3));
-    SongSelection = FirstSongSlot;
-    MusicMode = MusicOn;
+// Songs are heard, the gap and music off are not, as the selection changes
+// (the advance is the music frame's own test). Then the server dies under a
+// song, which goes on on the dummy driver from where it was, at its pace.
+TEST_F(PulseTest, SongsAreHeardTheGapAndMusicOffAreNotAndTheServerMayDie) {
+    for (const char* file : {"data/01-orrin-tb15b.mo3", "data/02-Zanthe.mo3", "data/03-orn-tb15.mo3",
+                             "data/04-fourth place.mo3"})
+        ASSERT_TRUE(WriteTestModule(file, 1, 64, 3));  // rows of 60 ms
     Audio = AudioStart;
     testing::internal::CaptureStdout();
     AudioInit();
     LoadModules();
     SetModuleScalers();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "the server is there";
-}
-
-// The songs in turn, the silent gap, the first song again, then music off:
-// each stretch of the frame log is heard or silent as it should be.
-TEST_F(PulseTest, SongsFollowOneAnotherWithTheGapAndMusicOffIsSilent) {
-    WriteSongs();
-    bool offDone = false;
-    std::vector<Stretch> log = RunMusic(recordingStart, [&](const std::vector<Stretch>& s) {
-        if (s.size() == 6 && s.back().to - s.back().from > 0.4) MusicMode = MusicOff;
-        offDone = s.size() == 7 && s.back().to - s.back().from > 1.0;
-        return offDone;
-    });
-    ASSERT_TRUE(offDone);
-    std::vector<double> heard = HeardLoudness();
-    // The recording starts a little after recordingStart: the first song's
-    // onset ties the two together.
-    auto onset = std::find_if(heard.begin(), heard.end(), [](double v) { return v > Heard; });
-    ASSERT_NE(onset, heard.end());
-    double shift = (onset - heard.begin()) * WindowSeconds - log[0].from;
-    EXPECT_LT(std::abs(shift), 0.5);
-    const int32_t slots[] = {8, 9, 10, 11, 12, 8, 8};
-    for (size_t i = 0; i < log.size(); ++i) {
-        const Stretch& s = log[i];
-        EXPECT_EQ(s.slot, slots[i]) << i;
-        size_t from = size_t((s.from + shift + 0.15) / WindowSeconds), to = size_t((s.to + shift - 0.15) / WindowSeconds);
-        ASSERT_LT(from, to);
-        ASSERT_LE(to, heard.size());
-        double loudest = *std::max_element(heard.begin() + from, heard.begin() + to);
-        bool playing = s.slot != GapSongSlot && s.mode == MusicOn;
-        if (playing) EXPECT_GT(loudest, Heard) << "stretch " << i << " (slot " << s.slot << ") is silent";
-        else EXPECT_LT(loudest, Silent) << "stretch " << i << " (slot " << s.slot << ") is heard";
+    const struct { int32_t slot, mode; bool heard; } phases[] = {
+        {8, MusicOn, true}, {12, MusicOn, false}, {9, MusicOn, true}, {9, MusicOff, false}, {11, MusicOn, true},
+    };
+    for (const auto& phase : phases) {
+        SongSelection = phase.slot;
+        MusicMode = phase.mode;
+        RunMusic(0.2);  // what the server and parec still hold of the previous phase
+        size_t from = Recorded();
+        RunMusic(0.3);
+        double loudest = Loudest(from, Recorded());
+        if (phase.heard) EXPECT_GT(loudest, Heard) << "slot " << phase.slot << " is silent";
+        else EXPECT_LT(loudest, Silent) << "slot " << phase.slot << " is heard";
     }
-}
-
-// The server dies in the middle of the second song: the engine goes on on
-// the dummy driver from the same place, and the songs keep their pace.
-TEST_F(PulseTest, LosingTheServerMidSongChangesNothingButTheSound) {
-    WriteSongs();
-    Clock::time_point killed{};
-    uint32_t before = 0, lowestAfter = NoPosition;
-    std::vector<Stretch> log = RunMusic(Clock::now(), [&](const std::vector<Stretch>& s) {
-        if (s.size() == 2 && server.pid > 0 && s.back().to - s.back().from > 0.25) {
-            before = Audio.IntroClock;
-            kill(server.pid, SIGKILL);
-            killed = Clock::now();
-            StopPulseServer(server);
-        } else if (s.size() == 2 && server.pid < 0) {
-            lowestAfter = std::min(lowestAfter, Audio.IntroClock);
-        }
-        return s.size() == 7;
-    });
-    ASSERT_EQ(log.size(), 7u);
+    uint32_t before = Audio.IntroClock, lowest = NoPosition;
+    Clock::time_point killed = Clock::now();
+    KillServer();
+    for (int frame = 0; frame < 30; ++frame, Wait(0.01)) {
+        MusicFrame(0.0f);
+        lowest = std::min(lowest, Audio.IntroClock);
+    }
     EXPECT_STREQ(SDL_GetCurrentAudioDriver(), "dummy");
-    EXPECT_GT(before >> 16, 0u) << "the second song was under way";
-    EXPECT_GE(lowestAfter, before) << "the song went back";
-    const int32_t slots[] = {8, 9, 10, 11, 12, 8, 9};
-    for (size_t i = 0; i < log.size(); ++i) EXPECT_EQ(log[i].slot, slots[i]);
-    // A song is found ended within two checks of about 0.5 s, never before
-    // its end; the gap lasts one check.
-    for (size_t i = 2; i < 5; ++i) {
-        double length = log[i].to - log[i].from, least = i == 4 ? 0.45 : SongSeconds[i];
-        EXPECT_GT(length, least) << "slot " << log[i].slot;
-        EXPECT_LT(length, least + 1.5) << "slot " << log[i].slot;
-    }
-    EXPECT_LT(Seconds(killed), 8.0);
+    EXPECT_GE(lowest, before) << "the song went back";
+    double played = ((Audio.IntroClock >> 16) - (before >> 16)) * 0.006;  // tenths of 60 ms rows
+    // What the server held when it died is lost: up to a tenth of a second.
+    EXPECT_GT(played, 0.5 * Seconds(killed));
+    EXPECT_LT(played, Seconds(killed) + 0.1);
 }
 
-// The whole program: the intro heard as the soundtrack's loudness goes, then
-// the magazine's music, its server killed, and the program ends normally.
+// The whole program is heard from its intro on; its server killed in the
+// magazine, it goes on and ends normally.
 TEST_F(PulseTest, TheProgramIsHeardAndOutlivesItsServer) {
     ProgramRun run;
+    std::unique_ptr<ProgramRun, void (*)(ProgramRun*)> stop(&run, [](ProgramRun* r) { StopRun(*r); });
     ASSERT_TRUE(StartDisplay(run)) << "no Xvfb";
     ASSERT_TRUE(PrepareIssueCopy(run, "pulse")) << "no generated issue";
     run.program = fork();
-    if (run.program == 0) {
+    if (run.program == 0) {  // as StartProgram, but on this sound server
         if (chdir(run.workDir.c_str()) != 0) _exit(127);
         freopen(run.outputPath.c_str(), "w", stdout);
         freopen(run.errorPath.c_str(), "w", stderr);
         setenv("DISPLAY", (":" + std::to_string(run.display)).c_str(), 1);
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-        std::string binary = std::string(getenv("TB_BINARY_DIR")) + "/tallyboard";
-        execl(binary.c_str(), "tallyboard", static_cast<char*>(nullptr));
+        execl((run.workDir + "/tallyboard").c_str(), "tallyboard", static_cast<char*>(nullptr));
         _exit(127);
     }
     ASSERT_TRUE(WaitForWindow(run, 30.0)) << ProgramErrors(run);
-    Sleep(30.0);
-    std::vector<double> heard = HeardLoudness();
-    std::ifstream mp3(std::string(getenv("TB_BINARY_DIR")) + "/issue-sound/TB15Intro.mp3", std::ios::binary);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(mp3), {}};
-    DecodedAudio soundtrack = DecodeMp3(bytes);
-    ASSERT_GT(soundtrack.left.size(), 44100u * 30);
-    std::vector<double> expected = Loudness(size_t(25.0 * 44100), [&](size_t i) {
-        return 0.5 * (soundtrack.left[i] + soundtrack.right[i]);
-    });
-    EXPECT_GT(*std::max_element(heard.begin(), heard.end()), Heard) << "the intro is silent";
-    // From the heartbeat to the groove that starts at the opening the
-    // soundtrack grows louder; what is heard must grow as much (within 25 %).
-    double quiet = SectionLoudness(heard, 1, 12), loud = SectionLoudness(heard, 17.5, 23.5);
-    double growth = SectionLoudness(expected, 17.5, 23.5) / SectionLoudness(expected, 1, 12);
-    ASSERT_GT(quiet, 0) << "the intro was cut short";
-    EXPECT_NEAR(loud / quiet / growth, 1.0, 0.25) << "heard " << quiet << " then " << loud << ", expected growth " << growth;
-
+    bool heard = false;
+    for (size_t tries = 0, from = Recorded(); tries < 40 && !heard; ++tries) {
+        Sleep(0.5);
+        size_t to = Recorded();
+        heard = Loudest(from, to) > Heard;
+        from = to;
+    }
+    EXPECT_TRUE(heard) << "the intro is silent";
     Xdo(run, "mousemove 200 200 key space");
-    Sleep(3.0);
-    kill(server.pid, SIGKILL);
-    StopPulseServer(server);
-    Sleep(3.0);
+    Sleep(1.0);
+    KillServer();
+    Sleep(1.0);
     Xdo(run, "mousemove 200 200 key Escape");
     EXPECT_EQ(WaitForExit(run, 20.0), 0) << ProgramErrors(run);
     EXPECT_EQ(ProgramOutput(run), "");
-    StopRun(run);
 }
 
 }  // namespace

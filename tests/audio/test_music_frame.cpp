@@ -142,13 +142,15 @@ TEST_F(MusicFrameTest, MusicOffSilencesAndHoldsTheAdvanceAndOnRestarts) {
 
 // A moving position holds the song however long; a still one advances it
 // within two checks, as does a module that failed to load, and the gap
-// lasts exactly one check period.
+// lasts exactly one check period. No check comes before the frame rate is
+// measured.
 TEST_F(MusicFrameTest, EndedSongsAdvanceInTurnWithOneCheckPeriodOfGap) {
     FakeEngine.failingModule = M2;
     testing::internal::CaptureStdout();
     LoadModules();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't open MOD file\n");
     EXPECT_EQ(Audio.MusicModules[1], 0u);
+    EXPECT_EQ(FramesUntilAdvance(5000, 0.0f), -1);
     for (int frame = 0; frame < 10 * 201; ++frame) {
         FakeEngine.positions[M1] = static_cast<uint32_t>(frame) << 16;  // a new row every frame
         MusicFrame(1.0f);
@@ -171,26 +173,10 @@ TEST_F(MusicFrameTest, EndedSongsAdvanceInTurnWithOneCheckPeriodOfGap) {
     EXPECT_LE(gapFrames, 202);
 }
 
-TEST_F(MusicFrameTest, NoCheckBeforeTheFrameRateIsMeasured) {
-    FakeEngine.positions[M1] = 5;
-    EXPECT_EQ(FramesUntilAdvance(5000, 0.0f), -1);
-}
-
-// Without its stream the intro clock reads past the intro's end, so the
-// magazine begins at once.
-TEST_F(MusicFrameTest, MissingIntroStreamReportsAndEndsTheIntroAtOnce) {
-    FakeEngine.streamLoads = false;
-    testing::internal::CaptureStdout();
-    CreateIntroStream();
-    StartIntroStream();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't create stream\nCan't play stream\n");
-    ReadIntroClock();
-    EXPECT_EQ(Audio.IntroClock, 4294967u);
-}
-
 // A skip frees the stream at once; the magazine's first frame must not free
-// it again. Shutdown puts back the volume found at start.
-TEST_F(MusicFrameTest, SkipFreesTheStreamOnceAndShutdownRestoresTheVolume) {
+// it again. Shutdown puts back the volume found at start. Without its stream
+// the intro clock reads past the intro's end, so the magazine begins at once.
+TEST_F(MusicFrameTest, IntroStreamSkippedFreedOnceOrMissingEndsTheIntro) {
     AudioInit();
     CreateIntroStream();
     SkipIntroAudio();
@@ -201,6 +187,14 @@ TEST_F(MusicFrameTest, SkipFreesTheStreamOnceAndShutdownRestoresTheVolume) {
     AudioShutdown();
     EXPECT_EQ(FakeEngine.volume, 80u);
     EXPECT_EQ(calls.back(), "CloseSoundOutput");
+
+    FakeEngine.streamLoads = false;
+    testing::internal::CaptureStdout();
+    CreateIntroStream();
+    StartIntroStream();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't create stream\nCan't play stream\n");
+    ReadIntroClock();
+    EXPECT_EQ(Audio.IntroClock, 4294967u);
 }
 
 }  // namespace
