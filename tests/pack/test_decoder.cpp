@@ -1,14 +1,41 @@
-// The 2.0 decoder on streams laid out bit by bit, for what the writer never
-// makes.
+// The 2.0 decoder on streams laid out bit by bit, and the cipher and CRC
+// against fixed values: what the writer never makes, and what a writer and
+// reader sharing one mistake would never notice.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
+#include "pack/crypt.h"
 #include "pack/encode.h"
 #include "pack_test_util.h"
 
 namespace {
+
+// The cipher's tables and key after setting up for a password.
+std::string CipherState(const char* password) {
+    PrepareDecryption(password);
+    return std::string(reinterpret_cast<const char*>(SubstTable), 256) +
+           std::string(reinterpret_cast<const char*>(CryptKey), sizeof CryptKey);
+}
+
+// The key schedule runs on CrcTable. The last pair of an odd password takes
+// the terminating zero as its partner ("abc" is "abc\0", nothing behind it
+// counts), and the key runs on from block to block, so equal blocks differ.
+TEST(Cipher, CrcPasswordPairsAndChainedBlocks) {
+    EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+    EXPECT_EQ(Crc32(nullptr, 0), 0u);
+    BuildCrcTable();
+    EXPECT_EQ(CrcTable[255], 0x2D02EF8Du);
+    char buffer[8] = {'a', 'b', 'c', 0, 'x', 'y', 'z', 0};
+    EXPECT_EQ(CipherState(buffer), CipherState("abc"));
+    EXPECT_NE(CipherState("abcd"), CipherState("abc"));
+    uint8_t a[16] = {}, b[16] = {};
+    EncryptBlock(a);
+    EncryptBlock(b);
+    EXPECT_NE(std::memcmp(a, b, 16), 0);
+}
 
 // Lays out a code-length table: all 19 code-length codes 5 bits long (so
 // symbol k is sent as k), zero runs as 17/18, other lengths as they are.
