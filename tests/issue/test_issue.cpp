@@ -1,6 +1,6 @@
 // The generated issue: its pack, its pictures (format, size on screen,
-// repeatable, topic names under their hit areas) and the command lines of
-// the programs that make it.
+// topic names under their hit areas) and the command lines of the programs
+// that make it.
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
@@ -148,18 +148,6 @@ TEST(IssuePictures, SizesFollowTheSizeOnScreen) {
     for (const MenuButton& b : MenuButtons)
         if (b.textureSlot != MarkSlot) expectSize(b.textureSlot, b.halfWidth, b.halfHeight, -b.z);
     for (const PanelRow& panel : PanelRows) expectSize(panel.textureSlot, panel.halfWidth, panel.halfHeight, -panel.z);
-}
-
-// A second run of artgen gives the same bytes.
-TEST(IssuePictures, GenerationGivesTheSameBytesTwice) {
-    const fs::path dir = fs::temp_directory_path() / ("tb-artgen-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    const std::string command = BinaryDir() + "/tools/artgen/artgen " + dir.string() + " " TB_ISSUE_SOURCE_DIR
-                                "/content/text " + (dir / "topic_boxes.txt").string();
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    for (const auto& entry : fs::directory_iterator(ArtDir()))
-        EXPECT_TRUE(ReadWhole(entry.path()) == ReadWhole(dir / entry.path().filename())) << entry.path();
-    fs::remove_all(dir);
 }
 
 // The panel texel (column, row) that shows where a point of a hit area at
