@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "pack/crypt.h"
 #include "pack/pack.h"
 #include "pack/reader_context.h"
 #include "pack_test_util.h"
