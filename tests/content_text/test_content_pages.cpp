@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,65 +16,48 @@
 #include "resources/fonts.h"
 #include "tests/support/gl_harness.h"
 
-namespace {
-
-constexpr int Width = 1024;
-constexpr int Height = 768;
-constexpr int PanelLeft = 780;   // the Introduction's panel covers x >= 780
-constexpr int ScreenEdge = Width - 8;
-constexpr int BodyTop = 100;     // rows from the top holding body text
-constexpr int BodyBottom = 660;  // (the title sits lower, at y 78 from the bottom)
-
-void ShowPage(int32_t section, int32_t topic, int32_t page) {
-    Content = ContentStart;
-    Content.ActiveSection = section;
-    int32_t* topics[] = {&Content.IntroTopic, &Content.AmigaTopic, &Content.PcTopic, &Content.C64Topic, &Content.WarezTopic, &Content.FunTopic};
-    if (section <= FunCharts) *topics[section] = topic;
-    Content.CurrentPage = page;
-    Content.PageTextAlpha = 1.0f;
-    Content.ChartReveal = -100.0f;  // every rank fully revealed
-    Frame.FrameStep = 1.0f;
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawPage();
-    glFinish();
-}
-
-// Lit pixels in the body rows from column left to the right edge.
-int LitPixelsFrom(int left) {
-    std::vector<unsigned char> rgb(size_t(Width - left) * (BodyBottom - BodyTop) * 3);
+// Lit pixels of the body rows, 100 to 660 from the top (the title sits
+// lower, at y 78 from the bottom), from column left to the right edge.
+static int LitPixelsFrom(int left) {
+    std::vector<unsigned char> rgb(size_t(1024 - left) * 560 * 3);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(left, Height - BodyBottom, Width - left, BodyBottom - BodyTop, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    int lit = 0;
-    for (unsigned char channel : rgb) lit += channel > 40;
-    return lit;
+    glReadPixels(left, 768 - 660, 1024 - left, 560, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return int(std::count_if(rgb.begin(), rgb.end(), [](unsigned char c) { return c > 40; }));
 }
 
-}  // namespace
-
 TEST(ContentPages, EveryPageShowsTextAndEndsWhereItsLayoutPromises) {
-    OpenTestWindow(Width, Height);
+    OpenTestWindow(1024, 768);
     CreateCourierFont();
     CreateTahomaFont();
+    const int panelLeft = 780, screenEdge = 1024 - 8;
     struct Shown {
         int32_t section, topic, pages, rightEdge;
     };
-    std::vector<Shown> shown;
+    std::vector<Shown> shown = {{Messages, 0, MessagesPageCount, screenEdge}, {Credits, 0, 1, screenEdge}};
     for (int32_t topic = WelcomeTopic; topic <= Bonus7Topic; ++topic)
-        shown.push_back({Introduction, topic, PageCountOfIntroTopic(topic), PanelLeft});
+        shown.push_back({Introduction, topic, PageCountOfIntroTopic(topic), panelLeft});
     for (int32_t pick = FirstChartPick; pick <= LastChartPick; ++pick)
-        shown.push_back({SectionOfTopic(pick), pick, 1, ScreenEdge});
-    shown.push_back({Messages, 0, MessagesPageCount, ScreenEdge});
-    shown.push_back({Credits, 0, 1, ScreenEdge});
+        shown.push_back({SectionOfTopic(pick), pick, 1, screenEdge});
     for (const Shown& s : shown) {
         for (int32_t page = 0; page < s.pages; ++page) {
-            ShowPage(s.section, s.topic, page);
-            const std::string name = "section " + std::to_string(s.section) + " topic " + std::to_string(s.topic) +
-                                     " page " + std::to_string(page + 1);
-            EXPECT_GT(LitPixelsFrom(0), 0) << name << " is empty";
-            EXPECT_EQ(LitPixelsFrom(s.rightEdge), 0) << name;
+            SCOPED_TRACE("section " + std::to_string(s.section) + " topic " + std::to_string(s.topic) + " page " +
+                         std::to_string(page + 1));
+            Content = ContentStart;
+            Content.ActiveSection = s.section;
+            int32_t* topics[] = {&Content.IntroTopic, &Content.AmigaTopic, &Content.PcTopic,
+                                 &Content.C64Topic,   &Content.WarezTopic, &Content.FunTopic};
+            if (s.section <= FunCharts) *topics[s.section] = s.topic;
+            Content.CurrentPage = page;
+            Content.PageTextAlpha = 1.0f;
+            Content.ChartReveal = -100.0f;  // every rank fully revealed
+            Frame.FrameStep = 1.0f;
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            DrawPage();
+            glFinish();
+            EXPECT_GT(LitPixelsFrom(0), 0) << "the page is empty";
+            EXPECT_EQ(LitPixelsFrom(s.rightEdge), 0);
         }
     }
-
 }

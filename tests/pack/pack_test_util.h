@@ -1,6 +1,6 @@
-// Archives for the pack tests: made by the writer, or laid out block by
-// block for what the writer never makes (comments, odd headers, old
-// versions, hostile names).
+// Archives for the pack tests and benchmarks: made by the writer, or laid
+// out block by block for what the writer never makes (comments, odd
+// headers, old versions, hostile names).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -20,10 +20,8 @@ Bytes ReadBytes(const std::string& path);
 // A writer input naming bytes that outlive it.
 PackInput Input(const char* name, const Bytes& bytes, PackMethod method = PackMethodNormal,
                 uint8_t channels = 0);
-Bytes Build(const std::vector<PackInput>& members, bool solid = false,
-            const char* password = nullptr);
+Bytes Build(const std::vector<PackInput>& members, bool solid = false, const char* password = nullptr);
 
-// Hand-made archives.
 struct RawMember {
     std::string Name;
     Bytes Packed;
@@ -43,7 +41,6 @@ Bytes RawArchive(std::initializer_list<RawMember> members = {}, const char* mark
 void AppendRawBlock(Bytes& archive, uint8_t type, const Bytes& header, const Bytes& data = {});
 
 // ExtractMember into out; out is empty on failure.
-bool Extract(const std::string& path, const char* name, Bytes* out,
-             const char* password = nullptr);
+bool Extract(const std::string& path, const char* name, Bytes* out, const char* password = nullptr);
 // A scratch archive path of this test process.
 std::string ScratchArchive(const char* tag);

@@ -1,22 +1,49 @@
-// The 2.0 decoder on streams laid out bit by bit, for what the writer never
-// makes.
+// The 2.0 decoder on streams laid out bit by bit, and the cipher and CRC
+// against fixed values: what the writer never makes, and what a writer and
+// reader sharing one mistake would never notice.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
+#include "pack/crypt.h"
 #include "pack/encode.h"
 #include "pack_test_util.h"
 
 namespace {
 
+// The cipher's tables and key after setting up for a password.
+std::string CipherState(const char* password) {
+    PrepareDecryption(password);
+    return std::string(reinterpret_cast<const char*>(SubstTable), 256) +
+           std::string(reinterpret_cast<const char*>(CryptKey), sizeof CryptKey);
+}
+
+// The key schedule runs on CrcTable. The last pair of an odd password takes
+// the terminating zero as its partner ("abc" is "abc\0", nothing behind it
+// counts), and the key runs on from block to block, so equal blocks differ.
+TEST(Cipher, CrcPasswordPairsAndChainedBlocks) {
+    EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+    EXPECT_EQ(Crc32(nullptr, 0), 0u);
+    BuildCrcTable();
+    EXPECT_EQ(CrcTable[255], 0x2D02EF8Du);
+    char buffer[8] = {'a', 'b', 'c', 0, 'x', 'y', 'z', 0};
+    EXPECT_EQ(CipherState(buffer), CipherState("abc"));
+    EXPECT_NE(CipherState("abcd"), CipherState("abc"));
+    uint8_t a[16] = {}, b[16] = {};
+    EncryptBlock(a);
+    EncryptBlock(b);
+    EXPECT_NE(std::memcmp(a, b, 16), 0);
+}
+
 // Lays out a code-length table: all 19 code-length codes 5 bits long (so
-// symbol k is sent as k), zero runs as 17/18, other lengths as they are.
-// channels 0 is an LZ table. With overshoot the last zero run is sent as a
-// full run of 138 that passes the table's end.
+// symbol k is sent as k), zero runs as 17/18, other lengths as steps from
+// the previous table's when given. channels 0 is an LZ table. With overshoot the last
+// zero run is sent as a full run of 138 that passes the table's end.
 void PutTable(BitWriter& w, const std::vector<uint8_t>& lengths, uint32_t channels = 0,
-              bool overshoot = false) {
-    PutBits(w, channels ? 2 : 0, 2);
+              bool overshoot = false, const std::vector<uint8_t>& previous = {}) {
+    PutBits(w, (channels ? 2 : 0) | (previous.empty() ? 0 : 1), 2);  // audio, keep the previous lengths
     if (channels) PutBits(w, channels - 1, 2);
     for (int i = 0; i < LengthSymbols; i++) PutBits(w, 5, 4);
     for (uint32_t i = 0, size = uint32_t(lengths.size()); i < size;) {
@@ -31,7 +58,7 @@ void PutTable(BitWriter& w, const std::vector<uint8_t>& lengths, uint32_t channe
             PutBits(w, RunShortZeros, 5);
             PutBits(w, run - 3, 3);
         } else {
-            PutBits(w, lengths[i], 5);
+            PutBits(w, (lengths[i] - (previous.empty() ? 0 : previous[i])) & 15, 5);
             run = 1;
         }
         i += run;
@@ -107,11 +134,12 @@ TEST(HandMadeStreams, DecodeOrFailCleanly) {
              PutBits(w, 1, 2);      // distance 10
          }, {'A', 0, 0, 0}, true},
         {"repeat after a table switch takes the match from before", [](BitWriter& w) {
-             PutTable(w, LzLengths({{'x', 2}, {'y', 2}, {SymbolTableSwitch, 2}, {SymbolFirstLength, 2},
-                                    {MainSymbols + 1, 1}}));
+             const std::vector<uint8_t> first = LzLengths({{'x', 2}, {'y', 2}, {SymbolTableSwitch, 2},
+                                                           {SymbolFirstLength, 2}, {MainSymbols + 1, 1}});
+             PutTable(w, first);
              PutBits(w, 0b0001110, 7);  // x y, match of 3 at distance 2
-             PutBits(w, 0b10, 2);       // table switch
-             PutTable(w, LzLengths({{'z', 1}, {SymbolRepeatLast, 1}}));
+             PutBits(w, 0b10, 2);       // table switch; 'x' steps from 2 to 1
+             PutTable(w, LzLengths({{'x', 1}, {SymbolRepeatLast, 1}}), 0, false, first);
              PutBits(w, 1, 1);
          }, {'x', 'y', 'x', 'y', 'x', 'y', 'x', 'y'}, true},
         // Four channels take bytes in turn, each with a predictor of its own:
