@@ -1,13 +1,13 @@
 // The glyph atlas and the batched swarm draw exactly the pixels of what they
 // replace: every text page of the issue printed through the atlas and through
 // glBitmap display lists of the same glyphs, and a fixed swarm drawn in
-// batches and particle by particle, are compared pixel for pixel.
+// batches and particle by particle, are compared pixel for pixel. Then the
+// fonts on their own: the 256 codes and what a print leaves behind.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -18,9 +18,7 @@
 #include "content/content.h"
 #include "content/content_lines.h"
 #include "content/page.h"
-#include "effects/spectrum_trace.h"
 #include "effects/swarm.h"
-#include "audio/audio.h"
 #include "platform/font_bitmaps.h"
 #include "render/primitives.h"
 #include "resources/fonts.h"
@@ -29,20 +27,18 @@
 
 namespace {
 
-constexpr int Width = 1024, Height = 768;
-
 // ---- the reference: one glBitmap display list per glyph
 
 GLuint ReferenceTahoma = 0, ReferenceCourier = 0;
 bool PrintReference = false;
 
-void CompileBitmapGlyph(int32_t code, const GlyphBitmap& glyph, void* context) {
+void CompileBitmapGlyph(int32_t code, const GlyphBitmap& glyph, void* base) {
     const int rowBytes = (glyph.width + 7) / 8;
     std::vector<GLubyte> bits(size_t(rowBytes * glyph.rows) + 1, 0);  // never a null bitmap
     for (int y = 0; y < glyph.rows; ++y)
         for (int x = 0; x < glyph.width; ++x)
             if (glyph.ink[y * glyph.width + x]) bits[(glyph.rows - 1 - y) * rowBytes + x / 8] |= 0x80 >> (x % 8);
-    glNewList(*static_cast<GLuint*>(context) + GLuint(code), GL_COMPILE);
+    glNewList(*static_cast<GLuint*>(base) + GLuint(code), GL_COMPILE);
     glBitmap(glyph.width, glyph.rows, float(-glyph.left), float(glyph.rows - glyph.top), glyph.advance, 0.0f,
              bits.data());
     glEndList();
@@ -56,25 +52,19 @@ GLuint CompileReferenceFont(const char* family, int32_t height, const char* fall
     return base;
 }
 
-void PrintWithLists(GLuint base, float x, float y, const char* text) {
+void Print(const FontAtlas& font, GLuint referenceBase, float x, float y, const char* text) {
+    if (!PrintReference) return DrawAtlasText(font, x, y, text);
     if (!text) return;
     glRasterPos3f(x, 768.0f - y, 0.0f);
-    glListBase(base);
+    glListBase(referenceBase);
     glCallLists(GLsizei(std::strlen(text)), GL_UNSIGNED_BYTE, text);
-    glListBase(0);
 }
 
 }  // namespace
 
 // The page renderer's prints, switched between the atlas and the reference.
-void PrintTahoma(float x, float y, const char* text) {
-    if (PrintReference) PrintWithLists(ReferenceTahoma, x, y, text);
-    else DrawAtlasText(TahomaFont, x, y, text);
-}
-void PrintCourier(float x, float y, const char* text) {
-    if (PrintReference) PrintWithLists(ReferenceCourier, x, y, text);
-    else DrawAtlasText(CourierFont, x, y, text);
-}
+void PrintTahoma(float x, float y, const char* text) { Print(TahomaFont, ReferenceTahoma, x, y, text); }
+void PrintCourier(float x, float y, const char* text) { Print(CourierFont, ReferenceCourier, x, y, text); }
 
 namespace {
 
@@ -83,41 +73,37 @@ using Pixels = std::vector<unsigned char>;
 // The window's pixels (WindowWidth x WindowHeight).
 Pixels ReadBack() {
     Pixels pixels(size_t(WindowWidth) * WindowHeight * 4);
-    glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, WindowWidth, WindowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
 }
 
-struct Difference {
-    int pixels = 0, largest = 0, lit = 0;
-};
-
-Difference Compare(const Pixels& a, const Pixels& b) {
-    Difference d;
-    for (size_t i = 0; i < a.size(); i += 4) {
+// No pixel differs, and enough of them differ from the corner (background)
+// to show that something was drawn.
+void ExpectSamePixels(const Pixels& drawn, const Pixels& reference, int minimumLit, const std::string& what) {
+    int differing = 0, largest = 0, lit = 0;
+    for (size_t i = 0; i < drawn.size(); i += 4) {
         int worst = 0;
-        for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(int(a[i + c]) - int(b[i + c])));
-        d.pixels += worst > 0;
-        d.largest = std::max(d.largest, worst);
-        d.lit += a[i] + a[i + 1] + a[i + 2] > 0;
+        for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(int(drawn[i + c]) - int(reference[i + c])));
+        differing += worst > 0;
+        largest = std::max(largest, worst);
+        lit += std::memcmp(&drawn[i], &drawn[0], 3) != 0;
     }
-    return d;
+    EXPECT_EQ(differing, 0) << what << ": largest difference " << largest;
+    EXPECT_GT(lit, minimumLit) << what;
 }
 
 struct PageState {
-    int32_t section, topic, page;
+    int32_t section, topic, page;  // topic: a pick name, or 0 in sections without topics
     float chartReveal;
 };
 
 // One page drawn the way a magazine frame draws it, then a far grey quad
 // that shows where the text left depth (a bitmap of alpha 0 leaves some).
 Pixels DrawPageOnce(const PageState& state, bool reference) {
+    Content = ContentStart;
     Content.ActiveSection = state.section;
-    Content.IntroTopic = state.section == Introduction ? state.topic : NoTopic;
-    Content.AmigaTopic = Content.PcTopic = Content.C64Topic = Content.WarezTopic = Content.FunTopic = NoTopic;
-    int32_t* chartTopics[] = {nullptr, &Content.AmigaTopic, &Content.PcTopic, &Content.C64Topic, &Content.WarezTopic, &Content.FunTopic};
-    if (state.section >= AmigaCharts && state.section <= FunCharts) *chartTopics[state.section] = state.topic;
+    SelectTopic(state.topic);
     Content.CurrentPage = state.page;
     Content.ChartReveal = state.chartReveal;
     Content.PageTextAlpha = 0.6f;
@@ -129,10 +115,7 @@ Pixels DrawPageOnce(const PageState& state, bool reference) {
     glDisable(GL_TEXTURE_2D);
     glColor4f(0.25f, 0.25f, 0.25f, 1.0f);
     glBegin(GL_QUADS);
-    glVertex3f(-500, -500, -300);
-    glVertex3f(500, -500, -300);
-    glVertex3f(500, 500, -300);
-    glVertex3f(-500, 500, -300);
+    for (int corner = 0; corner < 4; ++corner) glVertex3f(corner % 3 ? 500 : -500, corner < 2 ? -500 : 500, -300);
     glEnd();
     return ReadBack();
 }
@@ -146,7 +129,7 @@ std::vector<PageState> EveryTextPage() {
     pages.push_back({Credits, 0, 0, 0});
     // Halfway through the reveal: rows not yet shown (alpha 0), one fading
     // in, the rest at full strength.
-    for (int32_t pick = TopicRanges[AmigaCharts].first; pick <= TopicRanges[FunCharts].last; ++pick)
+    for (int32_t pick = FirstChartPick; pick <= LastChartPick; ++pick)
         pages.push_back({SectionOfTopic(pick), pick, 0, 6.5f});
     return pages;
 }
@@ -154,59 +137,85 @@ std::vector<PageState> EveryTextPage() {
 class BatchedPixels : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        OpenTestWindow(Width, Height);
+        OpenTestWindow(1024, 768);
         CreateTahomaFont();
         CreateCourierFont();
         ReferenceTahoma = CompileReferenceFont("Tahoma", -10, "Liberation Sans");
         ReferenceCourier = CompileReferenceFont("Courier", 12, "Liberation Mono");
     }
     void SetUp() override {
-        OpenTestWindow(Width, Height);
-        SetProjection(Width, Height);
+        OpenTestWindow(1024, 768);
+        SetProjection(1024, 768);
         glClearColor(0, 0, 0, 0);
     }
     void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
 };
 
+// Every page at 1024 x 768; then in the 512 x 512 window, where the text
+// keeps its pixel size and runs off: glyphs are cut at the window's edge and
+// lines outside it vanish.
 TEST_F(BatchedPixels, EveryTextPageMatchesTheBitmapGlyphs) {
     for (const PageState& page : EveryTextPage()) {
-        const Pixels atlas = DrawPageOnce(page, false);
-        const Difference d = Compare(atlas, DrawPageOnce(page, true));
-        EXPECT_EQ(d.pixels, 0) << "section " << page.section << " topic " << page.topic << " page " << page.page
-                               << ": largest difference " << d.largest;
-        EXPECT_GT(d.lit, 1000) << "section " << page.section << " topic " << page.topic;
+        const std::string what = "section " + std::to_string(page.section) + " topic " +
+                                 std::to_string(page.topic) + " page " + std::to_string(page.page);
+        ExpectSamePixels(DrawPageOnce(page, false), DrawPageOnce(page, true), 1000, what);
     }
-}
-
-// In the 512 x 512 window the text keeps its pixel size and runs off the
-// window: glyphs are cut at its edge and lines outside it vanish.
-TEST_F(BatchedPixels, TextCutAtTheEdgeOfTheSmallWindowMatches) {
     OpenTestWindow(512, 512);
     SetProjection(512, 512);
-    for (const PageState& page : {PageState{Messages, 0, 3, 0}, PageState{AmigaCharts, 20, 0, -5.0f}}) {
-        const Difference d = Compare(DrawPageOnce(page, false), DrawPageOnce(page, true));
-        EXPECT_EQ(d.pixels, 0) << "largest difference " << d.largest;
-        EXPECT_GT(d.lit, 100);
+    for (const PageState& page : {PageState{Messages, 0, 3, 0}, PageState{AmigaCharts, 20, 0, -5.0f}})
+        ExpectSamePixels(DrawPageOnce(page, false), DrawPageOnce(page, true), 100, "512 x 512");
+}
+
+// ---- the fonts on their own
+
+// Every code has its glyph: blank ones still advance, Courier's 13-pixel
+// strike by 8 pixels; the high half of Windows-1252 has ink. A print leaves
+// the caller's matrices, texture, matrix mode and alpha test as they were;
+// null and empty texts print nothing.
+TEST_F(BatchedPixels, FontsHoldEveryCodeAndPrintsLeaveTheStateAlone) {
+    for (int code = 0; code < 256; ++code) {
+        EXPECT_GT(TahomaFont.glyphs[code].advance, 0.0f) << "Tahoma " << code;
+        EXPECT_EQ(CourierFont.glyphs[code].advance, 8.0f) << "Courier " << code;
     }
+    for (unsigned char code : {0x80, 0xA9, 0xC4, 0xE9, 0xFF})
+        EXPECT_GT(TahomaFont.glyphs[code].width * CourierFont.glyphs[code].width, 0) << int(code);
+    OverlayBegin();
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glMatrixMode(GL_PROJECTION);
+    GLfloat before[16], after[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, before);
+    PrintTahoma(10, 10, "abc");
+    PrintCourier(10, 10, nullptr);
+    PrintCourier(10, 10, "");
+    glGetFloatv(GL_PROJECTION_MATRIX, after);
+    EXPECT_EQ(std::memcmp(before, after, sizeof before), 0);
+    GLint mode = 0, texture = -1;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    EXPECT_EQ(mode, GL_PROJECTION);
+    EXPECT_EQ(texture, 0);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    OverlayEnd();
 }
 
 // ---- the swarm
 
 // The per-particle drawing the batches replace: a strip and three separately
-// begun trail segments per visible particle, texturing switched around each.
-// The swarm's own call with no particles sets the state and frame it draws in.
+// begun trail segments per visible particle, texturing switched around each,
+// each particle aged first as the swarm ages it. The swarm's own call with no
+// particles sets the state and frame it draws in.
 void DrawSwarmParticleByParticle(std::vector<Particle> pool) {
+    const int32_t count = Swarm.ParticleCount;
     Swarm.ParticleCount = 0;
     DrawParticleSwarm(false);
-    Swarm.ParticleCount = int32_t(pool.size());
+    Swarm.ParticleCount = count;
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     for (Particle& p : pool) {
-        for (int j = ParticleTrailLength - 1; j > 0; --j) {
-            p.trailX[j] = p.trailX[j - 1];
-            p.trailY[j] = p.trailY[j - 1];
-            p.trailZ[j] = p.trailZ[j - 1];
-        }
+        for (float* trail : {p.trailX, p.trailY, p.trailZ})
+            std::copy_backward(trail, trail + ParticleTrailLength - 1, trail + ParticleTrailLength);
         p.trailX[0] = p.x, p.trailY[0] = p.y, p.trailZ[0] = p.z;
         if (p.fadeIn > 0.0f) p.fadeIn -= 0.008f;
         const float alpha = p.life - p.fadeIn;
@@ -230,85 +239,43 @@ void DrawSwarmParticleByParticle(std::vector<Particle> pool) {
     }
 }
 
-// A soft round sprite, so that texture coordinates matter.
+// A sprite of four alphas, so that texture coordinates matter.
 GLuint MakeParticleTexture() {
-    unsigned char texels[16 * 16 * 4];
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            const int d2 = (x - 8) * (x - 8) + (y - 7) * (y - 7);
-            unsigned char* t = texels + (y * 16 + x) * 4;
-            t[0] = t[1] = t[2] = 255;
-            t[3] = (unsigned char)(d2 >= 64 ? 0 : 255 - d2 * 4);
-        }
+    const unsigned char texels[] = {255, 40, 255, 120, 255, 200, 255, 255};  // luminance, alpha
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, 2, 2, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, texels);
     return texture;
 }
 
 // A full swarm some way into its life: particles fading in and out, some
 // outside the band, trails of every length; also straight after a push.
+// Getting there draws nothing (the scissor box is empty): only the last
+// frame is looked at.
 TEST_F(BatchedPixels, BatchedSwarmMatchesParticleByParticle) {
     TextureTable[32] = MakeParticleTexture();
+    Swarm = SwarmStart;
     AimSpawnDirection();
     std::srand(7);
-    Swarm.ParticleCount = 0;
-    Swarm.AttractorStrength = AttractorPull;
     BackgroundFade = 1.0f;
     Frame.FrameStep = 1.0f;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 0, 0);
     for (int frame = 0; frame < 760; ++frame) {
         if (frame == 700) Swarm.AttractorStrength = AttractorPush, BackgroundFade = 0.5f;
         DrawParticleSwarm(true);
     }
+    glDisable(GL_SCISSOR_TEST);
     ASSERT_EQ(Swarm.ParticleCount, ParticleCapacity);
-    const std::vector<Particle> pool(ParticlePool, ParticlePool + Swarm.ParticleCount);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawSwarmParticleByParticle(pool);
+    DrawSwarmParticleByParticle(std::vector<Particle>(ParticlePool, ParticlePool + Swarm.ParticleCount));
     const Pixels reference = ReadBack();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawParticleSwarm(false);
-    const Difference d = Compare(ReadBack(), reference);
-    EXPECT_EQ(d.pixels, 0) << "largest difference " << d.largest;
-    EXPECT_GT(d.lit, 2000);
-}
-
-// ---- the spectrum trace
-
-// The segment-by-segment drawing the two passes replace, in the frame the
-// trace's own drawing has just left behind.
-void DrawTraceSegmentBySegment() {
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    auto height = [](int k) {
-        return std::min(60.0f * std::sqrt(std::log(float(k)) * std::max(Spectrum[k], 0.0f)), 25.0f);
-    };
-    const float passes[2][2] = {{4.0f, 0.1f}, {1.0f, 0.15f}};  // width, alpha
-    for (int k = 2; k < 128; ++k)
-        for (const auto& pass : passes) {
-            glLineWidth(pass[0]);
-            glColor4f(1.0f, 1.0f, 1.0f, pass[1]);
-            glBegin(GL_LINES);
-            glVertex3f(k, height(k), 0.0f);
-            glVertex3f(k + 1, height(k + 1), 0.0f);
-            glEnd();
-        }
-}
-
-TEST_F(BatchedPixels, TraceInTwoPassesMatchesSegmentBySegment) {
-    for (int bin = 0; bin < SpectrumSize; ++bin) Spectrum[bin] = float((bin * 7919) % 101) / 2000.0f;
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawSpectrumTrace();
-    const Pixels batched = ReadBack();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawTraceSegmentBySegment();
-    const Difference d = Compare(batched, ReadBack());
-    EXPECT_EQ(d.pixels, 0) << "largest difference " << d.largest;
-    EXPECT_GT(d.lit, 300);
+    ExpectSamePixels(ReadBack(), reference, 2000, "swarm");
 }
 
 }  // namespace

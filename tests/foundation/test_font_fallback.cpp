@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -19,18 +20,14 @@ namespace {
 
 const char LiberationDir[] = "/usr/share/fonts/truetype/liberation/";
 
-uint32_t ReadBig32(const std::string& font, size_t at) {
-    return uint32_t(uint8_t(font[at])) << 24 | uint32_t(uint8_t(font[at + 1])) << 16 |
-           uint32_t(uint8_t(font[at + 2])) << 8 | uint8_t(font[at + 3]);
-}
-
 // Zeroes the 16-bit fields at the offsets of one table of a TrueType file.
 void ZeroFields(std::string& font, const char* tag, std::initializer_list<size_t> offsets) {
     const int tables = uint8_t(font[4]) << 8 | uint8_t(font[5]);
-    for (int i = 0; i < tables; ++i) {
-        const size_t entry = 12 + 16 * size_t(i);
+    for (size_t entry = 12; entry < 12 + 16 * size_t(tables); entry += 16) {
         if (font.compare(entry, 4, tag) != 0) continue;
-        for (size_t offset : offsets) font[ReadBig32(font, entry + 8) + offset] = font[ReadBig32(font, entry + 8) + offset + 1] = 0;
+        size_t start = 0;
+        for (size_t i = 8; i < 12; ++i) start = start << 8 | uint8_t(font[entry + i]);
+        for (size_t offset : offsets) font[start + offset] = font[start + offset + 1] = 0;
     }
 }
 
@@ -80,7 +77,7 @@ TEST(FontFallback, MissingOrUnusableFacesGiveWayToTheNamedStandIn) {
     };
     for (const auto& c : cases)
         EXPECT_EXIT(RenderUnder(config, c.family, c.height, c.fallback), testing::ExitedWithCode(0), c.message);
-    std::system(("rm -rf " + config.substr(0, config.rfind('/'))).c_str());
+    std::filesystem::remove_all(std::filesystem::path(config).parent_path());
 }
 
 }  // namespace

@@ -1,14 +1,21 @@
-// The PNG layer in a real GL context: every kind of file libpng reads loads
-// into every kind of slot; damaged files (the fuzz corpus) fail cleanly.
+// Pictures into textures in a real GL context: every kind of file libpng
+// reads loads into every kind of slot; missing, empty, foreign, cut and
+// oversized files and the fuzz corpus fail cleanly; the catalogue names the
+// slots it could not fill.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <png.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -25,74 +32,11 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 struct Kind {
-    const char* Name;
-    int ColourType;
-    int BitDepth;
-    bool Interlaced;
-    bool Transparent;  // a tRNS chunk
-    int Side;
+    const char* name;
+    int colourType, bitDepth;
+    bool interlaced, transparent;  // transparent: a tRNS chunk
+    int side;
 };
-
-uint32_t MaxSample(const Kind& k) { return (1u << k.BitDepth) - 1; }
-// Channel c of pixel (x, y), in the file's own bit depth.
-uint32_t Sample(const Kind& k, int x, int y, int c) {
-    uint32_t values = MaxSample(k) < 200 ? MaxSample(k) + 1 : 200;
-    return uint32_t(x * 5 + y * 3 + c * 7) % values * (k.BitDepth == 16 ? 257u : 1u);
-}
-uint8_t ToEightBits(const Kind& k, uint32_t sample) {
-    return uint8_t(k.BitDepth == 16 ? sample >> 8 : sample * 255 / MaxSample(k));
-}
-// Palette entry i, and the alpha the tRNS chunk gives it (entries 0 and 1).
-png_color PaletteEntry(int i) { return {png_byte(i * 60), png_byte(255 - i * 50), png_byte(i * 97)}; }
-constexpr png_byte PaletteAlpha[] = {0, 100};
-
-// The RGBA a reader should see at (x, y).
-uint32_t Expected(const Kind& k, int x, int y) {
-    uint32_t s0 = Sample(k, x, y, 0);
-    if (k.ColourType == PNG_COLOR_TYPE_PALETTE) {
-        png_color p = PaletteEntry(int(s0));
-        uint32_t alpha = k.Transparent && s0 < 2 ? PaletteAlpha[s0] : 255;
-        return uint32_t(p.red) << 24 | uint32_t(p.green) << 16 | uint32_t(p.blue) << 8 | alpha;
-    }
-    bool grey = !(k.ColourType & PNG_COLOR_MASK_COLOR);
-    uint32_t r = ToEightBits(k, s0), g = grey ? r : ToEightBits(k, Sample(k, x, y, 1)),
-             b = grey ? r : ToEightBits(k, Sample(k, x, y, 2));
-    uint32_t rgba = r << 24 | g << 16 | b << 8 | 255;
-    if (k.ColourType & PNG_COLOR_MASK_ALPHA) rgba = (rgba & ~0xFFu) | ToEightBits(k, Sample(k, x, y, grey ? 1 : 3));
-    // The transparent colour is the one of pixel (1, 0).
-    bool keyed = s0 == Sample(k, 1, 0, 0) && (grey || (Sample(k, x, y, 1) == Sample(k, 1, 0, 1) &&
-                                                       Sample(k, x, y, 2) == Sample(k, 1, 0, 2)));
-    return k.Transparent && keyed ? rgba & ~0xFFu : rgba;
-}
-
-bool HasAlpha(const Kind& k) { return k.Transparent || (k.ColourType & PNG_COLOR_MASK_ALPHA); }
-
-bool WriteKind(const char* path, const Kind& k) {
-    PngLayout layout;
-    layout.Width = layout.Height = k.Side;
-    layout.ColourType = k.ColourType;
-    layout.BitDepth = k.BitDepth;
-    layout.Interlaced = k.Interlaced;
-    bool palette = k.ColourType == PNG_COLOR_TYPE_PALETTE;
-    for (int i = 0; palette && i < 1 << k.BitDepth; i++) {
-        png_color entry = PaletteEntry(i);
-        layout.Palette.insert(layout.Palette.end(), {entry.red, entry.green, entry.blue});
-    }
-    if (k.Transparent && palette) layout.PaletteAlpha.assign(std::begin(PaletteAlpha), std::end(PaletteAlpha));
-    bool grey = !(k.ColourType & PNG_COLOR_MASK_COLOR);
-    for (int c = 0; k.Transparent && !palette && c < (grey ? 1 : 3); c++)
-        layout.TransparentColour.push_back(Sample(k, 1, 0, c));
-    int channels = (palette || grey ? 1 : 3) + (k.ColourType & PNG_COLOR_MASK_ALPHA ? 1 : 0);
-    int bytes = k.BitDepth == 16 ? 2 : 1;
-    std::vector<Bytes> rows(size_t(k.Side), Bytes(size_t(k.Side * channels * bytes)));
-    std::vector<const unsigned char*> pointers;
-    for (int y = 0; y < k.Side; y++) {
-        for (int i = 0; i < k.Side * channels * bytes; i++)
-            rows[size_t(y)][size_t(i)] = uint8_t(Sample(k, i / bytes / channels, y, i / bytes % channels) >> 8 * (i % bytes));
-        pointers.push_back(rows[size_t(y)].data());
-    }
-    return WritePng(path, layout, pointers);
-}
 
 // Every kind libpng reads, at sizes GL takes that are no power of two.
 const Kind Kinds[] = {
@@ -111,33 +55,96 @@ const Kind Kinds[] = {
     {"RGBA 16-bit", PNG_COLOR_TYPE_RGB_ALPHA, 16, false, false, 4},
 };
 
-std::string Printed(void (*step)()) {
+// Channel c of pixel (x, y), in the file's own bit depth.
+uint32_t Sample(const Kind& k, int x, int y, int c) {
+    return uint32_t(x * 5 + y * 3 + c * 7) % std::min(1u << k.bitDepth, 200u) * (k.bitDepth == 16 ? 257u : 1u);
+}
+uint8_t ToEightBits(const Kind& k, uint32_t sample) {
+    return uint8_t(k.bitDepth == 16 ? sample >> 8 : sample * 255 / ((1u << k.bitDepth) - 1));
+}
+// Palette entry i, and the alpha the tRNS chunk gives it (entries 0 and 1).
+png_color PaletteEntry(int i) { return {png_byte(i * 60), png_byte(255 - i * 50), png_byte(i * 97)}; }
+constexpr png_byte PaletteAlpha[] = {0, 100};
+// Palette index or grey: one; else red, green and blue. Alpha comes after.
+int ColourChannels(const Kind& k) {
+    return k.colourType == PNG_COLOR_TYPE_RGB || k.colourType == PNG_COLOR_TYPE_RGB_ALPHA ? 3 : 1;
+}
+
+// The RGBA a reader should see at (x, y); the transparent colour is the one
+// of pixel (1, 0).
+std::array<uint8_t, 4> Expected(const Kind& k, int x, int y) {
+    const uint32_t s0 = Sample(k, x, y, 0);
+    if (k.colourType == PNG_COLOR_TYPE_PALETTE) {
+        const png_color p = PaletteEntry(int(s0));
+        return {p.red, p.green, p.blue, png_byte(k.transparent && s0 < 2 ? PaletteAlpha[s0] : 255)};
+    }
+    const int n = ColourChannels(k);
+    std::array<uint8_t, 4> rgba{};
+    bool keyed = k.transparent;
+    for (int c = 0; c < 3; ++c) rgba[c] = ToEightBits(k, Sample(k, x, y, std::min(c, n - 1)));
+    for (int c = 0; c < n; ++c) keyed = keyed && Sample(k, x, y, c) == Sample(k, 1, 0, c);
+    rgba[3] = keyed ? 0 : k.colourType & PNG_COLOR_MASK_ALPHA ? ToEightBits(k, Sample(k, x, y, n)) : 255;
+    return rgba;
+}
+
+// What a texture should hold: rows in the given order, alpha only when kept.
+Bytes ExpectedTexels(const Kind& k, bool bottomFirst, bool keepAlpha) {
+    Bytes texels;
+    for (int row = 0; row < k.side; row++)
+        for (int x = 0; x < k.side; x++) {
+            std::array<uint8_t, 4> rgba = Expected(k, x, bottomFirst ? k.side - 1 - row : row);
+            rgba[3] = keepAlpha ? rgba[3] : 255;
+            texels.insert(texels.end(), rgba.begin(), rgba.end());
+        }
+    return texels;
+}
+
+bool WriteKind(const char* path, const Kind& k) {
+    PngLayout layout{k.side, k.side, k.colourType, k.bitDepth, k.interlaced, {}, {}, {}};
+    const bool palette = k.colourType == PNG_COLOR_TYPE_PALETTE;
+    for (int i = 0; palette && i < 1 << k.bitDepth; i++) {
+        const png_color entry = PaletteEntry(i);
+        layout.Palette.insert(layout.Palette.end(), {entry.red, entry.green, entry.blue});
+    }
+    if (k.transparent && palette) layout.PaletteAlpha.assign(std::begin(PaletteAlpha), std::end(PaletteAlpha));
+    for (int c = 0; k.transparent && !palette && c < ColourChannels(k); c++)
+        layout.TransparentColour.push_back(Sample(k, 1, 0, c));
+    const int channels = ColourChannels(k) + (k.colourType & PNG_COLOR_MASK_ALPHA ? 1 : 0);
+    const int bytes = k.bitDepth == 16 ? 2 : 1;  // low byte first
+    std::vector<Bytes> rows(size_t(k.side), Bytes(size_t(k.side * channels * bytes)));
+    std::vector<const unsigned char*> pointers;
+    for (int y = 0; y < k.side; y++) {
+        for (int i = 0; i < k.side * channels * bytes; i++)
+            rows[y][i] = uint8_t(Sample(k, i / bytes / channels, y, i / bytes % channels) >> 8 * (i % bytes));
+        pointers.push_back(rows[y].data());
+    }
+    return WritePng(path, layout, pointers);
+}
+
+std::string Printed(const std::function<void()>& step) {
     testing::internal::CaptureStdout();
     step();
     std::fflush(stdout);
     return testing::internal::GetCapturedStdout();
 }
 
-// The texels of a bound texture target as RGBA, rows as GL keeps them.
-Bytes Texels(GLenum target, int side) {
-    Bytes texels(size_t(side * side * 4));
+GLint TextureWidth(GLenum target) {
+    GLint width = -1;
+    glGetTexLevelParameteriv(target, 0, GL_TEXTURE_WIDTH, &width);
+    return width;
+}
+
+// The texels of a bound square texture target as RGBA, rows as GL keeps them.
+Bytes Texels(GLenum target) {
+    Bytes texels(size_t(TextureWidth(target) * TextureWidth(target) * 4));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(target, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     return texels;
 }
 
-// What a slot should hold: file rows in the given order, alpha only when kept.
-Bytes ExpectedTexels(const Kind& k, bool bottomFirst, bool keepAlpha) {
-    Bytes texels;
-    for (int row = 0; row < k.Side; row++) {
-        int y = bottomFirst ? k.Side - 1 - row : row;
-        for (int x = 0; x < k.Side; x++) {
-            uint32_t rgba = Expected(k, x, y);
-            texels.insert(texels.end(), {uint8_t(rgba >> 24), uint8_t(rgba >> 16), uint8_t(rgba >> 8),
-                                         uint8_t(keepAlpha ? rgba : 255)});
-        }
-    }
-    return texels;
+Bytes ReadFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 class PngFiles : public testing::Test {
@@ -145,43 +152,81 @@ protected:
     static void SetUpTestSuite() { OpenTestWindow(64, 64); }
     void SetUp() override {
         ASSERT_FALSE(EnterTempWorkDir().empty());
-        pngSetStandardOrientation(1);
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
     }
     void TearDown() override {
+        glDeleteTextures(1, &texture);
         pngSetStandardOrientation(1);
+        glDisable(GL_TEXTURE_CUBE_MAP_ARB);
         LeaveTempWorkDir();
     }
+    GLuint texture = 0;
 };
 
-// Solid and alpha slots, the loading picture and cube faces: each kind
-// loads silently; alpha survives only in an alpha slot.
+// Solid and alpha slots, the loading picture and cube faces (file order):
+// each kind loads silently; alpha survives only in an alpha slot.
 TEST_F(PngFiles, EveryKindLoadsInEverySlotKind) {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
     for (const Kind& k : Kinds) {
-        SCOPED_TRACE(k.Name);
+        SCOPED_TRACE(k.name);
         ASSERT_TRUE(WriteKind("data/Hintergrund_Baby.png", k));
         ASSERT_TRUE(WriteKind("data/loading.png", k));
+        pngSetStandardOrientation(1);  // the cube faces leave file order behind
         for (int transparency : {PNG_SOLID, PNG_ALPHA}) {
-            pngSetStandardOrientation(1);
             glBindTexture(GL_TEXTURE_2D, texture);
             pngInfo info{};
             EXPECT_TRUE(pngLoad("data/Hintergrund_Baby.png", PNG_NOMIPMAPS, transparency, &info));
-            bool keep = transparency == PNG_ALPHA && HasAlpha(k);
+            const bool keep = transparency == PNG_ALPHA && (k.transparent || k.colourType & PNG_COLOR_MASK_ALPHA);
             GLint alphaBits = -1;
             glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &alphaBits);
             EXPECT_EQ(alphaBits > 0, keep);
             EXPECT_EQ(info.Alpha, uint32_t(keep));
-            EXPECT_EQ(Texels(GL_TEXTURE_2D, k.Side), ExpectedTexels(k, true, keep));
+            EXPECT_EQ(Texels(GL_TEXTURE_2D), ExpectedTexels(k, true, keep));
         }
         EXPECT_EQ(Printed(LoadLoadingTexture), "");
         EXPECT_EQ(Printed([] { CubeMapTextures[0] = CreateCubeMapTexture(0); }), "");
-        EXPECT_EQ(Texels(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z_ARB, k.Side), ExpectedTexels(k, false, false));
-        glDisable(GL_TEXTURE_CUBE_MAP_ARB);
+        EXPECT_EQ(Texels(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z_ARB), ExpectedTexels(k, false, false));
         glDeleteTextures(1, &CubeMapTextures[0]);
         glDeleteTextures(1, &LoadingTexture);
     }
-    glDeleteTextures(1, &texture);
+}
+
+// A missing, empty or foreign file, one cut in its header or in its pixel
+// data and one a pixel wider than GL takes upload nothing and fail both
+// ways; a file cut after its last pixel row still loads.
+TEST_F(PngFiles, DamagedFilesFailWithoutUploading) {
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    ASSERT_TRUE(WriteTestPng("data/too-wide.png", maxSide + 1, 1, 3, Bytes(size_t(maxSide + 1) * 3).data()));
+    Bytes noise(64 * 64 * 3);
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = uint8_t(i * i % 251);
+    ASSERT_TRUE(WriteTestPng("data/whole.png", 64, 64, 3, noise.data()));
+    const Bytes whole = ReadFile("data/whole.png");
+    const struct {
+        const char* name;
+        std::string bytes;  // "-": leave the file as it is
+        bool loads;
+    } files[] = {{"missing", "-", false},
+                 {"empty", "", false},
+                 {"foreign", "not a picture", false},
+                 {"header", std::string(whole.begin(), whole.begin() + 33), false},
+                 {"cut-in-pixels", std::string(whole.begin(), whole.begin() + long(whole.size() / 2)), false},
+                 {"too-wide", "-", false},
+                 {"cut-after-pixels", std::string(whole.begin(), whole.end() - 12), true}};  // no IEND
+    pngRawInfo reference{};
+    ASSERT_TRUE(pngLoadRaw("data/whole.png", &reference));
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const std::string path = std::string("data/") + file.name + ".png";
+        if (file.bytes != "-") std::ofstream(path, std::ios::binary) << file.bytes;
+        EXPECT_EQ(pngLoad(path.c_str(), PNG_NOMIPMAPS, PNG_ALPHA, nullptr), int(file.loads));
+        EXPECT_EQ(TextureWidth(GL_TEXTURE_2D), file.loads ? 64 : 0);
+        pngRawInfo raw{};
+        EXPECT_EQ(pngLoadRaw(path.c_str(), &raw), int(file.loads));
+        EXPECT_TRUE(!file.loads || std::memcmp(raw.Data, reference.Data, noise.size()) == 0);
+        std::free(raw.Data);
+    }
+    std::free(reference.Data);
 }
 
 // Every input that once found new behaviour in the picture fuzzer must
@@ -189,12 +234,43 @@ TEST_F(PngFiles, EveryKindLoadsInEverySlotKind) {
 TEST_F(PngFiles, FuzzCorpusRunsThrough) {
     size_t inputs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(TB_PNG_CORPUS_DIR)) {
-        std::ifstream file(entry.path(), std::ios::binary);
-        const Bytes input{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        const Bytes input = ReadFile(entry.path());
         EXPECT_EQ(LLVMFuzzerTestOneInput(input.data(), input.size()), 0) << entry.path();
         inputs++;
     }
     EXPECT_GT(inputs, 0u);
+}
+
+// Slots up to 59 name themselves (counting from 1), later ones do not; a
+// slot without its file stays empty and loading goes on with the next. A
+// cube map without its background reports each face.
+TEST_F(PngFiles, CatalogueNamesTheSlotsItCannotFill) {
+    std::string slash;
+    for (int number : {27, 36, 37, 38, 39, 41, 42, 43, 45, 46, 47, 48, 49, 50, 51, 53, 54, 60})
+        slash += "Can't load file" + std::to_string(number) + "\n";
+    const struct {
+        std::vector<const char*> removed;
+        std::string expected;
+    } cases[] = {
+        {{"data/slash.png"}, slash + "Can't load file\nCan't load file\n"},  // 60 and 81 unnumbered
+        {{"data/mousepointer.png", "data/intro1.png", "data/Hintergrund_Baby.png", "data/loading.png"},
+         "Can't load file1\nCan't load file44\nCan't load file\n"},
+    };
+    for (const auto& c : cases) {
+        for (int32_t slot = 0; slot < TextureSlotCount; ++slot)
+            ASSERT_TRUE(WriteSolidPng(TextureFileName(slot), 4, 4, 0x808080));
+        for (const char* file : c.removed) std::remove(file);
+        EXPECT_EQ(Printed(LoadTextures), c.expected);
+    }
+    glBindTexture(GL_TEXTURE_2D, TextureTable[0]);
+    EXPECT_EQ(TextureWidth(GL_TEXTURE_2D), 0);
+    glBindTexture(GL_TEXTURE_2D, TextureTable[1]);
+    EXPECT_EQ(TextureWidth(GL_TEXTURE_2D), 4);
+    EXPECT_EQ(Printed(LoadLoadingTexture), "Can't load file Loading screen\n");
+    EXPECT_NE(LoadingTexture, 0u);
+    std::string sixTimes;
+    for (int face = 0; face < 6; ++face) sixTimes += "Can't load file\n";
+    EXPECT_EQ(Printed([] { CubeMapTextures[0] = CreateCubeMapTexture(0); }), sixTimes);
 }
 
 }  // namespace
