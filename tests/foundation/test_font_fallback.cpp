@@ -18,8 +18,6 @@
 
 namespace {
 
-const char LiberationDir[] = "/usr/share/fonts/truetype/liberation/";
-
 // Zeroes the 16-bit fields at the offsets of one table of a TrueType file.
 void ZeroFields(std::string& font, const char* tag, std::initializer_list<size_t> offsets) {
     const int tables = uint8_t(font[4]) << 8 | uint8_t(font[5]);
@@ -38,8 +36,8 @@ std::string MakeFontSetUp() {
     char dir[] = "/tmp/tb-fonts-XXXXXX";
     if (!mkdtemp(dir)) return "";
     for (const char* name : {"LiberationSans-Regular.ttf", "LiberationMono-Regular.ttf"})
-        std::ofstream(std::string(dir) + "/" + name, std::ios::binary)
-            << std::ifstream(std::string(LiberationDir) + name, std::ios::binary).rdbuf();
+        std::filesystem::copy_file(std::string("/usr/share/fonts/truetype/liberation/") + name,
+                                   std::string(dir) + "/" + name);
     std::ifstream in("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
     std::string font((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ZeroFields(font, "hhea", {4, 6});

@@ -24,26 +24,20 @@ void RunFrame() {
     RunSceneStates();
 }
 
-class SceneStates : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_FALSE(EnterTempWorkDir().empty());
-        ASSERT_TRUE(WriteSolidPng("data/loading.png", 512, 64, 0xFFFFFF));
-        TextureTable[0] = 0;
-    }
-    void TearDown() override { LeaveTempWorkDir(); }
-    // From the first frame to the end of the fade-in: 41 frames, nothing loaded.
-    static void FadeIn(int width, int height) {
-        OpenTestWindow(width, height);
-        InitGraphicsState();
-        Frame = FrameStart;
-        for (int frame = 1; frame <= 41; ++frame) RunFrame();
-        ASSERT_EQ(Frame.SceneState, LoadingFadeIn);
-        ASSERT_EQ(TextureTable[0], 0u) << "loaded early";
-    }
-};
+// From the first frame to the end of the fade-in: 41 frames, nothing loaded.
+void FadeIn(int width, int height) {
+    ASSERT_FALSE(EnterTempWorkDir().empty());
+    ASSERT_TRUE(WriteSolidPng("data/loading.png", 512, 64, 0xFFFFFF));
+    OpenTestWindow(width, height);
+    InitGraphicsState();
+    Frame = FrameStart;
+    TextureTable[0] = 0;
+    for (int frame = 1; frame <= 41; ++frame) RunFrame();
+    EXPECT_EQ(Frame.SceneState, LoadingFadeIn);
+    EXPECT_EQ(TextureTable[0], 0u) << "loaded early";
+}
 
-TEST_F(SceneStates, FadeInLoadFadeOut) {
+TEST(SceneStates, FadeInLoadFadeOut) {
     FadeIn(1024, 768);
     RunFrame();  // the fade-in ends, everything loads, the fade-out begins
     EXPECT_EQ(Frame.SceneState, LoadingFadeOut);
@@ -54,19 +48,20 @@ TEST_F(SceneStates, FadeInLoadFadeOut) {
     EXPECT_EQ(fadeOutSteps, 42);
     EXPECT_TRUE(Frame.SceneState == Intro || Frame.SceneState == Magazine);
     EXPECT_LE(Frame.LoadingAlpha, 0.0f);
+    LeaveTempWorkDir();
 }
 
-TEST_F(SceneStates, WindowLayoutIsNotCentred) {
+TEST(SceneStates, WindowLayoutIsNotCentred) {
     FadeIn(512, 512);
     // Centre (384, 278.6): the right half of the picture leaves the window.
     EXPECT_EQ(ReadBackBufferPixel(130, 278), 0xFFFFFFu);
     EXPECT_EQ(ReadBackBufferPixel(511, 278), 0xFFFFFFu);
     EXPECT_EQ(ReadBackBufferPixel(126, 278), 0u);
     EXPECT_EQ(ReadBackBufferPixel(300, 244), 0u);
+    LeaveTempWorkDir();
 }
 
-// A window dragged to no height still gets a usable projection.
-TEST_F(SceneStates, ProjectionSurvivesZeroHeight) {
+TEST(SceneStates, ProjectionSurvivesAWindowOfNoHeight) {
     OpenTestWindow(512, 512);
     SetProjection(512, 0);
     float matrix[16];

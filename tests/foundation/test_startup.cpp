@@ -1,6 +1,5 @@
-// Start-up's command line (only the first argument, only two exact
-// switches) and the frame timer on a fake counter (the step every animation
-// scales by).
+// Start-up's command line (only the first argument, only two exact switches)
+// and the frame timer on a fake counter (the step every animation scales by).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,26 +18,20 @@ TEST(CommandLine, OnlyAnExactFirstArgumentCounts) {
         const char* printed;
         int cubeMapDisabled;
     } cases[] = {
-        {{}, "", 1},
-        {{"tallyboard"}, "", 1},
-        {{"tallyboard", "-enablecubemap"}, "Cubemap On", 0},
-        {{"tallyboard", "-noati"}, ati, 1},
-        {{"tallyboard", "-noati", "-enablecubemap"}, ati, 1},
-        {{"tallyboard", "other", "-enablecubemap"}, "", 1},
-        {{"tallyboard", "-EnableCubeMap"}, "", 1},
-        {{"tallyboard", "-enablecubemapx"}, "", 1},
-        {{"tallyboard", "-noat"}, "", 1},
-    };
+        {{}, "", 1}, {{"tallyboard"}, "", 1}, {{"tallyboard", "-enablecubemap"}, "Cubemap On", 0},
+        {{"tallyboard", "-noati"}, ati, 1}, {{"tallyboard", "-noati", "-enablecubemap"}, ati, 1},
+        {{"tallyboard", "other", "-enablecubemap"}, "", 1}, {{"tallyboard", "-EnableCubeMap"}, "", 1},
+        {{"tallyboard", "-enablecubemapx"}, "", 1}, {{"tallyboard", "-noat"}, "", 1}};
     for (auto c : cases) {
-        const char* first = c.arguments.size() > 1 ? c.arguments[1] : "(none)";
+        SCOPED_TRACE(c.arguments.size() > 1 ? c.arguments[1] : "(none)");
         const int argc = int(c.arguments.size());
         c.arguments.push_back(nullptr);
         CubeMapDisabled = 1;
         testing::internal::CaptureStdout();
         ParseCommandLine(argc, const_cast<char**>(c.arguments.data()));
         std::fflush(stdout);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed) << first;
-        EXPECT_EQ(CubeMapDisabled, c.cubeMapDisabled) << first;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
+        EXPECT_EQ(CubeMapDisabled, c.cubeMapDisabled);
     }
 }
 
@@ -49,28 +42,25 @@ void RunFrame(int64_t* clock, int64_t ticks) {
     UpdateFrameStep();
 }
 
+// The 3-second frame starts just below 2^32 so that the low word wraps: the
+// loading frame is longer than 2^31 nanosecond ticks. 6.4 GHz needs more than
+// 31 bits. A frame of no length, or with the counter running back, stands still.
 TEST(FrameTimer, StepIsFrameLengthAtSeventyFivePerSecond) {
-    // The 3-second frame starts just below 2^32 so the low word wraps: the
-    // loading frame is longer than 2^31 nanosecond ticks, and a 32-bit
-    // difference would turn it negative. 6.4 GHz needs more than 31 bits.
-    // A frame of no length, or one with the counter running backwards,
-    // stands still.
     const struct {
         int64_t frequency, start, ticks;
         float step;
-    } frames[] = {
-        {75000, 5000, 1000, 1.0f},
-        {75000, 5000, 500, 0.5f},
-        {1000000000, (int64_t(1) << 32) - 1000, 3000000000, 225.0f},
-        {int64_t(3) << 31, 0, (int64_t(3) << 31) / 75, 1.0f},
-        {75000, 123456, 0, 0.0f},
-        {75000, 123456, -1000, 0.0f},
-    };
+    } frames[] = {{75000, 5000, 1000, 1.0f},
+                  {75000, 5000, 500, 0.5f},
+                  {1000000000, (int64_t(1) << 32) - 1000, 3000000000, 225.0f},
+                  {int64_t(3) << 31, 0, (int64_t(3) << 31) / 75, 1.0f},
+                  {75000, 123456, 0, 0.0f},
+                  {75000, 123456, -1000, 0.0f}};
     for (const auto& f : frames) {
+        SCOPED_TRACE(std::to_string(f.frequency) + " Hz, " + std::to_string(f.ticks) + " ticks");
         int64_t clock = f.start;
         StartFrameTimerAt(f.frequency, clock);
         RunFrame(&clock, f.ticks);
-        EXPECT_NEAR(Frame.FrameStep, f.step, f.step * 1e-5f) << f.frequency << " Hz, " << f.ticks << " ticks";
+        EXPECT_NEAR(Frame.FrameStep, f.step, f.step * 1e-5f);
         EXPECT_NEAR(Frame.FrameSeconds, float(double(std::max<int64_t>(f.ticks, 0)) / f.frequency), 1e-6f);
     }
 }
