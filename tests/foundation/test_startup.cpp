@@ -24,11 +24,10 @@ TEST(CommandLine, OnlyAnExactFirstArgumentCounts) {
         {{"tallyboard", "-enablecubemapx"}, "", 1}, {{"tallyboard", "-noat"}, "", 1}};
     for (auto c : cases) {
         SCOPED_TRACE(c.arguments.size() > 1 ? c.arguments[1] : "(none)");
-        const int argc = int(c.arguments.size());
         c.arguments.push_back(nullptr);
         CubeMapDisabled = 1;
         testing::internal::CaptureStdout();
-        ParseCommandLine(argc, const_cast<char**>(c.arguments.data()));
+        ParseCommandLine(int(c.arguments.size()) - 1, const_cast<char**>(c.arguments.data()));
         std::fflush(stdout);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
         EXPECT_EQ(CubeMapDisabled, c.cubeMapDisabled);

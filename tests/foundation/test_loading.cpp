@@ -1,17 +1,17 @@
-// Pictures into textures in a real GL context: every kind of file libpng
-// reads loads into every kind of slot; missing, empty, foreign, cut and
-// oversized files and the fuzz corpus fail cleanly; the catalogue names the
-// slots it could not fill.
+// Loading in a real GL context: every kind of file libpng reads loads into
+// every kind of slot; missing, empty, foreign, cut and oversized files and
+// the fuzz corpus fail cleanly; the catalogue names the slots it could not
+// fill; the frame driver's loading states with the whole program linked.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
+#include <GL/freeglut.h>
 #include <GL/glext.h>
 #include <png.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "app/frame.h"
+#include "app/startup.h"
 #include "platform/png.h"
 #include "resources/textures.h"
 #include "tests/support/gl_harness.h"
@@ -31,7 +33,6 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 struct Kind {
-    const char* name;
     int colourType, bitDepth;
     bool interlaced, transparent;  // transparent: a tRNS chunk
     int side;
@@ -39,20 +40,13 @@ struct Kind {
 
 // Every kind libpng reads, at sizes GL takes that are no power of two.
 const Kind Kinds[] = {
-    {"palette", PNG_COLOR_TYPE_PALETTE, 8, false, false, 5},
-    {"palette+tRNS", PNG_COLOR_TYPE_PALETTE, 4, false, true, 7},
-    {"palette+tRNS interlaced", PNG_COLOR_TYPE_PALETTE, 2, true, true, 9},
-    {"grey 1-bit", PNG_COLOR_TYPE_GRAY, 1, false, false, 3},
-    {"grey 2-bit+tRNS", PNG_COLOR_TYPE_GRAY, 2, false, true, 6},
-    {"grey 16-bit", PNG_COLOR_TYPE_GRAY, 16, false, false, 5},
-    {"grey+alpha", PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, false, 5},
-    {"grey+alpha 16-bit interlaced", PNG_COLOR_TYPE_GRAY_ALPHA, 16, true, false, 11},
-    {"RGB", PNG_COLOR_TYPE_RGB, 8, false, false, 1},
-    {"RGB+tRNS", PNG_COLOR_TYPE_RGB, 8, false, true, 5},
-    {"RGB 16-bit+tRNS interlaced", PNG_COLOR_TYPE_RGB, 16, true, true, 10},
-    {"RGBA", PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false, 13},
-    {"RGBA 16-bit", PNG_COLOR_TYPE_RGB_ALPHA, 16, false, false, 4},
-};
+    {PNG_COLOR_TYPE_PALETTE, 8, false, false, 5},    {PNG_COLOR_TYPE_PALETTE, 4, false, true, 7},
+    {PNG_COLOR_TYPE_PALETTE, 2, true, true, 9},      {PNG_COLOR_TYPE_GRAY, 1, false, false, 3},
+    {PNG_COLOR_TYPE_GRAY, 2, false, true, 6},        {PNG_COLOR_TYPE_GRAY, 16, false, false, 5},
+    {PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, false, 5}, {PNG_COLOR_TYPE_GRAY_ALPHA, 16, true, false, 11},
+    {PNG_COLOR_TYPE_RGB, 8, false, false, 1},        {PNG_COLOR_TYPE_RGB, 8, false, true, 5},
+    {PNG_COLOR_TYPE_RGB, 16, true, true, 10},        {PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false, 13},
+    {PNG_COLOR_TYPE_RGB_ALPHA, 16, false, false, 4}};
 
 // Channel c of pixel (x, y), in the file's own bit depth.
 uint32_t Sample(const Kind& k, int x, int y, int c) {
@@ -65,9 +59,7 @@ uint8_t ToEightBits(const Kind& k, uint32_t sample) {
 png_color PaletteEntry(int i) { return {png_byte(i * 60), png_byte(255 - i * 50), png_byte(i * 97)}; }
 constexpr png_byte PaletteAlpha[] = {0, 100};
 // Palette index or grey: one; else red, green and blue. Alpha comes after.
-int ColourChannels(const Kind& k) {
-    return k.colourType == PNG_COLOR_TYPE_RGB || k.colourType == PNG_COLOR_TYPE_RGB_ALPHA ? 3 : 1;
-}
+int ColourChannels(const Kind& k) { return (k.colourType & ~PNG_COLOR_MASK_ALPHA) == PNG_COLOR_TYPE_RGB ? 3 : 1; }
 
 // What a texture should hold: rows in the given order, alpha only when kept.
 // The transparent colour is the one of pixel (1, 0).
@@ -139,7 +131,7 @@ Bytes ReadFile(const std::filesystem::path& path) {
     return Bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-class PngFiles : public testing::Test {
+class Loading : public testing::Test {
 protected:
     static void SetUpTestSuite() { OpenTestWindow(64, 64); }
     void SetUp() override {
@@ -158,13 +150,12 @@ protected:
 
 // Solid and alpha slots and cube faces (file order):
 // each kind loads silently; alpha survives only in an alpha slot.
-TEST_F(PngFiles, EveryKindLoadsInEverySlotKind) {
+TEST_F(Loading, EveryPngKindLoadsInEverySlotKind) {
     for (const Kind& k : Kinds) {
-        SCOPED_TRACE(k.name);
+        SCOPED_TRACE("kind " + std::to_string(&k - Kinds));
         ASSERT_TRUE(WriteKind("data/Hintergrund_Baby.png", k));
         pngSetStandardOrientation(1);  // the cube faces leave file order behind
         for (int transparency : {PNG_SOLID, PNG_ALPHA}) {
-            glBindTexture(GL_TEXTURE_2D, texture);
             pngInfo info{};
             EXPECT_TRUE(pngLoad("data/Hintergrund_Baby.png", PNG_NOMIPMAPS, transparency, &info));
             const bool keep = transparency == PNG_ALPHA && (k.transparent || k.colourType & PNG_COLOR_MASK_ALPHA);
@@ -174,20 +165,17 @@ TEST_F(PngFiles, EveryKindLoadsInEverySlotKind) {
         EXPECT_EQ(Printed([] { CubeMapTextures[0] = CreateCubeMapTexture(0); }), "");
         EXPECT_EQ(Texels(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z_ARB), ExpectedTexels(k, false, false));
         glDeleteTextures(1, &CubeMapTextures[0]);
-        glDeleteTextures(1, &LoadingTexture);
     }
 }
 
 // A missing, empty or foreign file, one cut in its header or in its pixel
 // data and one a pixel wider than GL takes upload nothing and fail both
-// ways; a file cut after its last pixel row still loads.
-TEST_F(PngFiles, DamagedFilesFailWithoutUploading) {
+// ways; a file cut after its last pixel row (no IEND) still loads.
+TEST_F(Loading, DamagedPngFilesFailWithoutUploading) {
     GLint maxSide = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
     ASSERT_TRUE(WriteTestPng("data/too-wide.png", maxSide + 1, 1, 3, Bytes(size_t(maxSide + 1) * 3).data()));
-    Bytes noise(64 * 64 * 3);
-    for (size_t i = 0; i < noise.size(); ++i) noise[i] = uint8_t(i * i % 251);
-    ASSERT_TRUE(WriteTestPng("data/whole.png", 64, 64, 3, noise.data()));
+    ASSERT_TRUE(WriteKind("data/whole.png", Kinds[11]));  // RGBA, 13 x 13
     const Bytes whole = ReadFile("data/whole.png");
     const struct {
         const char* name;
@@ -196,27 +184,22 @@ TEST_F(PngFiles, DamagedFilesFailWithoutUploading) {
     } files[] = {{"missing", "-", false}, {"empty", "", false}, {"foreign", "not a picture", false},
                  {"header", std::string(whole.begin(), whole.begin() + 33), false},
                  {"cut-in-pixels", std::string(whole.begin(), whole.begin() + long(whole.size() / 2)), false},
-                 {"too-wide", "-", false},
-                 {"cut-after-pixels", std::string(whole.begin(), whole.end() - 12), true}};  // no IEND
-    pngRawInfo reference{};
-    ASSERT_TRUE(pngLoadRaw("data/whole.png", &reference));
+                 {"too-wide", "-", false}, {"cut-after-pixels", std::string(whole.begin(), whole.end() - 12), true}};
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
         const std::string path = std::string("data/") + file.name + ".png";
         if (file.bytes != "-") std::ofstream(path, std::ios::binary) << file.bytes;
         EXPECT_EQ(pngLoad(path.c_str(), PNG_NOMIPMAPS, PNG_ALPHA, nullptr), int(file.loads));
-        EXPECT_EQ(TextureWidth(GL_TEXTURE_2D), file.loads ? 64 : 0);
+        EXPECT_EQ(TextureWidth(GL_TEXTURE_2D), file.loads ? 13 : 0);
         pngRawInfo raw{};
         EXPECT_EQ(pngLoadRaw(path.c_str(), &raw), int(file.loads));
-        EXPECT_TRUE(!file.loads || std::memcmp(raw.Data, reference.Data, noise.size()) == 0);
         std::free(raw.Data);
     }
-    std::free(reference.Data);
 }
 
 // Every input that once found new behaviour in the picture fuzzer must
 // still load or fail without a fault, now with GL taking the uploads.
-TEST_F(PngFiles, FuzzCorpusRunsThrough) {
+TEST_F(Loading, FuzzCorpusRunsThrough) {
     size_t inputs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(TB_PNG_CORPUS_DIR)) {
         const Bytes input = ReadFile(entry.path());
@@ -229,7 +212,7 @@ TEST_F(PngFiles, FuzzCorpusRunsThrough) {
 // Slots up to 59 name themselves (counting from 1), later ones do not, and
 // loading goes on after each; without the loading picture or a cube map's
 // background each says so, the cube map once for every face.
-TEST_F(PngFiles, CatalogueNamesWhatItCannotLoad) {
+TEST_F(Loading, CatalogueNamesWhatItCannotLoad) {
     for (int32_t slot = 0; slot < TextureSlotCount; ++slot)
         ASSERT_TRUE(WriteSolidPng(TextureFileName(slot), 4, 4, 0x808080));
     std::remove("data/slash.png");
@@ -242,6 +225,49 @@ TEST_F(PngFiles, CatalogueNamesWhatItCannotLoad) {
     std::string sixFaces;
     for (int face = 0; face < 6; ++face) sixFaces += "Can't load file\n";
     EXPECT_EQ(Printed([] { CubeMapTextures[0] = CreateCubeMapTexture(0); }), sixFaces);
+}
+
+// One frame as the driver runs it, without the clock, leaving the back
+// buffer for reading until the next frame's swap.
+void RunFrame() {
+    glutSwapBuffers();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    RunSceneStates();
+}
+
+// 41 frames of fade-in, the frame that loads everything, 42 of fade-out. In
+// the 512 x 512 window the picture keeps its size and is not centred (at
+// 1024 x 768 it is tests/canvas' loading picture).
+TEST_F(Loading, FadeInLoadFadeOutAndThePictureInTheWindow) {
+    ASSERT_TRUE(WriteSolidPng("data/loading.png", 512, 64, 0xFFFFFF));
+    OpenTestWindow(512, 512);
+    InitGraphicsState();
+    Frame = FrameStart;
+    TextureTable[0] = 0;
+    for (int frame = 1; frame <= 41; ++frame) RunFrame();
+    EXPECT_EQ(Frame.SceneState, LoadingFadeIn);
+    EXPECT_EQ(TextureTable[0], 0u) << "loaded early";
+    // Centre (384, 278.6): the right half of the picture leaves the window.
+    EXPECT_EQ(ReadBackBufferPixel(130, 278), 0xFFFFFFu);
+    EXPECT_EQ(ReadBackBufferPixel(511, 278), 0xFFFFFFu);
+    EXPECT_EQ(ReadBackBufferPixel(126, 278), 0u);
+    EXPECT_EQ(ReadBackBufferPixel(300, 244), 0u);
+    RunFrame();  // the fade-in ends, everything loads, the fade-out begins
+    EXPECT_EQ(Frame.SceneState, LoadingFadeOut);
+    EXPECT_NE(TextureTable[0], 0u);
+    EXPECT_NEAR(Frame.LoadingAlpha, 1.0f, 1e-5f);
+    int fadeOutSteps = 1;
+    for (RunFrame(); Frame.SceneState == LoadingFadeOut && fadeOutSteps < 100; RunFrame()) ++fadeOutSteps;
+    EXPECT_EQ(fadeOutSteps, 42);
+    EXPECT_TRUE(Frame.SceneState == Intro || Frame.SceneState == Magazine);
+    EXPECT_LE(Frame.LoadingAlpha, 0.0f);
+}
+
+TEST(Projection, SurvivesAWindowOfNoHeight) {
+    SetProjection(512, 0);
+    float matrix[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, matrix);
+    for (float value : matrix) EXPECT_TRUE(std::isfinite(value));
 }
 
 }  // namespace
