@@ -150,9 +150,10 @@ TEST_F(BatchedPixels, EveryTextPageMatchesTheBitmapGlyphs) {
     SetProjection(1024, 768);
 }
 
-// Every code has its glyph: blank ones still advance, Courier's 13-pixel
-// strike by 8 pixels; the high half of Windows-1252 has ink.
+// Every code has its glyph (blank ones advance, Courier's 13-pixel strike by
+// 8 pixels, the high half of Windows-1252 has ink); null or "" is safe to print.
 TEST_F(BatchedPixels, FontsHoldEveryCode) {
+    for (const char* text : {static_cast<const char*>(nullptr), ""}) PrintTahoma(100, 100, text);
     for (int code = 0; code < 256; ++code) {
         EXPECT_GT(TahomaFont.glyphs[code].advance, 0.0f) << "Tahoma " << code;
         EXPECT_EQ(CourierFont.glyphs[code].advance, 8.0f) << "Courier " << code;

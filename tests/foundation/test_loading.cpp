@@ -140,7 +140,6 @@ protected:
         glBindTexture(GL_TEXTURE_2D, texture);
     }
     void TearDown() override {
-        glDeleteTextures(1, &texture);
         pngSetStandardOrientation(1);
         glDisable(GL_TEXTURE_CUBE_MAP_ARB);
         LeaveTempWorkDir();
