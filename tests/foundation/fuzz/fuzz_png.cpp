@@ -1,8 +1,7 @@
-// libFuzzer target: any byte string as a picture file, loaded as a solid
-// and an alpha texture and as a cube face, in both row orders. Built by
-// tools/tbpack/fuzz.sh png (no GL context there: uploads do nothing and the
-// size limit is the layer's own); the suite replays the corpus in a real
-// GL context through the same entry.
+// libFuzzer target: any byte string as a picture file, loaded as a solid and
+// an alpha texture and as a cube face, in both row orders. Built by
+// tools/tbpack/fuzz.sh png (without GL: uploads do nothing, the size limit is
+// the layer's own); the suite replays the corpus through it with GL.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
