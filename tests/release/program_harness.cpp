@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -26,14 +25,12 @@ static const double PixelsPerSceneUnit = 384.0 / (46.0 * std::tan(40.0 * M_PI / 
 int SceneToScreenX(double x) { return int(std::lround(512.0 + x * PixelsPerSceneUnit)); }
 int SceneToScreenY(double y) { return int(std::lround(384.0 - y * PixelsPerSceneUnit)); }
 
-void Sleep(double seconds) {
-    timespec span{time_t(seconds), long((seconds - double(time_t(seconds))) * 1e9)};
-    nanosleep(&span, nullptr);
-}
+void Sleep(double seconds) { usleep(useconds_t(seconds * 1e6)); }
 
-static void KillAndReap(pid_t& pid) {
+// The servers are asked to end, so that Xvfb removes its lock file and socket.
+static void KillAndReap(pid_t& pid, int signal = SIGKILL) {
     if (pid <= 0) return;
-    kill(pid, SIGKILL);
+    kill(pid, signal);
     waitpid(pid, nullptr, 0);
     pid = -1;
 }
@@ -194,8 +191,8 @@ std::string ProgramErrors(const ProgramRun& run) { return FileText(run.errorPath
 
 void StopRun(ProgramRun& run) {
     KillAndReap(run.program);
-    KillAndReap(run.manager);
-    KillAndReap(run.server);
+    KillAndReap(run.manager, SIGTERM);
+    KillAndReap(run.server, SIGTERM);
     if (!run.workDir.empty() && !std::getenv("TB_KEEP_WORK")) std::system(("rm -rf '" + run.workDir + "'").c_str());
     run.workDir.clear();
 }
