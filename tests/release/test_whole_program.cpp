@@ -90,7 +90,7 @@ protected:
     // working directory, then the program, full screen.
     void Start(const char* name, int width, int height, const char* argument = nullptr,
                const std::string& damage = "true") {
-        ASSERT_TRUE(StartDisplay(run, width, height) && StartWindowManager(run)) << "no Xvfb or openbox on :" << run.display;
+        ASSERT_TRUE(StartDisplay(run, width, height) && StartWindowManager(run)) << "no Xvfb or openbox";
         ASSERT_TRUE(PrepareIssueCopy(run, name)) << "no generated issue";
         const std::string command = "cd '" + run.workDir + "' && TBPACK='" + PackTool() + "' && " + damage;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -113,14 +113,12 @@ protected:
     // Follows the window until it has the given size; then the layout's place.
     bool WindowOfSize(int width, int height) {
         int w = 0, h = 0;
-        for (double waited = 0; waited < 30.0; waited += 0.2, Sleep(0.2))
-            if (ProgramWindowGeometry(run, &originX, &originY, &w, &h) && w == width && h == height) {
-                place = FitLayout(w, h);
-                Sleep(0.5);  // a few frames at the new size
-                return true;
-            }
-        ADD_FAILURE() << "window " << w << " x " << h << ", expected " << width << " x " << height;
-        return false;
+        const bool sized = WaitUntil([&] { return ProgramWindowGeometry(run, &originX, &originY, &w, &h) &&
+                                                  w == width && h == height; }, 30.0);
+        EXPECT_TRUE(sized) << "window " << w << " x " << h << ", expected " << width << " x " << height;
+        place = FitLayout(w, h);
+        Sleep(0.5);  // a few frames at the new size
+        return sized;
     }
 
     // Screen pixel of a layout point; pixels of a layout area.
