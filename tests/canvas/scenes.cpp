@@ -20,6 +20,18 @@ namespace {
 
 int64_t FakeCounter = 0;
 
+// The back buffer of the window, top row first.
+std::vector<unsigned char> ReadWindowRgb() {
+    const size_t row = size_t(SceneWidth) * 3;
+    std::vector<unsigned char> bottomFirst(row * SceneHeight), topFirst(row * SceneHeight);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, SceneWidth, SceneHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomFirst.data());
+    for (int y = 0; y < SceneHeight; ++y)
+        std::memcpy(&topFirst[row * y], &bottomFirst[row * (SceneHeight - 1 - y)], row);
+    return topFirst;
+}
+
 void RunFrames(void (*frame)(), int count) {
     for (int i = 0; i < count; ++i) {
         frame();
@@ -65,17 +77,6 @@ void RunFixedFrameBody() {
     UpdateFrameStep();
     ClampPage();
     RunSceneStates();
-}
-
-std::vector<unsigned char> ReadWindowRgb() {
-    const size_t row = size_t(SceneWidth) * 3;
-    std::vector<unsigned char> bottomFirst(row * SceneHeight), topFirst(row * SceneHeight);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, SceneWidth, SceneHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomFirst.data());
-    for (int y = 0; y < SceneHeight; ++y)
-        std::memcpy(&topFirst[row * y], &bottomFirst[row * (SceneHeight - 1 - y)], row);
-    return topFirst;
 }
 
 std::vector<SceneShot> RunScenes(void (*frame)()) {

@@ -25,5 +25,3 @@ std::vector<SceneShot> RunScenes(void (*frame)());
 bool EnterIssueCopy();
 // One frame on the fake clock: clear, timing, page clamp, scene states.
 void RunFixedFrameBody();
-// The back buffer of the window, top row first.
-std::vector<unsigned char> ReadWindowRgb();

@@ -1,5 +1,6 @@
-// Runs the real program as a user would: in an X server of its own, in a copy
-// of the generated issue, driven with xdotool and looked at with screenshots.
+// Runs the real program as a reader would: in an X server of its own (under
+// a window manager when asked), in a copy of the generated issue, driven with
+// xdotool and looked at through the screen's pixels.
 #pragma once
 #include <sys/types.h>
 
@@ -9,11 +10,11 @@
 struct ProgramRun {
     pid_t server = -1;    // the Xvfb of this run
     int display = -1;     // its display number
+    pid_t manager = -1;   // openbox, once started
     pid_t program = -1;   // tallyboard
     std::string workDir;  // a private copy of the issue's working directory
     std::string outputPath;  // the program's standard output
-    std::string errorPath;   // its standard error
-    bool unprivileged = false;  // run by root: start the program as "nobody"
+    std::string errorPath;   // its standard error, where sanitizer reports land
 };
 
 // Screen pixel of a point of the magazine's scene plane (depth 46, 80-degree
@@ -21,29 +22,27 @@ struct ProgramRun {
 int SceneToScreenX(double x);
 int SceneToScreenY(double y);
 
-// Starts an Xvfb (1024 x 768, 24 bits, black root) on a free display number.
-bool StartDisplay(ProgramRun& run);
-// Makes a fresh working directory that "nobody" can reach, holding copies of
-// the program and of the generated issue's data/.
+// Starts an Xvfb of width x height (24 bits, black root) on a display number
+// it finds free itself.
+bool StartDisplay(ProgramRun& run, int width = 1024, int height = 768);
+// Starts openbox and waits until it manages the screen.
+bool StartWindowManager(ProgramRun& run);
+// Makes a fresh working directory under /tmp holding a copy of the generated
+// issue's data/.
 bool PrepareIssueCopy(ProgramRun& run, const char* name);
 // Starts tallyboard in the working directory with an optional first argument,
-// the dummy sound driver and Mesa's software renderer. Standard error goes to
-// errorPath, where sanitizer reports land. With unprivileged set and run by
-// root, the program runs as "nobody", so that file permissions apply to it.
+// the dummy sound driver and Mesa's software renderer.
 bool StartProgram(ProgramRun& run, const char* argument = nullptr);
 // Waits until the program's window is on the screen; false at once when the
 // program has ended.
 bool WaitForWindow(const ProgramRun& run, double seconds);
-// Runs one xdotool command line against the run's display.
+// Position and size of the program's window (its drawing area) on the screen.
+bool ProgramWindowGeometry(const ProgramRun& run, int* x, int* y, int* width, int* height);
+// Runs a shell command line on the run's display; true when it succeeded.
+bool OnDisplay(const ProgramRun& run, const std::string& command);
 bool Xdo(const ProgramRun& run, const std::string& arguments);
-// Mean brightness (0..255) of a screen rectangle, or -1 when unreadable.
-double RegionBrightness(const ProgramRun& run, int x, int y, int width, int height);
-// Brightest grey level (0..255) of a screen rectangle, or -1 when unreadable.
-double RegionPeak(const ProgramRun& run, int x, int y, int width, int height);
 // The pixels of a screen rectangle as 0xRRGGBB, row by row; empty when unreadable.
 std::vector<unsigned> ScreenPixels(const ProgramRun& run, int x, int y, int width, int height);
-// Saves the whole screen as PNG.
-bool SaveScreen(const ProgramRun& run, const std::string& path);
 // Waits for the program's exit: its status (0..255), 128+signal, or -1 on timeout.
 int WaitForExit(ProgramRun& run, double seconds);
 // Everything the program printed so far on standard output / standard error.
@@ -52,14 +51,3 @@ std::string ProgramErrors(const ProgramRun& run);
 // Kills what is still running and removes the working directory.
 void StopRun(ProgramRun& run);
 void Sleep(double seconds);
-
-// The same on a screen of width x height pixels.
-bool StartDisplayOfSize(ProgramRun& run, int width, int height);
-// Starts openbox on the run's display and waits until it manages the screen;
-// its process id, or -1. Stop it with StopWindowManager before StopRun.
-pid_t StartWindowManager(const ProgramRun& run);
-void StopWindowManager(pid_t& manager);
-// Position and size of the program's window (its drawing area) on the screen.
-bool ProgramWindowGeometry(const ProgramRun& run, int* x, int* y, int* width, int* height);
-// Asks the window manager to close the program's window, as its close button does.
-bool CloseFromWindowManager(const ProgramRun& run);

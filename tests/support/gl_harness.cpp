@@ -1,22 +1,14 @@
 #include "tests/support/gl_harness.h"
 
 #include <GL/freeglut.h>
-
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstring>
-#include <vector>
-
 #include "app/startup.h"
-#include "platform/gl_driver.h"
-#include "tests/support/test_files.h"
 
 static int harnessWindow = 0;
 
 // Tests draw and read back on their own; GLUT only insists on a callback.
 static void IgnoreDisplayRequest() {}
-
 
 void OpenTestWindow(int width, int height) {
     if (!harnessWindow) {
@@ -55,18 +47,4 @@ unsigned ReadBackBufferPixel(int x, int yFromTop) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, WindowHeight - 1 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     return (unsigned(rgb[0]) << 16) | (unsigned(rgb[1]) << 8) | rgb[2];
-}
-
-bool SaveBackBufferPng(const char* path, int width, int height) {
-    std::vector<unsigned char> pixels(size_t(width) * height * 3);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    // GL gives the bottom row first; the file wants the top row first.
-    std::vector<unsigned char> flipped(pixels.size());
-    size_t stride = size_t(width) * 3;
-    for (int row = 0; row < height; ++row)
-        std::copy_n(pixels.data() + size_t(height - 1 - row) * stride, stride,
-                    flipped.data() + size_t(row) * stride);
-    return WriteTestPng(path, width, height, 3, flipped.data());
 }

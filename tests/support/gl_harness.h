@@ -11,7 +11,5 @@
 // alpha and depth of the given size at (0, 0), makes it current and sets the
 // program's logical size to match. Later calls resize it.
 void OpenTestWindow(int width, int height);
-// Writes the back buffer (read before any swap) as an RGB PNG.
-bool SaveBackBufferPng(const char* path, int width, int height);
 // Reads one pixel of the back buffer as 0xRRGGBB.
 unsigned ReadBackBufferPixel(int x, int yFromTop);

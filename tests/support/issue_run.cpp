@@ -37,11 +37,6 @@ void StartProgramWindow(int width, int height) {
     SetProjection(width, height);
 }
 
-void ResizeProgramWindow(int width, int height) {
-    OpenTestWindow(width, height);
-    SetProjection(width, height);
-}
-
 void RunFrameBody() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     FrameTimer();

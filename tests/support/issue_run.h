@@ -16,8 +16,6 @@ bool EnterIssueDirectory();
 void StartProgramWindow(int width, int height);
 // Clear, frame timer, frame step and one pass of the scene states.
 void RunFrameBody();
-// Makes width x height the current size, as the reshape callback would.
-void ResizeProgramWindow(int width, int height);
 // What a reader's click on the Amiga charts and then their first chart does:
 // the swarm's push, the section, the topic.
 void PickFirstAmigaChart();

@@ -10,8 +10,7 @@
 
 namespace {
 
-std::string PreviousWorkDir;
-std::string TempWorkDir;
+std::string PreviousWorkDir, TempWorkDir;
 
 int ColourType(int channels) {
     switch (channels) {
@@ -63,8 +62,7 @@ bool WritePng(const char* path, const PngLayout& layout, const std::vector<const
     return std::fclose(file) == 0;
 }
 
-bool WriteTestPng(const char* path, int width, int height, int channels,
-                  const unsigned char* pixels) {
+bool WriteTestPng(const char* path, int width, int height, int channels, const unsigned char* pixels) {
     std::vector<const unsigned char*> rows;
     for (int row = 0; row < height; ++row) rows.push_back(pixels + size_t(row) * width * channels);
     PngLayout layout;
@@ -86,11 +84,9 @@ bool WriteSolidPng(const char* path, int width, int height, unsigned rgb) {
 
 std::string EnterTempWorkDir() {
     namespace fs = std::filesystem;
-    std::string pattern = (fs::temp_directory_path() / "tallyboard-test-XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
+    std::string name = (fs::temp_directory_path() / "tallyboard-test-XXXXXX").string();
     if (!mkdtemp(name.data())) return "";
-    TempWorkDir = name.data();
+    TempWorkDir = name;
     PreviousWorkDir = fs::current_path().string();
     fs::create_directory(fs::path(TempWorkDir) / "data");
     fs::current_path(TempWorkDir);

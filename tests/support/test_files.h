@@ -18,8 +18,7 @@ struct PngLayout {
 bool WritePng(const char* path, const PngLayout& layout, const std::vector<const unsigned char*>& rows);
 // Writes an 8-bit PNG of 1 (grey), 2 (grey + alpha), 3 (RGB) or 4 (RGBA)
 // channels; pixels hold the rows top row first, tightly packed.
-bool WriteTestPng(const char* path, int width, int height, int channels,
-                  const unsigned char* pixels);
+bool WriteTestPng(const char* path, int width, int height, int channels, const unsigned char* pixels);
 // Writes a PNG of one colour (0xRRGGBB) with 3 channels.
 bool WriteSolidPng(const char* path, int width, int height, unsigned rgb);
 
