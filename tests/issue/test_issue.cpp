@@ -1,6 +1,6 @@
-// The generated issue: its pack, its pictures (format, size on screen,
+// The generated issue: its pack, its pictures (format, brightness,
 // topic names under their hit areas) and the command lines of the programs
-// that make it.
+// that make it (tbproof's pages show their title, place and chart points).
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -19,29 +17,18 @@
 #include <sstream>
 
 #include "content/content.h"
-#include "menu/button_slots.h"
 #include "menu/menu.h"
 #include "menu/panels.h"
 #include "pack/pack.h"
 #include "resources/textures.h"
+#include "tests/pack/pack_test_util.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 
-// From the test environment, or the build these tests were configured in.
-std::string BinaryDir() {
-    const char* dir = std::getenv("TB_BINARY_DIR");
-    return dir ? dir : TB_ISSUE_BINARY_DIR;
-}
-std::string DataDir() { return BinaryDir() + "/issue/data"; }
-std::string ArtDir() { return BinaryDir() + "/issue-art"; }
-
-Bytes ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+const std::string BinaryDir = TB_ISSUE_BINARY_DIR, DataDir = BinaryDir + "/issue/data",
+                  ArtDir = BinaryDir + "/issue-art";
 
 std::set<std::string> PackedMembers() {
     std::set<std::string> names;
@@ -55,7 +42,7 @@ std::set<std::string> PackedMembers() {
 // unpacker knows no other), unpacking under the pack password to exactly
 // its bytes; any other one loose in data/.
 TEST(IssuePack, EveryGeneratedFileReachesTheIssueOnce) {
-    const std::string pack = DataDir() + "/Data.pak";
+    const std::string pack = DataDir + "/Data.pak";
     std::set<std::string> listed, found;
     MemberRecord* head = nullptr;
     ListMembers(pack.c_str(), &head);
@@ -67,20 +54,16 @@ TEST(IssuePack, EveryGeneratedFileReachesTheIssueOnce) {
     FreeMemberList(head);
     EXPECT_EQ(listed, PackedMembers());
     for (const char* staging : {"/issue-art", "/issue-sound"}) {
-        for (const auto& entry : fs::directory_iterator(BinaryDir() + staging)) {
+        for (const auto& entry : fs::directory_iterator(BinaryDir + staging)) {
             const std::string name = entry.path().filename().string();
             if (name == "topic_boxes.txt" || name == ".generated") continue;
-            Bytes issued = ReadWhole(DataDir() + "/" + name);
+            Bytes issued = ReadBytes(DataDir + "/" + name);
             if (listed.count(name)) {
                 EXPECT_TRUE(issued.empty()) << name << " lies loose too";
-                uint8_t* data = nullptr;
-                uint32_t size = 0;
-                EXPECT_TRUE(ExtractMember(&data, &size, name.c_str(), pack.c_str(), PackPassword)) << name;
-                issued.assign(data, data + size);
-                std::free(data);
+                EXPECT_TRUE(Extract(pack, name.c_str(), &issued, PackPassword)) << name;
                 found.insert(name);
             }
-            EXPECT_TRUE(issued == ReadWhole(entry.path())) << name << " differs from what was generated";
+            EXPECT_TRUE(issued == ReadBytes(entry.path())) << name << " differs from what was generated";
         }
     }
     EXPECT_EQ(found, listed);
@@ -100,7 +83,7 @@ PngFacts ReadPicture(const std::string& name) {
     PngFacts facts;
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    const std::string path = (PackedMembers().count(name) ? ArtDir() : DataDir()) + "/" + name;
+    const std::string path = (PackedMembers().count(name) ? ArtDir : DataDir) + "/" + name;
     if (!png_image_begin_read_from_file(&image, path.c_str())) return facts;
     facts.width = int(image.width);
     facts.height = int(image.height);
@@ -133,23 +116,6 @@ TEST(IssuePictures, EveryPictureIsThereInTheFormatItIsLoadedIn) {
     }
 }
 
-// One texel per screen pixel at 768 lines (80 degree field of view) for the
-// buttons and panels where their tables place them; the topic bars stretch
-// one small picture.
-TEST(IssuePictures, SizesFollowTheSizeOnScreen) {
-    SetMenuButtons();
-    auto expectSize = [](int32_t slot, double halfWidth, double halfHeight, double depth) {
-        const PngFacts png = ReadPicture(FileOfSlot(slot));
-        const double scale = 384.0 / (depth * std::tan(40.0 * M_PI / 180.0));
-        const double width = 2 * halfWidth * scale, height = 2 * halfHeight * scale;
-        EXPECT_NEAR(png.width, width, std::max(1.0, width * 0.03)) << FileOfSlot(slot);
-        EXPECT_NEAR(png.height, height, std::max(1.0, height * 0.03)) << FileOfSlot(slot);
-    };
-    for (const MenuButton& b : MenuButtons)
-        if (b.textureSlot != MarkSlot) expectSize(b.textureSlot, b.halfWidth, b.halfHeight, -b.z);
-    for (const PanelRow& panel : PanelRows) expectSize(panel.textureSlot, panel.halfWidth, panel.halfHeight, -panel.z);
-}
-
 // The panel texel (column, row) that shows where a point of a hit area at
 // hitDepth shows: both lie on one ray from the eye.
 std::pair<double, double> TexelUnder(const PanelRow& panel, const PngFacts& png, double x, double y, double hitDepth) {
@@ -164,7 +130,7 @@ std::pair<double, double> TexelUnder(const PanelRow& panel, const PngFacts& png,
 TEST(IssuePanels, EveryTopicNameLiesUnderItsHitArea) {
     SetMenuButtons();
     std::map<int, std::array<int, 5>> boxes;
-    std::ifstream in(ArtDir() + "/topic_boxes.txt");
+    std::ifstream in(ArtDir + "/topic_boxes.txt");
     for (std::string line; std::getline(in, line);) {
         std::istringstream fields(line);
         int pick;
@@ -200,14 +166,9 @@ TEST(ToolCommandLines, WrongOnesAreRefusedWithTheirReason) {
     const fs::path scratch = fs::temp_directory_path() / ("tb-tools-" + std::to_string(getpid()));
     fs::create_directories(scratch / "text");
     std::ofstream(scratch / "text/broken.txt") << "@@ pagebreak\n";
-    const std::string s = scratch.string(), texts = TB_ISSUE_SOURCE_DIR "/content/text", pack = DataDir() + "/Data.pak";
-    const struct {
-        std::string command;
-        int status;
-        std::string says;
-    } runs[] = {
+    const std::string s = scratch.string(), texts = TB_ISSUE_SOURCE_DIR "/content/text", pack = DataDir + "/Data.pak";
+    const struct { std::string command; int status; std::string says; } runs[] = {
         {"artgen/artgen", 2, "usage: artgen <directory> <text directory>"},
-        {"artgen/artgen " + s, 2, "usage: artgen"},
         {"artgen/artgen " + s + " /nonexistent-tb-dir", 1, ""},
         {"artgen/artgen /nonexistent-tb-dir " + texts, 1, ""},
         {"soundgen/soundgen", 2, "usage: soundgen OUTDIR"},
@@ -218,7 +179,9 @@ TEST(ToolCommandLines, WrongOnesAreRefusedWithTheirReason) {
         {"contentgen/tbcontentgen " + s + "/text " + s + "/table.cpp " + s + "/table.h", 1,
          s + "/text/broken.txt:1: unknown directive"},
         {"contentgen/tbproof --bogus", 2, "usage: tbproof"},
-        {"contentgen/tbproof 9 0 0", 1, "no such page"},
+        {"contentgen/tbproof 6 0 21", 1, "no such page: section 6, topic 0, page 21"},
+        {"contentgen/tbproof 0 80 3", 0, "Title \"List of voters - 03/09\" (Tahoma at x 455, y 78)\n"},
+        {"contentgen/tbproof 1 25 1", 0, "\n 440 | 01.  Snowfall by Halcyra                          96 p.    (new)\n"},
         {"contentgen/tbproof --count", 0, "2144 table lines"},
         {"tbpack/tbpack frob", 2, "tbpack: unknown command"},
         {"tbpack/tbpack list", 2, "list needs exactly one archive"},
@@ -231,7 +194,7 @@ TEST(ToolCommandLines, WrongOnesAreRefusedWithTheirReason) {
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.command);
-        FILE* pipe = popen((BinaryDir() + "/tools/" + run.command + " 2>&1").c_str(), "r");
+        FILE* pipe = popen((BinaryDir + "/tools/" + run.command + " 2>&1").c_str(), "r");
         ASSERT_NE(pipe, nullptr);
         std::string printed;
         char buffer[512];

@@ -43,11 +43,10 @@ Bytes Wave(uint32_t seed, size_t frames, int channels, int bytesPerSample) {
         double t = double(i / channels) / (40.0 + 13 * c);
         double v = std::sin(t) * 0.6 + std::sin(t * 3.1 + c) * 0.2 + (int(rng() % 64) - 32) / 2000.0;
         uint16_t s = uint16_t(int16_t(v * 30000));
-        if (bytesPerSample == 1) {
+        if (bytesPerSample == 1)
             out.push_back(uint8_t(128 + int(v * 120)));
-        } else {
+        else
             out.insert(out.end(), {uint8_t(s), uint8_t(s >> 8)});
-        }
     }
     return out;
 }

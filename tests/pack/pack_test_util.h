@@ -1,6 +1,6 @@
-// Archives for the pack tests and benchmarks: made by the writer, or laid
-// out block by block for what the writer never makes (comments, odd
-// headers, old versions, hostile names).
+// Archives for the pack and issue tests and the pack benchmark: made by the
+// writer, or laid out block by block for what the writer never makes
+// (comments, odd headers, old versions, hostile names).
 #pragma once
 #include <cstdint>
 #include <string>

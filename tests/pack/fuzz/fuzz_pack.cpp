@@ -1,7 +1,6 @@
-// libFuzzer target: any byte string as a pack archive, listed, unpacked
-// member by member (with and without the pack password) and in one walk.
-// Built by tools/tbpack/fuzz.sh pack with address and undefined-behaviour
-// sanitizers; the test suite replays the corpus through the same entry.
+// libFuzzer target (tools/tbpack/fuzz.sh pack): any byte string as a pack,
+// listed, unpacked member by member and in one walk; the suite replays the
+// corpus through it.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -17,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* path = scratch.c_str();
     MemberRecord* head = nullptr;
     ListMembers(path, &head);
-    // The first members with the password, the first also without it; the
-    // walk below reaches all of them.
+    // The first members with the password, the first without; the walk reaches all.
     int tried = 0;
     for (MemberRecord* r = head; r && tried < 3; r = r->Next, tried++) {
         uint8_t* out = nullptr;
