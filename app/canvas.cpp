@@ -29,6 +29,8 @@ struct FramebufferCalls {
 FramebufferCalls Fbo{};
 GLuint CanvasFramebuffer = 0;
 GLuint CanvasTexture = 0;
+GLuint CanvasDepth = 0;
+bool CanvasStored = false;  // the canvas has its storage (it has none at the layout's size)
 bool CubeMapTarget = false;  // the driver knows GL_TEXTURE_CUBE_MAP_ARB
 bool FrameInCanvas = false;  // the frame being drawn goes through the canvas
 
@@ -55,31 +57,58 @@ bool LoadFramebufferCalls() {
            LookUp(&Fbo.checkFramebufferStatus, "glCheckFramebufferStatus", arb);
 }
 
-bool BuildCanvas() {
-    glGenTextures(1, &CanvasTexture);
+// Colour and depth storage of the canvas at the given size; 0 x 0 frees it.
+void SizeCanvasStorage(GLsizei width, GLsizei height) {
     glBindTexture(GL_TEXTURE_2D, CanvasTexture);
     // The window's own pixel order: the software renderer samples it about
     // twice as fast as RGBA when presenting.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, LayoutWidth, LayoutHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    Fbo.bindRenderbuffer(GL_RENDERBUFFER_EXT, CanvasDepth);
+    Fbo.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
+    CanvasStored = width > 0;
+}
+
+bool BuildCanvas() {
+    glGenTextures(1, &CanvasTexture);
+    glBindTexture(GL_TEXTURE_2D, CanvasTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    GLuint depth = 0;
-    Fbo.genRenderbuffers(1, &depth);
-    Fbo.bindRenderbuffer(GL_RENDERBUFFER_EXT, depth);
-    Fbo.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, LayoutWidth, LayoutHeight);
+    Fbo.genRenderbuffers(1, &CanvasDepth);
+    SizeCanvasStorage(LayoutWidth, LayoutHeight);
     Fbo.genFramebuffers(1, &CanvasFramebuffer);
     Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, CanvasFramebuffer);
     Fbo.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
                              CanvasTexture, 0);
     Fbo.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
-                                depth);
+                                CanvasDepth);
     const bool complete = Fbo.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
     Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
     return complete;
+}
+
+const char NoCanvasMessage[] = "Can't scale the layout: no framebuffer objects\n";
+
+bool WindowIsLayoutSize() { return WindowPixelWidth == LayoutWidth && WindowPixelHeight == LayoutHeight; }
+
+// The canvas's storage (colour and depth, 6 MiB) is made when a frame needs
+// it and freed while the window has the layout's size, which never needs it.
+// Where the canvas cannot be made, the layout is drawn unscaled from then on.
+bool CanvasReady() {
+    if (CanvasStored) return true;
+    if (CanvasFramebuffer) {
+        SizeCanvasStorage(LayoutWidth, LayoutHeight);
+        return true;
+    }
+    if (BuildCanvas()) return true;
+    std::fputs(NoCanvasMessage, stdout);
+    CanvasActive = 0;
+    WindowWidth = WindowPixelWidth;
+    WindowHeight = WindowPixelHeight;
+    SetProjection(WindowWidth, WindowHeight);
+    return false;
 }
 
 int32_t Rounded(int64_t numerator, int64_t denominator) {
@@ -149,8 +178,8 @@ bool WindowToLayout(const CanvasPlace& place, int32_t x, int32_t y, double* layo
 void CreateLayoutCanvas() {
     WindowPixelWidth = glutGet(GLUT_WINDOW_WIDTH);
     WindowPixelHeight = glutGet(GLUT_WINDOW_HEIGHT);
-    if (!LoadFramebufferCalls() || !BuildCanvas()) {
-        std::fputs("Can't scale the layout: no framebuffer objects\n", stdout);
+    if (!LoadFramebufferCalls()) {
+        std::fputs(NoCanvasMessage, stdout);
         return;
     }
     CubeMapTarget = glutExtensionSupported("GL_ARB_texture_cube_map");
@@ -164,7 +193,7 @@ void CreateLayoutCanvas() {
 // off-screen buffers with the y axis the other way round, which moves
 // rounding by one level in a few pixels.
 void BeginCanvasFrame() {
-    FrameInCanvas = CanvasActive && (WindowPixelWidth != LayoutWidth || WindowPixelHeight != LayoutHeight);
+    FrameInCanvas = CanvasActive && !WindowIsLayoutSize() && CanvasReady();
     if (FrameInCanvas) Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, CanvasFramebuffer);
 }
 
@@ -199,6 +228,7 @@ void PresentCanvas() {
 void WindowReshaped(int32_t width, int32_t height) {
     WindowPixelWidth = width;
     WindowPixelHeight = height;
+    if (CanvasStored && WindowIsLayoutSize()) SizeCanvasStorage(0, 0);
     if (CanvasActive)
         SetProjection(LayoutWidth, LayoutHeight);
     else

@@ -162,7 +162,10 @@ bool SavePng(const Canvas& c, const char* path, PngFormat format) {
     if (ok && setjmp(png_jmpbuf(png))) ok = false;
     else if (ok) {
         png_init_io(png, file);
-        png_set_compression_level(png, 6);
+        // Unfiltered rows deflate as small as filtered ones for this art, and
+        // the magazine decodes them in about half the time at every start.
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+        png_set_compression_level(png, format == PngRgbStored ? 0 : 9);
         png_set_IHDR(png, info, c.width, c.height, 8, format == PngRgba ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);

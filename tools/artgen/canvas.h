@@ -19,7 +19,9 @@ struct Canvas {
     std::vector<float> pixels;  // width * height * 4: r, g, b, a
 };
 
-enum PngFormat { PngRgb, PngRgba };
+// PngRgbStored is RGB without deflate, for noise: inflating it costs the
+// magazine's start-up ten times what reading the larger file does.
+enum PngFormat { PngRgb, PngRgba, PngRgbStored };
 
 Canvas MakeCanvas(int width, int height, Rgb fill = {0, 0, 0}, float alpha = 1.0f);
 Rgb Mix(Rgb a, Rgb b, float t);
