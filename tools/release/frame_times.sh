@@ -16,7 +16,7 @@ trap 'kill $program $server 2>/dev/null || true; rm -rf "$work"' EXIT
 
 cc -O2 -shared -fPIC "$here/swap_timer.c" -o "$work/swap_timer.so" -ldl
 cp -r "$build/issue/data" "$work/data"
-"$build/tests/release/print_button_places" >"$work/buttons"
+"$build/bench/print_button_places" >"$work/buttons"
 export SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 
 click() { xdotool mousemove $(awk -v pick="$1" '$1 == pick { print $2, $3 }' "$work/buttons") click 1; }
