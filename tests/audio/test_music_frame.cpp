@@ -1,7 +1,6 @@
 // The song slots, the music switch, the automatic advance and the intro
 // stream, against a sound engine that records the calls that start, stop and
-// free. It is linked in place of the real one, whose objects are then never
-// pulled in.
+// free, linked in place of the real one.
 #include "audio/audio.h"
 #include "audio/engine.h"
 
@@ -110,7 +109,7 @@ TEST_F(MusicFrameTest, EachSlotStopsTheOthersThenStartsItsOwn) {
         }
     }
     SetUp();
-    SongSelection = 3;
+    SongSelection = 3;  // the Introduction's pick
     MusicFrame(1.0f);
     EXPECT_TRUE(FakeEngine.calls.empty());
 }
