@@ -1,7 +1,6 @@
-// The real sound engine with sound files the tests write themselves: on
-// SDL's dummy driver, which consumes sound in real time, and as a listener
-// gets it, through a private PulseAudio server with a null sink whose monitor
-// parec records (with one run of the whole program).
+// The real sound engine with files the tests write: on SDL's dummy driver,
+// which consumes sound in real time, and through a private PulseAudio server
+// whose null sink's monitor parec records (with one whole-program run).
 #include "audio/audio.h"
 #include "audio/engine_internal.h"
 #include "sound_fixtures.h"
@@ -19,7 +18,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <memory>
+#include <utility>
 
 namespace {
 
@@ -39,9 +38,7 @@ protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         SDL_ResetHint(SDL_HINT_AUDIODRIVER);  // a fall-back in an earlier test overrides it
-        const char* scratch = EnterScratchDirectory();
-        ASSERT_NE(scratch, nullptr);
-        scratchDirectory = scratch;
+        ASSERT_NE(scratchDirectory = EnterScratchDirectory(), nullptr);
     }
 
     void TearDown() override {
@@ -58,7 +55,7 @@ protected:
         return channel;
     }
 
-    std::filesystem::path scratchDirectory;
+    const char* scratchDirectory = nullptr;
 };
 
 // On a desktop whose sound server is not there (the message, then the dummy
@@ -143,8 +140,8 @@ TEST_F(EngineTest, ModuleEndsRestartsStopsAndIsFreed) {
     Sleep(0.12);
     uint32_t early = ChannelPosition(module);
     EXPECT_EQ(early & 0xFFFF, 0u);  // order 0, row 0 well into it
-    EXPECT_GE(early >> 16, 2u);
-    EXPECT_LE(early >> 16, 9u);
+    EXPECT_GE(early, 2u << 16);
+    EXPECT_LE(early, 9u << 16);
 
     uint32_t end = early;
     for (int tries = 0; tries < 20; ++tries) {  // until the position stops changing
@@ -161,7 +158,8 @@ TEST_F(EngineTest, ModuleEndsRestartsStopsAndIsFreed) {
     EXPECT_EQ(ChannelPosition(module), 0u);
     Sleep(0.1);
     uint32_t again = ChannelPosition(module);
-    EXPECT_GT(again, 0u);  // on from order 0, row 0, not from the end
+    EXPECT_EQ(again & 0xFFFF, 0u);  // on from order 0, row 0, not from the end
+    EXPECT_GT(again, 0u);
     EXPECT_LT(again, 10u << 16);
     StopOutput();
     again = ChannelPosition(module);
@@ -202,12 +200,12 @@ protected:
         int fd = open(recording.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         recorder = StartRecording(server, fd);
         close(fd);
-        // parec takes a while to connect on a busy machine.
         for (int tries = 0; tries < 500 && Recorded() == 0; ++tries) Sleep(0.01);
-        ASSERT_GT(Recorded(), 0u) << "parec records nothing";
+        ASSERT_GT(Recorded(), 0u) << "parec records nothing";  // it takes a while to connect
     }
 
     void TearDown() override {
+        StopRun(run);
         EngineTest::TearDown();
         StopRecording(recorder);
         StopPulseServer(server);
@@ -232,10 +230,9 @@ protected:
         return loudest;
     }
 
-    // The server dies: the recorder goes first, so that it does not complain.
+    // The server dies (the recorder first, so that it does not complain).
     void KillServer() {
-        StopRecording(recorder);
-        recorder = -1;
+        StopRecording(std::exchange(recorder, -1));
         kill(server.pid, SIGKILL);
         StopPulseServer(server);
     }
@@ -243,6 +240,7 @@ protected:
     PulseServer server;
     std::string recording;
     int recorder = -1;
+    ProgramRun run;  // of the whole program, when a test starts one
 };
 
 // Music frames every 10 ms for a while, with no song-end checks.
@@ -293,8 +291,6 @@ TEST_F(PulseTest, SongsAreHeardTheGapAndMusicOffAreNotAndTheServerMayDie) {
 // The whole program is heard from its intro on; its server killed in the
 // magazine, it goes on and ends normally.
 TEST_F(PulseTest, TheProgramIsHeardAndOutlivesItsServer) {
-    ProgramRun run;
-    std::unique_ptr<ProgramRun, void (*)(ProgramRun*)> stop(&run, [](ProgramRun* r) { StopRun(*r); });
     ASSERT_TRUE(StartDisplay(run)) << "no Xvfb";
     ASSERT_TRUE(PrepareIssueCopy(run, "pulse")) << "no generated issue";
     run.program = fork();
