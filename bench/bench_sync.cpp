@@ -28,6 +28,7 @@
 #include "sound_fixtures.h"
 
 #include <dirent.h>
+#include <mpg123.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,6 +46,42 @@
 #include <vector>
 
 namespace {
+
+struct DecodedAudio {
+    long rate = 0;
+    int channels = 0;
+    std::vector<float> left, right;
+};
+
+void AppendFrames(DecodedAudio& audio, const float* frames, size_t floats) {
+    for (size_t i = 0; i + 1 < floats; i += 2) {
+        audio.left.push_back(frames[i]);
+        audio.right.push_back(frames[i + 1]);
+    }
+}
+
+// Whole stream; rate 0 when the data is not a decodable MP3.
+DecodedAudio DecodeMp3(const std::vector<uint8_t>& bytes) {
+    DecodedAudio audio;
+    mpg123_handle* decoder = mpg123_new(nullptr, nullptr);
+    if (!decoder) return audio;
+    mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_FORCE_FLOAT | MPG123_QUIET, 0.0);
+    mpg123_open_feed(decoder);
+    std::vector<unsigned char> out(1 << 16);
+    size_t produced = 0;
+    int result = mpg123_decode(decoder, bytes.data(), bytes.size(), out.data(), out.size(), &produced);
+    while (result == MPG123_OK || result == MPG123_NEW_FORMAT) {
+        if (result == MPG123_NEW_FORMAT) {
+            int encoding = 0;
+            mpg123_getformat(decoder, &audio.rate, &audio.channels, &encoding);
+        }
+        AppendFrames(audio, reinterpret_cast<const float*>(out.data()), produced / sizeof(float));
+        result = mpg123_decode(decoder, nullptr, 0, out.data(), out.size(), &produced);
+    }
+    AppendFrames(audio, reinterpret_cast<const float*>(out.data()), produced / sizeof(float));
+    mpg123_delete(decoder);
+    return audio;
+}
 
 const int cues[] = {StrobeCue, OpeningCue, FirstFlashCue, SecondFlashCue, SecondTitleCue, ThirdTitleCue, PictureFadeCue};
 using Clock = std::chrono::steady_clock;

@@ -1,10 +1,8 @@
 #include "sound_fixtures.h"
 
-#include "tools/soundgen/mo3_writer.h"
 #include "tools/soundgen/mp3_encoder.h"
 
 #include <fcntl.h>
-#include <mpg123.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -20,36 +18,7 @@
 #include <sstream>
 #include <thread>
 
-static void AppendFrames(DecodedAudio& audio, const float* frames, size_t floats) {
-    for (size_t i = 0; i + 1 < floats; i += 2) {
-        audio.left.push_back(frames[i]);
-        audio.right.push_back(frames[i + 1]);
-    }
-}
-
-DecodedAudio DecodeMp3(const std::vector<uint8_t>& bytes) {
-    DecodedAudio audio;
-    mpg123_handle* decoder = mpg123_new(nullptr, nullptr);
-    if (!decoder) return audio;
-    mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_FORCE_FLOAT | MPG123_QUIET, 0.0);
-    mpg123_open_feed(decoder);
-    std::vector<unsigned char> out(1 << 16);
-    size_t produced = 0;
-    int result = mpg123_decode(decoder, bytes.data(), bytes.size(), out.data(), out.size(), &produced);
-    while (result == MPG123_OK || result == MPG123_NEW_FORMAT) {
-        if (result == MPG123_NEW_FORMAT) {
-            int encoding = 0;
-            mpg123_getformat(decoder, &audio.rate, &audio.channels, &encoding);
-        }
-        AppendFrames(audio, reinterpret_cast<const float*>(out.data()), produced / sizeof(float));
-        result = mpg123_decode(decoder, nullptr, 0, out.data(), out.size(), &produced);
-    }
-    AppendFrames(audio, reinterpret_cast<const float*>(out.data()), produced / sizeof(float));
-    mpg123_delete(decoder);
-    return audio;
-}
-
-static bool WriteBytes(const char* path, const std::vector<uint8_t>& bytes) {
+bool WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return !bytes.empty() && out.good();
@@ -61,28 +30,28 @@ bool WriteSineMp3(const char* path, double seconds, double frequency, double amp
     for (int i = 0; i < static_cast<int>(seconds * 44100); ++i)
         sine.left.push_back(static_cast<float>(amplitude * std::sin(2.0 * M_PI * frequency * i / 44100)));
     sine.right = sine.left;
-    return WriteBytes(path, EncodeMp3(sine, 44100, 128));
+    return WriteFileBytes(path, EncodeMp3(sine, 44100, 128));
 }
 
-bool WriteTestModule(const char* path, int orders, int rows, int speed, int voices) {
+TrackerSample SineSample(int periodFrames, int cycles, bool loop) {
+    TrackerSample sample;
+    for (int i = 0; i < periodFrames * cycles; ++i)
+        sample.pcm.push_back(static_cast<int16_t>(20000 * std::sin(2.0 * M_PI * i / periodFrames)));
+    sample.loop = loop;
+    sample.loopEnd = loop ? sample.pcm.size() : 0;
+    return sample;
+}
+
+TrackerSong TestModule(int orders, int rows, int speed) {
     TrackerSong song;
     song.channels = 4;
     song.speed = speed;
-    TrackerSample tone;
-    for (int i = 0; i < 32; ++i) tone.pcm.push_back(static_cast<int16_t>(20000 * std::sin(2.0 * M_PI * i / 32)));
-    tone.loop = true;
-    tone.loopEnd = 32;
-    song.samples = {tone};
+    song.samples = {SineSample(32, 1, true)};
     TrackerPattern pattern{rows, std::vector<TrackerCell>(static_cast<size_t>(rows) * 4)};
     CellAt(pattern, 4, 0, 0) = {NoteC5, 1, NoVolume};
-    // Busy voices walk a minor pentatonic run.
-    static const uint8_t steps[] = {0, 3, 5, 7, 10, 12, 15, 17};
-    for (int row = 1; row < rows && voices > 1; ++row)
-        for (int voice = 0; voice < voices; ++voice)
-            CellAt(pattern, 4, row, voice) = {uint8_t(NoteC5 - 12 + steps[(row * 3 + voice * 5) % 8]), 1, NoVolume};
     song.patterns = {pattern};
     song.orders.assign(static_cast<size_t>(std::max(orders, 0)), 0);
-    return WriteBytes(path, WriteMo3(song));
+    return song;
 }
 
 const char* EnterScratchDirectory() {

@@ -1,30 +1,25 @@
 // Sound for the tests and benchmarks: files they make themselves (an MP3 of a
-// sine, a small module that plays once and ends), MP3 decoding, and a private
-// sound server to play into and record from.
+// sine, a small module that plays once and ends) and a private sound server
+// to play into and record from.
 #pragma once
+#include "tools/soundgen/tracker_song.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
-struct DecodedAudio {
-    long rate = 0;
-    int channels = 0;
-    std::vector<float> left;
-    std::vector<float> right;
-};
-
-// Whole stream; rate 0 when the data is not a decodable MP3.
-DecodedAudio DecodeMp3(const std::vector<uint8_t>& bytes);
-
+// False when nothing or not all was written.
+bool WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes);
 // A stereo 44,100 Hz MP3 of a sine of the given frequency and amplitude
 // (1.0 = full scale), the same on both channels.
 bool WriteSineMp3(const char* path, double seconds, double frequency, double amplitude);
 
+// `cycles` periods of a sine of `periodFrames` frames at amplitude 20000.
+TrackerSample SineSample(int periodFrames, int cycles, bool loop);
 // A four-channel module of `orders` orders of one pattern of `rows` rows,
 // played once at the given speed (ticks per row) and tempo 125, so a row
-// lasts speed x 20 ms. Channel 1 plays a looped tone from row 0; with more
-// voices (up to 4), channels 1..voices play a new note on every later row.
-bool WriteTestModule(const char* path, int orders, int rows, int speed, int voices = 1);
+// lasts speed x 20 ms; channel 1 plays a looped tone from row 0.
+TrackerSong TestModule(int orders, int rows, int speed);
 
 // Creates a fresh working directory holding an empty data/ and enters it;
 // returns its path.

@@ -1,10 +1,10 @@
-// The real sound engine with sound files the tests write themselves: on
-// SDL's dummy driver, which consumes sound in real time, and as a listener
-// gets it, through a private PulseAudio server with a null sink whose monitor
-// parec records (with one run of the whole program).
+// The real sound engine with files the tests write: on SDL's dummy driver,
+// which consumes sound in real time, and through a private PulseAudio server
+// whose null sink's monitor parec records (with one whole-program run).
 #include "audio/audio.h"
 #include "audio/engine_internal.h"
 #include "sound_fixtures.h"
+#include "tools/soundgen/mo3_writer.h"
 #include "tests/release/program_harness.h"
 
 #include <SDL.h>
@@ -18,13 +18,11 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <thread>
+#include <utility>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-void Wait(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
 // Fills with a marker first, so a read that writes nothing does not pass.
@@ -40,9 +38,7 @@ protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         SDL_ResetHint(SDL_HINT_AUDIODRIVER);  // a fall-back in an earlier test overrides it
-        const char* scratch = EnterScratchDirectory();
-        ASSERT_NE(scratch, nullptr);
-        scratchDirectory = scratch;
+        ASSERT_NE(scratchDirectory = EnterScratchDirectory(), nullptr);
     }
 
     void TearDown() override {
@@ -59,7 +55,7 @@ protected:
         return channel;
     }
 
-    std::filesystem::path scratchDirectory;
+    const char* scratchDirectory = nullptr;
 };
 
 // On a desktop whose sound server is not there (the message, then the dummy
@@ -91,7 +87,7 @@ TEST_F(EngineTest, StreamsClockRealTimeShowTheirSineAndEndEvenWhenCut) {
     Play(stream);
     Clock::time_point start = Clock::now();
     uint32_t position = 0;
-    for (int read = 0; read < 200; ++read, Wait(0.005)) {  // the clock never runs backwards
+    for (int read = 0; read < 200; ++read, Sleep(0.005)) {  // the clock never runs backwards
         uint32_t now = ChannelPosition(stream);
         ASSERT_GE(now, position);
         position = now;
@@ -120,7 +116,6 @@ TEST_F(EngineTest, StreamsClockRealTimeShowTheirSineAndEndEvenWhenCut) {
 
 // The one place bad sound files are tried: none gives a channel.
 TEST_F(EngineTest, BadSoundFilesGiveNoChannel) {
-    ASSERT_TRUE(OpenSoundOutput());
     std::ofstream("data/junk.bin") << std::string(20000, '\x5a');
     std::ofstream("data/empty.bin").close();
     std::filesystem::create_directory("data/folder.mo3");
@@ -138,19 +133,19 @@ TEST_F(EngineTest, BadSoundFilesGiveNoChannel) {
 // show the fine steps within a row. A freed handle stays dead even once its
 // slot holds a new channel.
 TEST_F(EngineTest, ModuleEndsRestartsStopsAndIsFreed) {
-    ASSERT_TRUE(WriteTestModule("data/song.mo3", 2, 2, 15));
+    ASSERT_TRUE(WriteFileBytes("data/song.mo3", WriteMo3(TestModule(2, 2, 15))));
     ASSERT_TRUE(OpenSoundOutput());
     uint32_t module = Play(LoadModuleFile("data/song.mo3"));
     EXPECT_EQ(ChannelPosition(module), 0u);
-    Wait(0.12);
+    Sleep(0.12);
     uint32_t early = ChannelPosition(module);
     EXPECT_EQ(early & 0xFFFF, 0u);  // order 0, row 0 well into it
-    EXPECT_GE(early >> 16, 2u);
-    EXPECT_LE(early >> 16, 9u);
+    EXPECT_GE(early, 2u << 16);
+    EXPECT_LE(early, 9u << 16);
 
     uint32_t end = early;
     for (int tries = 0; tries < 20; ++tries) {  // until the position stops changing
-        Wait(0.2);
+        Sleep(0.2);
         uint32_t now = ChannelPosition(module);
         if (now == end) break;
         end = now;
@@ -161,14 +156,14 @@ TEST_F(EngineTest, ModuleEndsRestartsStopsAndIsFreed) {
 
     ASSERT_TRUE(PlayFromStart(module));
     EXPECT_EQ(ChannelPosition(module), 0u);
-    Wait(0.1);
+    Sleep(0.1);
     uint32_t again = ChannelPosition(module);
-    EXPECT_EQ(again & 0xFFFF, 0u);
-    EXPECT_GT(again >> 16, 0u);
-    EXPECT_LT(again >> 16, 10u);
+    EXPECT_EQ(again & 0xFFFF, 0u);  // on from order 0, row 0, not from the end
+    EXPECT_GT(again, 0u);
+    EXPECT_LT(again, 10u << 16);
     StopOutput();
     again = ChannelPosition(module);
-    Wait(0.1);
+    Sleep(0.1);
     EXPECT_EQ(ChannelPosition(module), again);
 
     for (int i = 1; i < EngineChannelLimit; ++i) EXPECT_NE(LoadModuleFile("data/song.mo3"), 0u);
@@ -205,12 +200,12 @@ protected:
         int fd = open(recording.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         recorder = StartRecording(server, fd);
         close(fd);
-        // parec takes a while to connect on a busy machine.
-        for (int tries = 0; tries < 500 && Recorded() == 0; ++tries) Wait(0.01);
-        ASSERT_GT(Recorded(), 0u) << "parec records nothing";
+        for (int tries = 0; tries < 500 && Recorded() == 0; ++tries) Sleep(0.01);
+        ASSERT_GT(Recorded(), 0u) << "parec records nothing";  // it takes a while to connect
     }
 
     void TearDown() override {
+        StopRun(run);
         EngineTest::TearDown();
         StopRecording(recorder);
         StopPulseServer(server);
@@ -235,10 +230,9 @@ protected:
         return loudest;
     }
 
-    // The server dies: the recorder goes first, so that it does not complain.
+    // The server dies (the recorder first, so that it does not complain).
     void KillServer() {
-        StopRecording(recorder);
-        recorder = -1;
+        StopRecording(std::exchange(recorder, -1));
         kill(server.pid, SIGKILL);
         StopPulseServer(server);
     }
@@ -246,11 +240,12 @@ protected:
     PulseServer server;
     std::string recording;
     int recorder = -1;
+    ProgramRun run;  // of the whole program, when a test starts one
 };
 
 // Music frames every 10 ms for a while, with no song-end checks.
 void RunMusic(double seconds) {
-    for (Clock::time_point start = Clock::now(); Seconds(start) < seconds; Wait(0.01)) MusicFrame(0.0f);
+    for (Clock::time_point start = Clock::now(); Seconds(start) < seconds; Sleep(0.01)) MusicFrame(0.0f);
 }
 
 // Songs are heard, the gap and music off are not, as the selection changes
@@ -259,7 +254,7 @@ void RunMusic(double seconds) {
 TEST_F(PulseTest, SongsAreHeardTheGapAndMusicOffAreNotAndTheServerMayDie) {
     for (const char* file : {"data/01-orrin-tb15b.mo3", "data/02-Zanthe.mo3", "data/03-orn-tb15.mo3",
                              "data/04-fourth place.mo3"})
-        ASSERT_TRUE(WriteTestModule(file, 1, 64, 3));  // rows of 60 ms
+        ASSERT_TRUE(WriteFileBytes(file, WriteMo3(TestModule(1, 64, 3))));  // rows of 60 ms
     Audio = AudioStart;
     testing::internal::CaptureStdout();
     AudioInit();
@@ -267,8 +262,7 @@ TEST_F(PulseTest, SongsAreHeardTheGapAndMusicOffAreNotAndTheServerMayDie) {
     SetModuleScalers();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "the server is there";
     const struct { int32_t slot, mode; bool heard; } phases[] = {
-        {8, MusicOn, true}, {12, MusicOn, false}, {9, MusicOn, true}, {9, MusicOff, false}, {11, MusicOn, true},
-    };
+        {8, MusicOn, true}, {12, MusicOn, false}, {9, MusicOn, true}, {9, MusicOff, false}, {11, MusicOn, true}};
     for (const auto& phase : phases) {
         SongSelection = phase.slot;
         MusicMode = phase.mode;
@@ -282,7 +276,7 @@ TEST_F(PulseTest, SongsAreHeardTheGapAndMusicOffAreNotAndTheServerMayDie) {
     uint32_t before = Audio.IntroClock, lowest = NoPosition;
     Clock::time_point killed = Clock::now();
     KillServer();
-    for (int frame = 0; frame < 30; ++frame, Wait(0.01)) {
+    for (int frame = 0; frame < 30; ++frame, Sleep(0.01)) {
         MusicFrame(0.0f);
         lowest = std::min(lowest, Audio.IntroClock);
     }
@@ -297,8 +291,6 @@ TEST_F(PulseTest, SongsAreHeardTheGapAndMusicOffAreNotAndTheServerMayDie) {
 // The whole program is heard from its intro on; its server killed in the
 // magazine, it goes on and ends normally.
 TEST_F(PulseTest, TheProgramIsHeardAndOutlivesItsServer) {
-    ProgramRun run;
-    std::unique_ptr<ProgramRun, void (*)(ProgramRun*)> stop(&run, [](ProgramRun* r) { StopRun(*r); });
     ASSERT_TRUE(StartDisplay(run)) << "no Xvfb";
     ASSERT_TRUE(PrepareIssueCopy(run, "pulse")) << "no generated issue";
     run.program = fork();
@@ -308,7 +300,7 @@ TEST_F(PulseTest, TheProgramIsHeardAndOutlivesItsServer) {
         freopen(run.errorPath.c_str(), "w", stderr);
         setenv("DISPLAY", (":" + std::to_string(run.display)).c_str(), 1);
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-        execl((run.workDir + "/tallyboard").c_str(), "tallyboard", static_cast<char*>(nullptr));
+        execl((std::string(getenv("TB_BINARY_DIR")) + "/tallyboard").c_str(), "tallyboard", nullptr);
         _exit(127);
     }
     ASSERT_TRUE(WaitForWindow(run, 30.0)) << ProgramErrors(run);
