@@ -94,8 +94,10 @@ TEST_F(EngineTest, StreamsClockRealTimeShowTheirSineAndEndEvenWhenCut) {
     }
     double expected = Seconds(start) * OutputBytesPerSecond;
     // The dummy driver sleeps a buffer's length per buffer, so a loaded
-    // machine can only make it late, never early by more than a buffer.
-    EXPECT_GT(position, 0.75 * expected);
+    // machine can only make it late, never early by more than a buffer; the
+    // lower bound leaves room for a busy machine but not for a clock at half
+    // speed (mono frames counted as stereo ones).
+    EXPECT_GT(position, 0.55 * expected);
     EXPECT_LT(position, 1.08 * expected);
     EXPECT_EQ(position % 4, 0u);  // whole stereo frames
     float spectrum[SpectrumBins];
