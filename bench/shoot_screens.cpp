@@ -133,7 +133,7 @@ void ShootWholeProgram(const std::string& directory) {
     Xdo(run, "mousemove " + std::to_string(place.x + SceneToScreenX(button.x) * place.width / LayoutWidth) + " " +
                  std::to_string(place.y + SceneToScreenY(button.y) * place.height / LayoutHeight) +
                  " sleep 0.2 click 1 sleep 0.1 mousemove 1000 610");
-    Sleep(4.0);
+    Sleep(10.0);  // the backgrounds' cross-fade takes 100 frames
     ShootScreen(run, directory + "/fullscreen-1920x1080.png", 0, 0, 1920, 1080);
     Xdo(run, "key Escape");
     WaitForExit(run, 30.0);
