@@ -26,7 +26,8 @@
 #include "effects/swarm.h"
 #include "platform/clock.h"
 #include "bench/cpu_sampler.h"
-#include "tests/support/issue_run.h"
+#include "bench/bench_support.h"
+#include "tests/support/test_files.h"
 
 extern char** environ;
 

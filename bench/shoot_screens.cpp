@@ -6,7 +6,9 @@
 // against the soundtrack.
 //
 // Frames are read into memory and written at the end: writing a PNG takes
-// longer than the strobe lasts.
+// longer than the strobe lasts. Then the real program, under openbox on a
+// 1920 x 1080 screen of its own, gives the README's window and full-screen
+// pictures.
 //
 // Run under Xvfb from any directory; TB_SOURCE_DIR and TB_ISSUE_DIR (or
 // TB_BINARY_DIR) say where the tree and the generated issue are.
@@ -18,12 +20,16 @@
 #include <string>
 #include <vector>
 
+#include "app/canvas.h"
 #include "app/frame.h"
 #include "audio/audio.h"
+#include "content/content.h"
 #include "effects/logo_carousel.h"
 #include "effects/swarm.h"
+#include "menu/menu.h"
 #include "platform/clock.h"
-#include "tests/support/issue_run.h"
+#include "bench/bench_support.h"
+#include "tests/release/program_harness.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -95,6 +101,45 @@ void WriteShots(const std::string& directory) {
     }
 }
 
+// The screen's rectangle as a PNG under docs/screenshots/.
+void ShootScreen(const ProgramRun& run, const std::string& path, int x, int y, int width, int height) {
+    const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) +
+                             "+" + std::to_string(y);
+    if (!OnDisplay(run, "import -window root png:- | convert - -crop " + crop +
+                            " +repage -define png:compression-level=9 '" + path + "'"))
+        std::printf("Can't write %s\n", path.c_str());
+}
+
+// The Welcome page in the 512 x 512 window, then full screen (F1) with the
+// Amiga charts chosen at the button's scaled place.
+void ShootWholeProgram(const std::string& directory) {
+    ProgramRun run;
+    int x = 0, y = 0, width = 0, height = 0;
+    if (!StartDisplay(run, 1920, 1080) || !StartWindowManager(run) || !PrepareIssueCopy(run, "shots") ||
+        !StartProgram(run) || !WaitForWindow(run, 30.0)) {
+        std::printf("No program under Xvfb and openbox: no window shots\n");
+        return StopRun(run);
+    }
+    Sleep(20.0);  // loading and the intro's start; space skips the rest
+    Xdo(run, "search --onlyvisible --name Tallyboard windowactivate --sync key space");
+    Sleep(5.0);
+    if (ProgramWindowGeometry(run, &x, &y, &width, &height))
+        ShootScreen(run, directory + "/window-512.png", x, y, width, height);
+    Xdo(run, "key F1");
+    Sleep(3.0);
+    SetMenuButtons();
+    const CanvasPlace place = FitLayout(1920, 1080);
+    const MenuButton& button = MenuButtons[AmigaCharts];
+    Xdo(run, "mousemove " + std::to_string(place.x + SceneToScreenX(button.x) * place.width / LayoutWidth) + " " +
+                 std::to_string(place.y + SceneToScreenY(button.y) * place.height / LayoutHeight) +
+                 " sleep 0.2 click 1 sleep 0.1 mousemove 1000 610");
+    Sleep(10.0);  // the backgrounds' cross-fade takes 100 frames
+    ShootScreen(run, directory + "/fullscreen-1920x1080.png", 0, 0, 1920, 1080);
+    Xdo(run, "key Escape");
+    WaitForExit(run, 30.0);
+    StopRun(run);
+}
+
 }  // namespace
 
 int main() {
@@ -121,5 +166,6 @@ int main() {
     std::printf("magazine shot after %d frames: swarm %d particles, logo %d at level %.2f\n",
                 magazineFrames, Swarm.ParticleCount, Carousel.LogoPhase, Carousel.LogoLevel[Carousel.LogoPhase]);
     WriteShots(shots);
+    ShootWholeProgram(shots);
     return 0;
 }

@@ -2,10 +2,10 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -13,7 +13,6 @@
 #include "app/input.h"
 #include "audio/audio.h"
 #include "content/content.h"
-#include "tests/support/issue_run.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -23,40 +22,27 @@ int64_t FakeCounter = 0;
 // The back buffer of the window, top row first.
 std::vector<unsigned char> ReadWindowRgb() {
     const size_t row = size_t(SceneWidth) * 3;
-    std::vector<unsigned char> bottomFirst(row * SceneHeight), topFirst(row * SceneHeight);
+    std::vector<unsigned char> rgb(row * SceneHeight);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, SceneWidth, SceneHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomFirst.data());
-    for (int y = 0; y < SceneHeight; ++y)
-        std::memcpy(&topFirst[row * y], &bottomFirst[row * (SceneHeight - 1 - y)], row);
-    return topFirst;
+    glReadPixels(0, 0, SceneWidth, SceneHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    for (size_t y = 0; y < SceneHeight / 2; ++y)
+        std::swap_ranges(&rgb[row * y], &rgb[row * (y + 1)], &rgb[row * (SceneHeight - 1 - y)]);
+    return rgb;
 }
 
-void RunFrames(void (*frame)(), int count) {
-    for (int i = 0; i < count; ++i) {
+// One scene: a few frames to get there, then the shot of the last one. The
+// intro clock, read from the stream after each frame (0 without sound), is
+// set before every frame when given.
+SceneShot Shoot(const char* name, void (*frame)(), int frames, uint32_t introClock = 0) {
+    for (int i = 0; i < frames; ++i) {
+        if (introClock) Audio.IntroClock = introClock;
         frame();
-        glutSwapBuffers();
+        if (i + 1 < frames) glutSwapBuffers();
     }
-}
-
-// One scene: a few frames to get there, then the shot of the last one.
-SceneShot Shoot(const char* name, void (*frame)(), int frames) {
-    RunFrames(frame, frames - 1);
-    frame();
     SceneShot shot{name, ReadWindowRgb()};
     glutSwapBuffers();
     return shot;
-}
-
-// The intro clock is read from the stream at the end of each frame; with no
-// sound it would fall back to 0, so it is set before every frame.
-SceneShot ShootIntroAt(const char* name, void (*frame)(), uint32_t clock) {
-    for (int i = 0; i < 2; ++i) {
-        Audio.IntroClock = clock;
-        RunFrames(frame, 1);
-    }
-    Audio.IntroClock = clock;
-    return Shoot(name, frame, 1);
 }
 
 }  // namespace
@@ -87,14 +73,14 @@ std::vector<SceneShot> RunScenes(void (*frame)()) {
     PointerY = 520.0;
     std::vector<SceneShot> shots;
     shots.push_back(Shoot("loading", frame, 20));
-    while (Frame.SceneState != Intro) RunFrames(frame, 1);
+    for (; Frame.SceneState != Intro; glutSwapBuffers()) frame();
     // Even without a device the stream's spectrum follows the wall clock;
     // without the stream and with the music off it is all zero.
     ReleaseIntroStream();
     MusicMode = MusicOff;
-    shots.push_back(ShootIntroAt("intro-flash", frame, 4320));
+    shots.push_back(Shoot("intro-flash", frame, 3, 4320));
     Frame.IntroEndFade = 0.1f;  // the static nearly gone, as at the intro's end
-    shots.push_back(ShootIntroAt("intro-end", frame, 8600));
+    shots.push_back(Shoot("intro-end", frame, 3, 8600));
     Frame.SceneState = Magazine;
     SelectSection(AmigaCharts);
     SelectTopic(15);

@@ -3,6 +3,8 @@
 // pixel, and nothing under the bars.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "app/canvas.h"
 
 namespace {
@@ -26,10 +28,9 @@ TEST(CanvasFit, LargestCentredRectangleOfTheLayoutsShape) {
     };
     for (const auto& window : windows) {
         const CanvasPlace place = FitLayout(window.width, window.height);
-        EXPECT_EQ(place.x, window.place.x) << window.width << " x " << window.height;
-        EXPECT_EQ(place.y, window.place.y) << window.width << " x " << window.height;
-        EXPECT_EQ(place.width, window.place.width) << window.width << " x " << window.height;
-        EXPECT_EQ(place.height, window.place.height) << window.width << " x " << window.height;
+        const CanvasPlace& want = window.place;
+        EXPECT_EQ((std::array{place.x, place.y, place.width, place.height}),
+                  (std::array{want.x, want.y, want.width, want.height})) << window.width << " x " << window.height;
     }
 }
 

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 static std::string BinaryDir() {
     const char* binary = std::getenv("TB_BINARY_DIR");
@@ -181,9 +181,7 @@ int WaitForExit(ProgramRun& run, double seconds) {
 
 static std::string FileText(const std::string& path) {
     std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 std::string ProgramOutput(const ProgramRun& run) { return FileText(run.outputPath); }

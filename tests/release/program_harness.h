@@ -22,19 +22,16 @@ struct ProgramRun {
 int SceneToScreenX(double x);
 int SceneToScreenY(double y);
 
-// Starts an Xvfb of width x height (24 bits, black root) on a display number
-// it finds free itself.
+// An Xvfb of width x height (24 bits, black root) on a free display number.
 bool StartDisplay(ProgramRun& run, int width = 1024, int height = 768);
-// Starts openbox and waits until it manages the screen.
+// openbox, once it manages the screen.
 bool StartWindowManager(ProgramRun& run);
-// Makes a fresh working directory under /tmp holding a copy of the generated
-// issue's data/.
+// A fresh working directory under /tmp holding a copy of the issue's data/.
 bool PrepareIssueCopy(ProgramRun& run, const char* name);
-// Starts tallyboard in the working directory with an optional first argument,
-// the dummy sound driver and Mesa's software renderer.
+// tallyboard in the working directory with an optional first argument, the
+// dummy sound driver and Mesa's software renderer.
 bool StartProgram(ProgramRun& run, const char* argument = nullptr);
-// Waits until the program's window is on the screen; false at once when the
-// program has ended.
+// Until the program's window is on the screen; false at once once it ended.
 bool WaitForWindow(const ProgramRun& run, double seconds);
 // Position and size of the program's window (its drawing area) on the screen.
 bool ProgramWindowGeometry(const ProgramRun& run, int* x, int* y, int* width, int* height);
@@ -48,6 +45,6 @@ int WaitForExit(ProgramRun& run, double seconds);
 // Everything the program printed so far on standard output / standard error.
 std::string ProgramOutput(const ProgramRun& run);
 std::string ProgramErrors(const ProgramRun& run);
-// Kills what is still running and removes the working directory.
+// Ends what still runs and removes the working directory.
 void StopRun(ProgramRun& run);
 void Sleep(double seconds);

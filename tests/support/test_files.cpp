@@ -8,20 +8,7 @@
 #include <filesystem>
 #include <vector>
 
-namespace {
-
-std::string PreviousWorkDir, TempWorkDir;
-
-int ColourType(int channels) {
-    switch (channels) {
-    case 1: return PNG_COLOR_TYPE_GRAY;
-    case 2: return PNG_COLOR_TYPE_GRAY_ALPHA;
-    case 4: return PNG_COLOR_TYPE_RGBA;
-    default: return PNG_COLOR_TYPE_RGB;
-    }
-}
-
-}  // namespace
+static std::string PreviousWorkDir, TempWorkDir;
 
 // The chunks a layout asks for besides the header.
 static void SetTransparency(png_structp png, png_infop info, const PngLayout& layout) {
@@ -68,7 +55,8 @@ bool WriteTestPng(const char* path, int width, int height, int channels, const u
     PngLayout layout;
     layout.Width = width;
     layout.Height = height;
-    layout.ColourType = ColourType(channels);
+    const int kinds[] = {PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB, PNG_COLOR_TYPE_RGBA};
+    layout.ColourType = kinds[channels - 1];
     return WritePng(path, layout, rows);
 }
 
@@ -100,4 +88,21 @@ void LeaveTempWorkDir() {
     fs::current_path(PreviousWorkDir, ignored);
     fs::remove_all(TempWorkDir, ignored);
     TempWorkDir.clear();
+}
+
+std::string SourceDirectory() {
+    const char* source = std::getenv("TB_SOURCE_DIR");
+    return source ? source : std::filesystem::current_path().string();
+}
+
+bool EnterIssueDirectory() {
+    std::string issue = "build/issue";
+    if (const char* dir = std::getenv("TB_ISSUE_DIR")) issue = dir;
+    else if (const char* binary = std::getenv("TB_BINARY_DIR")) issue = std::string(binary) + "/issue";
+    std::error_code error;
+    if (!std::filesystem::is_directory(issue + "/data", error) || chdir(issue.c_str()) != 0) {
+        std::printf("No issue data in %s/data: build the issue first\n", issue.c_str());
+        return false;
+    }
+    return true;
 }

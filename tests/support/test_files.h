@@ -1,5 +1,5 @@
-// Files for tests: PNG pictures made on the spot and a throw-away working
-// directory with its own data/.
+// Files for tests: PNG pictures made on the spot, a throw-away working
+// directory with its own data/, and where the tree and the generated issue are.
 #pragma once
 #include <string>
 #include <vector>
@@ -27,3 +27,10 @@ bool WriteSolidPng(const char* path, int width, int height, unsigned rgb);
 std::string EnterTempWorkDir();
 // Returns to the working directory of before and removes the temporary one.
 void LeaveTempWorkDir();
+
+// The source tree (TB_SOURCE_DIR, else the current directory).
+std::string SourceDirectory();
+// Moves into the issue's working directory, which holds data/: TB_ISSUE_DIR,
+// else TB_BINARY_DIR/issue, else build/issue. False, with a message, when it
+// has no data/ directory.
+bool EnterIssueDirectory();
