@@ -21,7 +21,7 @@ typedef int8_t ByteLanes __attribute__((vector_size(16)));
     return __builtin_convertvector(bytes, Lanes);
 }
 
-[[gnu::always_inline]] static inline Lanes AbsLanes(Lanes x) {
+[[gnu::always_inline]] static inline Lanes AbsLanes(const Lanes& x) {
     Lanes negated = -x;
     return x > negated ? x : negated;
 }
@@ -30,7 +30,7 @@ typedef int8_t ByteLanes __attribute__((vector_size(16)));
 // lanes of one of them: the low and the high quarters of each 128-bit half
 // (Width lanes at a time) interleaved and added, as one unpack each does.
 template <int Width>
-[[gnu::always_inline]] static inline Lanes FoldPair(Lanes a, Lanes b) {
+[[gnu::always_inline]] static inline Lanes FoldPair(const Lanes& a, const Lanes& b) {
     if constexpr (Width == 1) {
         return __builtin_shufflevector(a, b, 0, 16, 1, 17, 2, 18, 3, 19, 8, 24, 9, 25, 10, 26, 11, 27) +
                __builtin_shufflevector(a, b, 4, 20, 5, 21, 6, 22, 7, 23, 12, 28, 13, 29, 14, 30, 15, 31);
@@ -87,11 +87,20 @@ typedef uint32_t Keys __attribute__((vector_size(64)));
     }
 }
 
-// Built for AVX2 too, picked when the processor has it: twice the lanes.
-__attribute__((target_clones("avx2", "default"))) int LeastErrorIndex(const AudioHistory& h) {
+[[gnu::always_inline]] static inline int LeastErrorIndexOf(const AudioHistory& h) {
     static_assert(AudioPeriod == 32, "a period is two vectors of bytes");
     Lanes sums[11] = {};
     AddErrorTerms(h, 0, sums);
     AddErrorTerms(h, 16, sums);
     return LeastSumIndex(sums);
+}
+
+// Built twice, for AVX2 (twice the lanes of the baseline's SSE2) and for
+// any processor, and picked once.
+__attribute__((target("avx2"))) static int LeastErrorIndexAvx2(const AudioHistory& h) { return LeastErrorIndexOf(h); }
+static int LeastErrorIndexAnyCpu(const AudioHistory& h) { return LeastErrorIndexOf(h); }
+
+int LeastErrorIndex(const AudioHistory& h) {
+    static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+    return avx2 ? LeastErrorIndexAvx2(h) : LeastErrorIndexAnyCpu(h);
 }

@@ -53,7 +53,7 @@ inline int32_t PredictAudioChange(const AudioPredictor& v, int32_t channelDelta)
 // delta off the chain from one byte's channel delta to the next.
 [[gnu::always_inline]] inline int32_t DecodedAudioChange(const AudioPredictor& v, int32_t channelDelta,
                                                         uint32_t delta) {
-    return int8_t(uint8_t((FoldedSum(v) + v.K5 * channelDelta - 8 * int32_t(delta)) >> 3));
+    return int8_t(uint8_t((FoldedSum(v) - 8 * int32_t(delta) + v.K5 * channelDelta) >> 3));
 }
 
 // Weight k (1..5) one step down when error sum 2k - 1 won, up when 2k did.

@@ -101,6 +101,13 @@ static void StoreBits(UnpackState& u, const BitBuffer& b) {
     u.InputBit = position & 7;
 }
 
+// A quick entry's length sits in its low six bits, the symbol above them:
+// a 64-bit shift by the entry as it is (the processor takes the count's
+// low six bits) consumes the code, one step less between one look-up and
+// the next.
+static constexpr uint32_t QuickSymbolShift = 6;
+static constexpr uint32_t QuickLengthMask = (1u << QuickSymbolShift) - 1;
+
 // Codes of length I cover the peeks from LimitCode[I-1] to LimitCode[I]
 // (the limits never decrease), so each short length fills one range of
 // prefixes; the rest are longer codes.
@@ -113,7 +120,7 @@ static void BuildQuickTable(DecodeTable& table) {
         for (uint32_t prefix = first; prefix < end; prefix++) {
             uint32_t n = table.FirstIndex[i] + (((prefix << shift) - table.LimitCode[i - 1]) >> (16 - i));
             uint32_t symbol = n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0];
-            table.Quick[prefix] = uint16_t(i << 12 | symbol);
+            table.Quick[prefix] = uint16_t(symbol << QuickSymbolShift | i);
         }
     }
 }
@@ -146,12 +153,12 @@ static void BuildDecodeTable(const uint8_t* lengths, DecodeTable& table, uint32_
 // lies above the peek (the shorter limits all lie at or below it), and the
 // symbol is found by the peek's offset into that length's group.
 // Incomplete or oversubscribed codes decode to something in the alphabet.
-// Returns the code's length << 12 | its symbol, as a quick entry does.
+// Returns the code's symbol << 6 | its length, as a quick entry does.
 static uint32_t DecodeLongCode(const DecodeTable& table, uint32_t bits) {
     uint32_t i = QuickBits + 1;
     while (i < MaxCodeLength && bits >= table.LimitCode[i]) i++;
     uint32_t n = table.FirstIndex[i] + ((bits - table.LimitCode[i - 1]) >> (16 - i));
-    return i << 12 | (n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0]);
+    return uint32_t(n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0]) << QuickSymbolShift | i;
 }
 
 // Needs 15 valid bits in b.
@@ -159,8 +166,8 @@ static inline uint32_t DecodeSymbol(BitBuffer& b, const DecodeTable& table) {
     uint32_t bits = Peek16(b);
     uint32_t code = table.Quick[bits >> (16 - QuickBits)];
     if (!code) code = DecodeLongCode(table, bits & 0xFFFE);
-    Consume(b, code >> 12);
-    return code & 0xFFF;
+    Consume(b, code & QuickLengthMask);
+    return code >> QuickSymbolShift;
 }
 
 // Fills lengths[0..size) from the code-length alphabet: differences to the
@@ -344,11 +351,19 @@ static void DecodeLzRun(UnpackState& u, UnpackStream& s) {
 }
 
 // The next audio delta of a channel's table: false at the table switch.
-// Needs 15 valid bits in b.
+// One test on the way finds both rare cases, a code longer than the quick
+// table (entry 0) and the switch (the only symbol from 256 up). Needs 15
+// valid bits in b.
 [[gnu::always_inline]] static inline bool DecodeAudioDelta(BitBuffer& b, const DecodeTable& table,
                                                            uint32_t* delta) {
-    *delta = DecodeSymbol(b, table);
-    return *delta != AudioTableSwitch;
+    constexpr uint32_t switchEntry = uint32_t(AudioTableSwitch) << QuickSymbolShift;
+    uint32_t code = table.Quick[b.Bits >> (64 - QuickBits)];
+    bool rare = code - 1 >= switchEntry - 1;
+    if (rare) [[unlikely]]
+        code = code ? code : DecodeLongCode(table, Peek16(b) & 0xFFFE);
+    Consume(b, code & QuickLengthMask);
+    *delta = code >> QuickSymbolShift;
+    return !rare || *delta != AudioTableSwitch;
 }
 
 // One audio byte of the current channel, wherever the frame and the
@@ -366,10 +381,8 @@ static bool DecodeOneAudioByte(UnpackState& u, BitBuffer& b, uint8_t* out) {
 }
 
 // Frames decoded in one piece, refilling before every third symbol: one
-// refill (56 bits) serves three 15-bit codes. Three frames for one or two
-// channels, one for three or four.
-template <uint32_t Channels>
-inline constexpr uint32_t GroupFrames = Channels < 3 ? 3 : 1;
+// refill (56 bits) serves three 15-bit codes.
+inline constexpr uint32_t GroupFrames = 3;
 
 // The channels' predictors in locals while frames are decoded; the frames
 // start at channel 0 and at place At of every channel's period.
@@ -406,15 +419,15 @@ template <uint32_t I, uint32_t Symbols, uint32_t Channels>
 template <uint32_t Channels>
 static uint32_t DecodeFrameSpan(const UnpackState& u, BitBuffer& b, AudioFrames<Channels>& f, uint8_t* out,
                                 uint32_t frames) {
-    constexpr uint32_t group = GroupFrames<Channels> * Channels;
+    constexpr uint32_t group = GroupFrames * Channels;
     uint32_t written = 0;
-    for (uint32_t g = frames / GroupFrames<Channels>; g > 0; g--) {
+    for (uint32_t g = frames / GroupFrames; g > 0; g--) {
         uint32_t got = DecodeSymbolsFrom<0, group, Channels>(u, b, f, out + written);
         written += got;
         if (got < group) return written;
-        f.At += GroupFrames<Channels>;
+        f.At += GroupFrames;
     }
-    for (uint32_t n = frames % GroupFrames<Channels>; n > 0; n--) {
+    for (uint32_t n = frames % GroupFrames; n > 0; n--) {
         uint32_t got = DecodeSymbolsFrom<0, Channels, Channels>(u, b, f, out + written);
         written += got;
         if (got < Channels) return written;
