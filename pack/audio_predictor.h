@@ -20,7 +20,7 @@ inline constexpr uint32_t AudioPeriod = 32;  // bytes of a channel between weigh
 struct AudioPredictor {
     uint64_t Changes;
     uint64_t Weights;
-    int32_t K1, K2, K3, K4, K5;
+    int32_t K[6];  // K1..K5 at 1..5; K[0] takes the (unused) step when no weight is judged
     uint32_t ByteCount;
     uint8_t LastByte;
 };
@@ -45,7 +45,7 @@ inline int32_t FoldedSum(const AudioPredictor& v) {
 // this, and the coded delta is that minus the actual byte (modulo 256).
 // (8 * LastByte + sum) >> 3 is LastByte + (sum >> 3): the byte drops out.
 inline int32_t PredictAudioChange(const AudioPredictor& v, int32_t channelDelta) {
-    return (FoldedSum(v) + v.K5 * channelDelta) >> 3;
+    return (FoldedSum(v) + v.K[5] * channelDelta) >> 3;
 }
 
 // The change a coded delta stands for: the prediction less the delta, as a
@@ -53,14 +53,7 @@ inline int32_t PredictAudioChange(const AudioPredictor& v, int32_t channelDelta)
 // delta off the chain from one byte's channel delta to the next.
 [[gnu::always_inline]] inline int32_t DecodedAudioChange(const AudioPredictor& v, int32_t channelDelta,
                                                         uint32_t delta) {
-    return int8_t(uint8_t((FoldedSum(v) - 8 * int32_t(delta) + v.K5 * channelDelta) >> 3));
-}
-
-// Weight k (1..5) one step down when error sum 2k - 1 won, up when 2k did.
-inline int32_t NudgedWeight(int32_t weight, int k, int best) {
-    if (best == 2 * k - 1 && weight >= -16) return weight - 1;
-    if (best == 2 * k && weight < 16) return weight + 1;
-    return weight;
+    return int8_t(uint8_t((FoldedSum(v) - 8 * int32_t(delta) + v.K[5] * channelDelta) >> 3));
 }
 
 // The error sums over a period's 32 bytes of |I|, |I -+ D1|, |I -+ D2|,
@@ -68,15 +61,14 @@ inline int32_t NudgedWeight(int32_t weight, int k, int best) {
 // 8, in that order; returns the index of the smallest (the first of equals).
 int LeastErrorIndex(const AudioHistory& h);
 
-// The weight the least error sum judged takes one step.
+// The weight the least error sum judged takes one step: K[k] down when sum
+// 2k - 1 won and it is at least -16, up when sum 2k won and it is below
+// 16. Without branches: which sum wins is noise to a branch predictor.
 inline void AdjustWeights(AudioPredictor& v, int best) {
-    v.K1 = NudgedWeight(v.K1, 1, best);
-    v.K2 = NudgedWeight(v.K2, 2, best);
-    v.K3 = NudgedWeight(v.K3, 3, best);
-    v.K4 = NudgedWeight(v.K4, 4, best);
-    v.K5 = NudgedWeight(v.K5, 5, best);
+    int32_t& k = v.K[(best + 1) >> 1];
+    k += best & 1 ? -int32_t(k >= -16) : int32_t(k < 16);
     auto field = [](int32_t w, int place) { return uint64_t(int64_t(w)) << (16 * place); };
-    v.Weights = field(-v.K4, 0) + field(v.K4 - v.K3, 1) + field(v.K3 - v.K2, 2) + field(v.K1 + v.K2, 3);
+    v.Weights = field(-v.K[4], 0) + field(v.K[4] - v.K[3], 1) + field(v.K[3] - v.K[2], 2) + field(v.K[1] + v.K[2], 3);
 }
 
 // Takes change (the actual byte minus LastByte, as a signed byte) as the
