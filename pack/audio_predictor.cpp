@@ -1,6 +1,6 @@
 // The error sums of the audio predictor, taken at every period's end of
-// every channel: a third of an audio member's decoding time when done a
-// byte at a time, so a whole period is taken in a few vector operations.
+// every channel. The channel's next byte waits for the weight they adjust,
+// so a whole period is taken in a few vector operations without branches.
 #include "pack/audio_predictor.h"
 
 #include <algorithm>
@@ -95,12 +95,14 @@ typedef uint32_t Keys __attribute__((vector_size(64)));
     return LeastSumIndex(sums);
 }
 
-// Built twice, for AVX2 (twice the lanes of the baseline's SSE2) and for
-// any processor, and picked once.
+#if defined(__x86_64__)
+// Built for AVX2 too (twice the lanes of the baseline's SSE2), picked once.
 __attribute__((target("avx2"))) static int LeastErrorIndexAvx2(const AudioHistory& h) { return LeastErrorIndexOf(h); }
-static int LeastErrorIndexAnyCpu(const AudioHistory& h) { return LeastErrorIndexOf(h); }
 
 int LeastErrorIndex(const AudioHistory& h) {
     static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-    return avx2 ? LeastErrorIndexAvx2(h) : LeastErrorIndexAnyCpu(h);
+    return avx2 ? LeastErrorIndexAvx2(h) : LeastErrorIndexOf(h);
 }
+#else
+int LeastErrorIndex(const AudioHistory& h) { return LeastErrorIndexOf(h); }
+#endif
