@@ -101,6 +101,13 @@ static void StoreBits(UnpackState& u, const BitBuffer& b) {
     u.InputBit = position & 7;
 }
 
+// A quick entry's length sits in its low six bits, the symbol above them:
+// a 64-bit shift by the entry as it is (the processor takes the count's
+// low six bits) consumes the code, one step less between one look-up and
+// the next.
+static constexpr uint32_t QuickSymbolShift = 6;
+static constexpr uint32_t QuickLengthMask = (1u << QuickSymbolShift) - 1;
+
 // Codes of length I cover the peeks from LimitCode[I-1] to LimitCode[I]
 // (the limits never decrease), so each short length fills one range of
 // prefixes; the rest are longer codes.
@@ -113,7 +120,7 @@ static void BuildQuickTable(DecodeTable& table) {
         for (uint32_t prefix = first; prefix < end; prefix++) {
             uint32_t n = table.FirstIndex[i] + (((prefix << shift) - table.LimitCode[i - 1]) >> (16 - i));
             uint32_t symbol = n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0];
-            table.Quick[prefix] = uint16_t(i << 12 | symbol);
+            table.Quick[prefix] = uint16_t(symbol << QuickSymbolShift | i);
         }
     }
 }
@@ -146,12 +153,12 @@ static void BuildDecodeTable(const uint8_t* lengths, DecodeTable& table, uint32_
 // lies above the peek (the shorter limits all lie at or below it), and the
 // symbol is found by the peek's offset into that length's group.
 // Incomplete or oversubscribed codes decode to something in the alphabet.
-// Returns the code's length << 12 | its symbol, as a quick entry does.
+// Returns the code's symbol << 6 | its length, as a quick entry does.
 static uint32_t DecodeLongCode(const DecodeTable& table, uint32_t bits) {
     uint32_t i = QuickBits + 1;
     while (i < MaxCodeLength && bits >= table.LimitCode[i]) i++;
     uint32_t n = table.FirstIndex[i] + ((bits - table.LimitCode[i - 1]) >> (16 - i));
-    return i << 12 | (n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0]);
+    return uint32_t(n < table.SymbolCount ? table.SortedSymbols[n] : table.SortedSymbols[0]) << QuickSymbolShift | i;
 }
 
 // Needs 15 valid bits in b.
@@ -159,8 +166,8 @@ static inline uint32_t DecodeSymbol(BitBuffer& b, const DecodeTable& table) {
     uint32_t bits = Peek16(b);
     uint32_t code = table.Quick[bits >> (16 - QuickBits)];
     if (!code) code = DecodeLongCode(table, bits & 0xFFFE);
-    Consume(b, code >> 12);
-    return code & 0xFFF;
+    Consume(b, code & QuickLengthMask);
+    return code >> QuickSymbolShift;
 }
 
 // Fills lengths[0..size) from the code-length alphabet: differences to the
@@ -343,94 +350,157 @@ static void DecodeLzRun(UnpackState& u, UnpackStream& s) {
     if (tableSwitch) ReadCodeTables(u, s);
 }
 
-// One audio byte of channel v: false, with nothing written, at the table
-// switch. Needs 15 valid bits in b.
-[[gnu::always_inline]] static inline bool DecodeAudioByte(BitBuffer& b, const DecodeTable& table,
-                                                          AudioPredictor& v, AudioHistory& h,
-                                                          int32_t& channelDelta, uint8_t* out) {
-    uint32_t delta = DecodeSymbol(b, table);
-    if (delta == AudioTableSwitch) return false;
-    int32_t change = int8_t(uint8_t(PredictAudioChange(v, channelDelta) - int32_t(delta)));
-    *out = uint8_t(v.LastByte + uint32_t(change));
-    LearnAudioByte(v, h, channelDelta, uint8_t(delta), change);
+// The next audio delta of a channel's table: false at the table switch.
+// One test on the way finds both rare cases, a code longer than the quick
+// table (entry 0) and the switch (the only symbol from 256 up). Needs 15
+// valid bits in b.
+[[gnu::always_inline]] static inline bool DecodeAudioDelta(BitBuffer& b, const DecodeTable& table,
+                                                           uint32_t* delta) {
+    constexpr uint32_t switchEntry = uint32_t(AudioTableSwitch) << QuickSymbolShift;
+    uint32_t code = table.Quick[b.Bits >> (64 - QuickBits)];
+    bool rare = code - 1 >= switchEntry - 1;
+    if (rare) [[unlikely]]
+        code = code ? code : DecodeLongCode(table, Peek16(b) & 0xFFFE);
+    Consume(b, code & QuickLengthMask);
+    *delta = code >> QuickSymbolShift;
+    return !rare || *delta != AudioTableSwitch;
+}
+
+// One audio byte of the current channel, wherever the frame and the
+// channels' periods stand; false at the table switch.
+static bool DecodeOneAudioByte(UnpackState& u, BitBuffer& b, uint8_t* out) {
+    Refill(b);
+    uint32_t c = u.CurrentChannel, delta;
+    if (!DecodeAudioDelta(b, u.AudioTables[c], &delta)) return false;
+    AudioPredictor& v = u.AudioPredictors[c];
+    int32_t change = DecodedAudioChange(v, u.ChannelDelta, delta);
+    LearnAudioByte(v, u.AudioHistories[c], u.ChannelDelta, uint8_t(delta), change);
+    *out = v.LastByte;
+    if (++u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
     return true;
 }
 
-// A group of audio symbols holds whole frames, refilling before every
-// third symbol: one refill (56 bits) serves three 15-bit codes. Groups of
-// three frames for one or two channels, one frame for three or four.
-template <uint32_t Channels>
-inline constexpr uint32_t GroupSymbols = Channels < 3 ? 3 * Channels : Channels;
+// Frames decoded in one piece, refilling before every third symbol: one
+// refill (56 bits) serves three 15-bit codes.
+inline constexpr uint32_t GroupFrames = 3;
 
-// Symbols C.. of a group (symbol C is channel C % Channels); returns how
-// many were decoded before a table switch (all when there was none).
-template <uint32_t C, uint32_t Channels>
-[[gnu::always_inline]] static inline uint32_t DecodeGroupFrom(UnpackState& u, BitBuffer& b,
-                                                              AudioPredictor (&v)[Channels],
-                                                              int32_t& channelDelta, uint8_t* out) {
-    if constexpr (C == GroupSymbols<Channels>) {
+// The channels' predictors in locals while frames are decoded; the frames
+// start at channel 0 and at place At of every channel's period.
+template <uint32_t Channels>
+struct AudioFrames {
+    AudioPredictor V[Channels];
+    AudioHistory* H;
+    int32_t ChannelDelta;
+    uint32_t At;
+};
+
+// Symbols I..Symbols of frames starting at out (symbol I is channel
+// I % Channels, in frame I / Channels); returns how many were decoded
+// before a table switch (all when there was none).
+template <uint32_t I, uint32_t Symbols, uint32_t Channels>
+[[gnu::always_inline]] static inline uint32_t DecodeSymbolsFrom(const UnpackState& u, BitBuffer& b,
+                                                                AudioFrames<Channels>& f, uint8_t* out) {
+    if constexpr (I == Symbols) {
         return 0;
     } else {
-        constexpr uint32_t channel = C % Channels;
-        if constexpr (C % 3 == 0) Refill(b);
-        if (!DecodeAudioByte(b, u.AudioTables[channel], v[channel], u.AudioHistories[channel], channelDelta,
-                             out + C))
-            return 0;
-        return 1 + DecodeGroupFrom<C + 1>(u, b, v, channelDelta, out);
+        constexpr uint32_t c = I % Channels;
+        if constexpr (I % 3 == 0) Refill(b);
+        uint32_t delta;
+        if (!DecodeAudioDelta(b, u.AudioTables[c], &delta)) return 0;
+        int32_t change = DecodedAudioChange(f.V[c], f.ChannelDelta, delta);
+        TakeAudioByte(f.V[c], f.H[c], f.At + I / Channels, f.ChannelDelta, uint8_t(delta), change);
+        out[I] = f.V[c].LastByte;
+        return 1 + DecodeSymbolsFrom<I + 1, Symbols, Channels>(u, b, f, out);
     }
 }
 
-// As many whole groups as count symbols hold (*wanted symbols), from
-// channel 0 on, each channel's predictor in locals of its own; returns the
-// bytes decoded, fewer than *wanted when a table switch came.
+// Up to frames whole frames, none past the period's end; returns the
+// symbols decoded, fewer than frames * Channels at a table switch.
 template <uint32_t Channels>
-static uint32_t DecodeAudioGroups(UnpackState& u, BitBuffer& bits, uint8_t* out, uint32_t count,
-                                  uint32_t* wanted) {
-    uint32_t groups = count / GroupSymbols<Channels>;
-    *wanted = groups * GroupSymbols<Channels>;
-    BitBuffer b = bits;
-    AudioPredictor v[Channels];
-    for (uint32_t c = 0; c < Channels; c++) v[c] = u.AudioPredictors[c];
-    int32_t channelDelta = u.ChannelDelta;
+static uint32_t DecodeFrameSpan(const UnpackState& u, BitBuffer& b, AudioFrames<Channels>& f, uint8_t* out,
+                                uint32_t frames) {
+    constexpr uint32_t group = GroupFrames * Channels;
     uint32_t written = 0;
-    for (uint32_t g = 0; g < groups; g++) {
-        uint32_t got = DecodeGroupFrom<0>(u, b, v, channelDelta, out + written);
+    for (uint32_t g = frames / GroupFrames; g > 0; g--) {
+        uint32_t got = DecodeSymbolsFrom<0, group, Channels>(u, b, f, out + written);
         written += got;
-        if (got < GroupSymbols<Channels>) break;
+        if (got < group) return written;
+        f.At += GroupFrames;
     }
-    bits = b;
-    for (uint32_t c = 0; c < Channels; c++) u.AudioPredictors[c] = v[c];
-    u.ChannelDelta = channelDelta;
+    for (uint32_t n = frames % GroupFrames; n > 0; n--) {
+        uint32_t got = DecodeSymbolsFrom<0, Channels, Channels>(u, b, f, out + written);
+        written += got;
+        if (got < Channels) return written;
+        f.At++;
+    }
+    return written;
+}
+
+// Whether the channels stand at the same place of their periods once the
+// current frame is done (the channels behind the current one are a byte
+// short of it), so that whole frames can share one place.
+static bool ChannelsInStep(const UnpackState& u) {
+    uint32_t frameDone = u.AudioPredictors[0].ByteCount + (u.CurrentChannel == 0);
+    for (uint32_t c = 1; c < u.AudioChannels; c++) {
+        uint32_t done = u.AudioPredictors[c].ByteCount + (c >= u.CurrentChannel);
+        if ((done ^ frameDone) & (AudioPeriod - 1)) return false;
+    }
+    return true;
+}
+
+// As many whole frames as count symbols hold, from channel 0 on, in spans
+// that end at the channels' common period end; returns the bytes decoded,
+// fewer than *wanted when a table switch came.
+template <uint32_t Channels>
+static uint32_t DecodeAudioFrames(UnpackState& u, BitBuffer& b, uint8_t* out, uint32_t count,
+                                  uint32_t* wanted) {
+    uint32_t frames = count / Channels;
+    *wanted = frames * Channels;
+    AudioFrames<Channels> f;
+    for (uint32_t c = 0; c < Channels; c++) f.V[c] = u.AudioPredictors[c];
+    f.H = u.AudioHistories;
+    f.ChannelDelta = u.ChannelDelta;
+    uint32_t written = 0;
+    while (frames > 0) {
+        uint32_t at = f.V[0].ByteCount & (AudioPeriod - 1);
+        uint32_t span = std::min(frames, AudioPeriod - at);
+        f.At = at;
+        uint32_t got = DecodeFrameSpan(u, b, f, out + written, span);
+        written += got;
+        // A switch may come inside a frame: its first channels have one byte more.
+        for (uint32_t c = 0; c < Channels; c++) {
+            uint32_t taken = got / Channels + (c < got % Channels);
+            f.V[c].ByteCount += taken;
+            if (at + taken == AudioPeriod) EndAudioPeriod(f.V[c], f.H[c]);
+        }
+        if (got < span * Channels) break;
+        frames -= span;
+    }
+    for (uint32_t c = 0; c < Channels; c++) u.AudioPredictors[c] = f.V[c];
+    u.ChannelDelta = f.ChannelDelta;
     u.CurrentChannel = written % Channels;
     return written;
 }
 
-// One byte of the current channel, wherever the frame stands.
-static uint32_t DecodeOneAudioByte(UnpackState& u, BitBuffer& b, uint8_t* out) {
-    Refill(b);
-    uint32_t c = u.CurrentChannel;
-    if (!DecodeAudioByte(b, u.AudioTables[c], u.AudioPredictors[c], u.AudioHistories[c], u.ChannelDelta, out))
-        return 0;
-    if (++u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
-    return 1;
-}
-
-// Decodes audio bytes up to the next check or table switch: whole groups
-// when the run starts at channel 0 and holds one, else a single byte.
+// Decodes audio bytes up to the next check or table switch: whole frames
+// when the run starts at channel 0 with the channels in step and holds a
+// frame, else single bytes up to the frame's end (or all the run's, when
+// the channels are out of step).
 static void DecodeAudioRun(UnpackState& u, UnpackStream& s) {
     uint32_t count = std::min(SymbolsBeforeCheck(u, MaxCodeLength, 1), WindowSize - u.WritePos);
     BitBuffer b = LoadBits(u);
     uint8_t* out = s.Window + u.WritePos;
     uint32_t wanted = 0, written = 0;
-    switch (u.CurrentChannel == 0 ? u.AudioChannels : 0) {
-        case 1: written = DecodeAudioGroups<1>(u, b, out, count, &wanted); break;
-        case 2: written = DecodeAudioGroups<2>(u, b, out, count, &wanted); break;
-        case 3: written = DecodeAudioGroups<3>(u, b, out, count, &wanted); break;
-        case 4: written = DecodeAudioGroups<4>(u, b, out, count, &wanted); break;
+    bool inStep = ChannelsInStep(u);
+    switch (u.CurrentChannel == 0 && inStep ? u.AudioChannels : 0) {
+        case 1: written = DecodeAudioFrames<1>(u, b, out, count, &wanted); break;
+        case 2: written = DecodeAudioFrames<2>(u, b, out, count, &wanted); break;
+        case 3: written = DecodeAudioFrames<3>(u, b, out, count, &wanted); break;
+        case 4: written = DecodeAudioFrames<4>(u, b, out, count, &wanted); break;
     }
     if (wanted == 0) {
-        wanted = 1;
-        written = DecodeOneAudioByte(u, b, out);
+        wanted = inStep ? std::min(count, u.AudioChannels - u.CurrentChannel) : count;
+        while (written < wanted && DecodeOneAudioByte(u, b, out + written)) written++;
     }
     StoreBits(u, b);
     u.WritePos += written;

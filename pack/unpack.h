@@ -34,7 +34,7 @@ struct DecodeTable {
     uint32_t LimitCode[16];
     uint32_t FirstIndex[16];
     uint16_t SortedSymbols[MainSymbols];
-    uint16_t Quick[1 << QuickBits];  // code length << 12 | symbol; 0 = longer code
+    uint16_t Quick[1 << QuickBits];  // symbol << 6 | code length; 0 = longer code
 };
 
 // One member's input and output, filled in by the caller.

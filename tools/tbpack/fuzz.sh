@@ -14,7 +14,7 @@ target=${1:?pack or png}
 seconds=${2:-60}
 [ $# -gt 1 ] && shift 2 || shift
 case "$target" in
-pack) sources="pack/crypt.cpp pack/unpack.cpp pack/reader.cpp platform/paths.cpp tests/pack/fuzz/fuzz_pack.cpp"
+pack) sources="pack/crypt.cpp pack/unpack.cpp pack/audio_predictor.cpp pack/reader.cpp platform/paths.cpp tests/pack/fuzz/fuzz_pack.cpp"
       libraries="-lz" corpus="$root/tests/pack/fuzz/corpus" maxLength=16384 ;;
 png)  sources="platform/png.cpp platform/paths.cpp tests/foundation/fuzz/fuzz_png.cpp"
       libraries="-lpng -lz -lGL" corpus="$root/tests/foundation/fuzz/corpus" maxLength=8192 ;;
