@@ -137,9 +137,8 @@ bool ReadImage(const PngReader& reader, DecodedImage* image, png_bytep** rows) {
     return true;
 }
 
-bool DecodePng(const char* fileName, bool keepAlpha, DecodedImage* image) {
-    PngReader reader;
-    if (!OpenPng(fileName, keepAlpha, &reader)) return false;
+// ReadImage with its row table freed, and nothing left allocated on failure.
+bool ReadWholeImage(const PngReader& reader, DecodedImage* image) {
     png_bytep* rows = nullptr;
     bool ok = ReadImage(reader, image, &rows);
     std::free(rows);
@@ -147,6 +146,13 @@ bool DecodePng(const char* fileName, bool keepAlpha, DecodedImage* image) {
         std::free(image->pixels);
         *image = DecodedImage{};
     }
+    return ok;
+}
+
+bool DecodePng(const char* fileName, bool keepAlpha, DecodedImage* image) {
+    PngReader reader;
+    if (!OpenPng(fileName, keepAlpha, &reader)) return false;
+    bool ok = ReadWholeImage(reader, image);
     ClosePng(&reader);
     return ok;
 }
@@ -196,14 +202,11 @@ void PushTightUnpacking() {
 bool DecodeAndUpload(const PngReader& reader, GLenum format) {
     if (!reader.interlaced) return UploadStrips(reader, format);
     DecodedImage image;
-    png_bytep* rows = nullptr;
-    bool ok = ReadImage(reader, &image, &rows);
-    if (ok)
-        glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), GLsizei(image.width), GLsizei(image.height), 0, format,
-                     GL_UNSIGNED_BYTE, image.pixels);
-    std::free(rows);
+    if (!ReadWholeImage(reader, &image)) return false;
+    glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), GLsizei(image.width), GLsizei(image.height), 0, format,
+                 GL_UNSIGNED_BYTE, image.pixels);
     std::free(image.pixels);
-    return ok;
+    return true;
 }
 
 }  // namespace
