@@ -52,14 +52,18 @@ void RunSceneStates() {
         DrawLoadingPicture(1, Frame.LoadingAlpha);
     }
     if (Frame.SceneState == Intro) IntroFrame();
-    if (Frame.SceneState == Magazine) {
-        ReleaseIntroTextures();
-        MagazineFrame();
-    }
+    if (Frame.SceneState == Magazine) MagazineFrame();
 }
 
+// The hover pick waits for the magazine: before it nothing shows a hovered
+// button. The intro's pictures go first, because the first pick makes the
+// picking context (some 7 MiB): made while they were still resident, it set
+// the process's memory peak.
 void FrameDriver() {
-    PickPendingHover();
+    if (Frame.SceneState == Magazine) {
+        ReleaseIntroTextures();
+        PickPendingHover();
+    }
     BeginCanvasFrame();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     FrameTimer();

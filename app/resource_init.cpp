@@ -15,6 +15,7 @@
 #include "effects/swarm.h"
 #include "menu/menu.h"
 #include "pack/pack.h"
+#include "platform/huge_pages.h"
 #include "resources/textures.h"
 
 int32_t CubeMapActive = 1;
@@ -61,7 +62,11 @@ void SetUpEnvironmentMapping() {
     }
 }
 
+// The pictures, modules and extraction buffers take some 70 MB.
+constexpr size_t LoadingBytes = size_t(96) << 20;
+
 void ResourceInit() {
+    BeginHugePageLoading(LoadingBytes);
     ExtractPack();
     LoadTextures();
     SetMenuButtons();
@@ -73,4 +78,5 @@ void ResourceInit() {
     LoadModules();
     SetModuleScalers();
     DeleteExtractedFiles();
+    EndHugePageLoading();
 }
