@@ -8,6 +8,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -180,6 +182,9 @@ void ReleaseIntroTextures() {
     released = true;
     glDeleteTextures(LastIntroSlot - FirstIntroSlot + 1, &TextureTable[FirstIntroSlot]);
     for (int32_t slot = FirstIntroSlot; slot <= LastIntroSlot; ++slot) TextureTable[slot] = 0;
+    // Loaded into the heap (see huge_pages.h), their storage lies between
+    // blocks still in use, where the allocator keeps it unless told.
+    malloc_trim(0);
 }
 
 // Each face is decoded anew from the background's file. The new cube map
