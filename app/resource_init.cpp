@@ -62,21 +62,21 @@ void SetUpEnvironmentMapping() {
     }
 }
 
-// The pictures, modules and extraction buffers take some 70 MB.
-constexpr size_t LoadingBytes = size_t(96) << 20;
+// The pictures and the extraction buffers take some 55 MB.
+constexpr size_t PictureLoadingBytes = size_t(80) << 20;
 
 void ResourceInit() {
-    BeginHugePageLoading(LoadingBytes);
+    BeginHugePageLoading(PictureLoadingBytes);
     ExtractPack();
     LoadTextures();
     SetMenuButtons();
     Content.IntroTopic = WelcomeTopic;
     AimSpawnDirection();
     SetUpEnvironmentMapping();
+    EndHugePageLoading();
     AudioInit();
     CreateIntroStream();
     LoadModules();
     SetModuleScalers();
     DeleteExtractedFiles();
-    EndHugePageLoading();
 }
