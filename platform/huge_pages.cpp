@@ -10,8 +10,8 @@
 namespace {
 
 constexpr uintptr_t HugePage = uintptr_t(2) << 20;
-// The C library's own defaults for the thresholds and the top pad, which
-// the calls below would otherwise leave fixed at the loading values.
+// The C library's own defaults for the thresholds and the top pad. Set
+// explicitly they no longer follow the sizes of freed blocks upwards.
 constexpr int DefaultMmapThreshold = 128 * 1024;
 constexpr int DefaultTrimThreshold = 128 * 1024;
 constexpr int DefaultTopPad = 128 * 1024;
