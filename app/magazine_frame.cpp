@@ -3,6 +3,7 @@
 // blended over the ones before it.
 #include <GL/gl.h>
 
+#include "app/canvas.h"
 #include "app/frame.h"
 #include "app/input.h"
 #include "audio/audio.h"
@@ -29,12 +30,20 @@ enum : int32_t {
 
 bool IntroStreamReleased = false;
 
+// Once the cross-fade has settled the backdrop is the same in every frame:
+// the first such frame draws it and keeps a copy, the next ones lay the copy.
 void DrawBarsAndBackground() {
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
+    const bool settled = BackgroundFade >= 1.0f;
+    if (settled && DrawKeptBackdrop(Content.BackgroundSection)) {
+        LeaveSettledBackgroundState(Content.BackgroundSection);
+        return;
+    }
     DrawOverlayImage(HeaderBarSlot, 0, 512.0f, 128.0f, 512.0f, 130.0f, 1.0f);
     DrawOverlayImage(FooterBarSlot, 0, 512.0f, 128.0f, 512.0f, 677.0f, 1.0f);
     DrawBackgroundCrossfade(Content.PreviousBackgroundSection, Content.BackgroundSection);
+    if (settled) KeepBackdrop(Content.BackgroundSection);
 }
 
 void DrawLabels() {

@@ -10,11 +10,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/canvas.h"
 #include "app/startup.h"
 #include "platform/pick_context.h"
 #include "platform/png.h"
+#include "render/primitives.h"
 #include "tests/canvas/scenes.h"
 #include "tests/support/gl_harness.h"
 #include "tests/support/test_files.h"
@@ -75,6 +77,53 @@ TEST(Canvas, ScenesAt1024x768AreThePixelsOfDirectDrawing) {
                                     SceneHeight, 3, shot.rgb.data());
     }
     LeaveTempWorkDir();
+}
+
+// The layout as the frame's framebuffer holds it, bottom row first.
+std::vector<unsigned char> ReadLayout() {
+    std::vector<unsigned char> rgb(size_t(LayoutWidth) * LayoutHeight * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, LayoutWidth, LayoutHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+// A picture that is different in every corner, so that a copy turned or
+// shifted shows.
+void DrawCornerColours() {
+    glDisable(GL_TEXTURE_2D);
+    OverlayBegin();
+    glBegin(GL_QUADS);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glVertex2f(0.0f, float(LayoutHeight));
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glVertex2f(float(LayoutWidth), float(LayoutHeight));
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glVertex2f(float(LayoutWidth), 0.0f);
+    glEnd();
+    OverlayEnd();
+}
+
+// Drawn straight into a window of the layout's size, then through the
+// canvas: a backdrop kept in one framebuffer is not laid in the other.
+TEST(Canvas, KeptBackdropComesBackPixelForPixelOnlyForItsBackgroundAndFramebuffer) {
+    for (const int height : {LayoutHeight, 600}) {
+        OpenTestWindow(LayoutWidth, height);
+        CreateLayoutCanvas();
+        WindowReshaped(LayoutWidth, height);
+        BeginCanvasFrame();
+        glClear(GL_COLOR_BUFFER_BIT);
+        DrawCornerColours();
+        const std::vector<unsigned char> drawn = ReadLayout();
+        EXPECT_FALSE(DrawKeptBackdrop(3)) << height;
+        KeepBackdrop(3);
+        glClear(GL_COLOR_BUFFER_BIT);
+        EXPECT_FALSE(DrawKeptBackdrop(4)) << height;
+        ASSERT_TRUE(DrawKeptBackdrop(3)) << height;
+        EXPECT_TRUE(ReadLayout() == drawn) << height;
+        PresentCanvas();
+    }
 }
 
 // Game mode brings a new drawing context; each change used to leave one more
