@@ -323,8 +323,8 @@ void KeepBackdrop(int32_t background) {
 }
 
 bool DrawKeptBackdrop(int32_t background) {
-    if (!KeptFramebuffer || !Fbo.blitFramebuffer || KeptBackground != background || KeptInCanvas != FrameInCanvas)
-        return false;
+    if (!KeptFramebuffer || !Fbo.blitFramebuffer) return false;
+    if (KeptBackground != background || KeptInCanvas != FrameInCanvas) return false;
     CopyLayout(KeptFramebuffer, FrameFramebuffer());
     return true;
 }

@@ -32,7 +32,9 @@ bool IntroStreamReleased = false;
 
 // Once the cross-fade has settled the backdrop is the same in every frame:
 // the first such frame draws it and keeps a copy, the next ones lay the copy.
-void DrawBarsAndBackground() {
+// The first magazine frame is never kept: the intro's last frame may have
+// been drawn before it in the same frame, and the background adds to that.
+void DrawBarsAndBackground(bool mayKeep) {
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     const bool settled = BackgroundFade >= 1.0f;
@@ -43,7 +45,7 @@ void DrawBarsAndBackground() {
     DrawOverlayImage(HeaderBarSlot, 0, 512.0f, 128.0f, 512.0f, 130.0f, 1.0f);
     DrawOverlayImage(FooterBarSlot, 0, 512.0f, 128.0f, 512.0f, 677.0f, 1.0f);
     DrawBackgroundCrossfade(Content.PreviousBackgroundSection, Content.BackgroundSection);
-    if (settled) KeepBackdrop(Content.BackgroundSection);
+    if (settled && mayKeep) KeepBackdrop(Content.BackgroundSection);
 }
 
 void DrawLabels() {
@@ -55,12 +57,13 @@ void DrawLabels() {
 }  // namespace
 
 void MagazineFrame() {
-    if (!IntroStreamReleased) {
+    const bool firstFrame = !IntroStreamReleased;
+    if (firstFrame) {
         ReleaseIntroStream();
         IntroStreamReleased = true;
     }
     MusicFrame(Frame.AverageFrameStep);
-    DrawBarsAndBackground();
+    DrawBarsAndBackground(!firstFrame);
     DrawPage();
     DrawTexturedQuad(TextBackdropSlot, 1, 25.6f, 6.4f, 30.0f, -16.0f, -46.0f, 0.9f);
     DrawMenu();
