@@ -322,9 +322,9 @@ void KeepBackdrop(int32_t background) {
     KeptInCanvas = FrameInCanvas;
 }
 
-bool DrawKeptBackdrop(int32_t background) {
+bool BackdropKept(int32_t background) {
     if (!KeptFramebuffer || !Fbo.blitFramebuffer) return false;
-    if (KeptBackground != background || KeptInCanvas != FrameInCanvas) return false;
-    CopyLayout(KeptFramebuffer, FrameFramebuffer());
-    return true;
+    return KeptBackground == background && KeptInCanvas == FrameInCanvas;
 }
+
+void DrawKeptBackdrop() { CopyLayout(KeptFramebuffer, FrameFramebuffer()); }

@@ -50,7 +50,9 @@ bool PointerToLayout(int32_t x, int32_t y, double* layoutX, double* layoutY);
 // KeepBackdrop copies what the frame's framebuffer holds now; nothing
 // without framebuffer copies.
 void KeepBackdrop(int32_t background);
-// Lays down the kept backdrop, pixel for pixel; false when none is kept for
-// this background in the framebuffer the frame is drawn into (the window and
-// the canvas round a few pixels differently).
-bool DrawKeptBackdrop(int32_t background);
+// Whether a backdrop is kept for this background in the framebuffer the
+// frame is drawn into (the window and the canvas round a few pixels
+// differently).
+bool BackdropKept(int32_t background);
+// Lays down the kept backdrop over the whole layout, pixel for pixel.
+void DrawKeptBackdrop();

@@ -58,10 +58,14 @@ void RunSceneStates() {
     }
 }
 
+void ClearFrame() {
+    if (!LaysKeptBackdrop()) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
 void FrameDriver() {
     PickPendingHover();
     BeginCanvasFrame();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ClearFrame();
     FrameTimer();
     UpdateFrameStep();
     ClampPage();

@@ -37,15 +37,16 @@ bool IntroStreamReleased = false;
 void DrawBarsAndBackground(bool mayKeep) {
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
-    const bool settled = BackgroundFade >= 1.0f;
-    if (settled && DrawKeptBackdrop(Content.BackgroundSection)) {
+    if (LaysKeptBackdrop()) {
+        DrawKeptBackdrop();
+        glClear(GL_DEPTH_BUFFER_BIT);  // the frame's clear left it, see ClearFrame
         LeaveSettledBackgroundState(Content.BackgroundSection);
         return;
     }
     DrawOverlayImage(HeaderBarSlot, 0, 512.0f, 128.0f, 512.0f, 130.0f, 1.0f);
     DrawOverlayImage(FooterBarSlot, 0, 512.0f, 128.0f, 512.0f, 677.0f, 1.0f);
     DrawBackgroundCrossfade(Content.PreviousBackgroundSection, Content.BackgroundSection);
-    if (settled && mayKeep) KeepBackdrop(Content.BackgroundSection);
+    if (BackgroundFade >= 1.0f && mayKeep) KeepBackdrop(Content.BackgroundSection);
 }
 
 void DrawLabels() {
@@ -55,6 +56,11 @@ void DrawLabels() {
 }
 
 }  // namespace
+
+bool LaysKeptBackdrop() {
+    return Frame.SceneState == Magazine && IntroStreamReleased && BackgroundFade >= 1.0f &&
+           BackdropKept(Content.BackgroundSection);
+}
 
 void MagazineFrame() {
     const bool firstFrame = !IntroStreamReleased;

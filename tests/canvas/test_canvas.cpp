@@ -116,11 +116,12 @@ TEST(Canvas, KeptBackdropComesBackPixelForPixelOnlyForItsBackgroundAndFramebuffe
         glClear(GL_COLOR_BUFFER_BIT);
         DrawCornerColours();
         const std::vector<unsigned char> drawn = ReadLayout();
-        EXPECT_FALSE(DrawKeptBackdrop(3)) << height;
+        EXPECT_FALSE(BackdropKept(3)) << height;
         KeepBackdrop(3);
+        EXPECT_FALSE(BackdropKept(4)) << height;
+        ASSERT_TRUE(BackdropKept(3)) << height;
         glClear(GL_COLOR_BUFFER_BIT);
-        EXPECT_FALSE(DrawKeptBackdrop(4)) << height;
-        ASSERT_TRUE(DrawKeptBackdrop(3)) << height;
+        DrawKeptBackdrop();
         EXPECT_TRUE(ReadLayout() == drawn) << height;
         PresentCanvas();
     }
