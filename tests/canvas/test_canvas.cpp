@@ -16,7 +16,6 @@
 #include "app/startup.h"
 #include "platform/pick_context.h"
 #include "platform/png.h"
-#include "render/primitives.h"
 #include "tests/canvas/scenes.h"
 #include "tests/support/gl_harness.h"
 #include "tests/support/test_files.h"
@@ -87,22 +86,15 @@ std::vector<unsigned char> ReadLayout() {
     return rgb;
 }
 
-// A picture that is different in every corner, so that a copy turned or
-// shifted shows.
-void DrawCornerColours() {
-    glDisable(GL_TEXTURE_2D);
-    OverlayBegin();
-    glBegin(GL_QUADS);
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glVertex2f(0.0f, 0.0f);
-    glColor3f(0.0f, 1.0f, 0.0f);
-    glVertex2f(0.0f, float(LayoutHeight));
-    glColor3f(0.0f, 0.0f, 1.0f);
-    glVertex2f(float(LayoutWidth), float(LayoutHeight));
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glVertex2f(float(LayoutWidth), 0.0f);
-    glEnd();
-    OverlayEnd();
+// One corner lit: a copy turned or shifted by a pixel shows.
+void PaintCorner() {
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 100, 50);
+    glClearColor(1.0f, 0.5f, 0.25f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glDisable(GL_SCISSOR_TEST);
 }
 
 // Drawn straight into a window of the layout's size, then through the
@@ -113,8 +105,7 @@ TEST(Canvas, KeptBackdropComesBackPixelForPixelOnlyForItsBackgroundAndFramebuffe
         CreateLayoutCanvas();
         WindowReshaped(LayoutWidth, height);
         BeginCanvasFrame();
-        glClear(GL_COLOR_BUFFER_BIT);
-        DrawCornerColours();
+        PaintCorner();
         const std::vector<unsigned char> drawn = ReadLayout();
         EXPECT_FALSE(BackdropKept(3)) << height;
         KeepBackdrop(3);
