@@ -323,7 +323,8 @@ void KeepBackdrop(int32_t background) {
 }
 
 bool BackdropKept(int32_t background) {
-    if (!KeptFramebuffer || !Fbo.blitFramebuffer) return false;
+    // A canvas that could not be made leaves the window drawn at its own size.
+    if (!CanvasActive || !KeptFramebuffer || !Fbo.blitFramebuffer) return false;
     return KeptBackground == background && KeptInCanvas == FrameInCanvas;
 }
 
