@@ -24,6 +24,7 @@ struct FramebufferCalls {
     PFNGLRENDERBUFFERSTORAGEEXTPROC renderbufferStorage;
     PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC framebufferRenderbuffer;
     PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC checkFramebufferStatus;
+    PFNGLBLITFRAMEBUFFEREXTPROC blitFramebuffer;  // null where the driver cannot copy between framebuffers
 };
 
 FramebufferCalls Fbo{};
@@ -33,6 +34,14 @@ GLuint CanvasDepth = 0;
 bool CanvasStored = false;  // the canvas has its storage (it has none at the layout's size)
 bool CubeMapTarget = false;  // the driver knows GL_TEXTURE_CUBE_MAP_ARB
 bool FrameInCanvas = false;  // the frame being drawn goes through the canvas
+
+// The kept backdrop: a copy of a settled frame's bars and background, for
+// one background in one framebuffer (the window or the canvas, which round
+// a few pixels differently).
+GLuint KeptFramebuffer = 0;
+GLuint KeptTexture = 0;
+int32_t KeptBackground = -1;
+bool KeptInCanvas = false;
 
 template <typename Call>
 bool LookUp(Call* call, const char* name, bool arb) {
@@ -57,34 +66,66 @@ bool LoadFramebufferCalls() {
            LookUp(&Fbo.checkFramebufferStatus, "glCheckFramebufferStatus", arb);
 }
 
+// Copies between framebuffers come with the ARB extension, or as one of
+// their own beside the EXT one.
+void LoadBlitCall() {
+    const bool arb = glutExtensionSupported("GL_ARB_framebuffer_object");
+    if (arb || glutExtensionSupported("GL_EXT_framebuffer_blit"))
+        LookUp(&Fbo.blitFramebuffer, "glBlitFramebuffer", arb);
+}
+
+// The window's own pixel order: the software renderer samples it about
+// twice as fast as RGBA when presenting, and copies between buffers of the
+// same order byte for byte instead of drawing the copy (ten times as fast
+// for a whole layout). The format is left unsized on purpose: asked for
+// RGBA8, Mesa stores RGBA whatever order the pixels come in.
+void SizeColourTexture(GLuint texture, GLsizei width, GLsizei height) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 // Colour and depth storage of the canvas at the given size; 0 x 0 frees it.
 void SizeCanvasStorage(GLsizei width, GLsizei height) {
-    glBindTexture(GL_TEXTURE_2D, CanvasTexture);
-    // The window's own pixel order: the software renderer samples it about
-    // twice as fast as RGBA when presenting.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    SizeColourTexture(CanvasTexture, width, height);
     Fbo.bindRenderbuffer(GL_RENDERBUFFER_EXT, CanvasDepth);
     Fbo.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
     CanvasStored = width > 0;
 }
 
-bool BuildCanvas() {
-    glGenTextures(1, &CanvasTexture);
-    glBindTexture(GL_TEXTURE_2D, CanvasTexture);
+// A texture for a framebuffer's colour, shown texel for pixel.
+GLuint NewColourTexture() {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return texture;
+}
+
+// A framebuffer drawing into the texture, left bound.
+GLuint NewFramebufferOn(GLuint texture) {
+    GLuint framebuffer = 0;
+    Fbo.genFramebuffers(1, &framebuffer);
+    Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, framebuffer);
+    Fbo.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, texture, 0);
+    return framebuffer;
+}
+
+bool BoundFramebufferComplete() {
+    return Fbo.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+}
+
+bool BuildCanvas() {
+    CanvasTexture = NewColourTexture();
     Fbo.genRenderbuffers(1, &CanvasDepth);
     SizeCanvasStorage(LayoutWidth, LayoutHeight);
-    Fbo.genFramebuffers(1, &CanvasFramebuffer);
-    Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, CanvasFramebuffer);
-    Fbo.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
-                             CanvasTexture, 0);
+    CanvasFramebuffer = NewFramebufferOn(CanvasTexture);
     Fbo.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                 CanvasDepth);
-    const bool complete = Fbo.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+    const bool complete = BoundFramebufferComplete();
     Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
     return complete;
 }
@@ -151,6 +192,32 @@ void DrawCanvasQuad(const CanvasPlace& place) {
     glEnd();
 }
 
+GLuint FrameFramebuffer() { return FrameInCanvas ? CanvasFramebuffer : 0; }
+
+bool BuildKeptBackdrop() {
+    KeptTexture = NewColourTexture();
+    SizeColourTexture(KeptTexture, LayoutWidth, LayoutHeight);
+    KeptFramebuffer = NewFramebufferOn(KeptTexture);
+    const bool complete = BoundFramebufferComplete();
+    Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, FrameFramebuffer());
+    return complete;
+}
+
+// The whole layout, pixel for pixel; the frame's framebuffer is bound again
+// afterwards. Copies to and from the window turn the picture upside down:
+// drivers keep the window's rows top first and a framebuffer object's
+// bottom first, so in their own row order the copy is then a straight one,
+// which they can make byte for byte instead of drawing it. The backdrop
+// goes out and comes back the same way, so it ends the right way up.
+void CopyLayout(GLuint from, GLuint to) {
+    const bool flip = from == 0 || to == 0;
+    Fbo.bindFramebuffer(GL_READ_FRAMEBUFFER_EXT, from);
+    Fbo.bindFramebuffer(GL_DRAW_FRAMEBUFFER_EXT, to);
+    Fbo.blitFramebuffer(0, 0, LayoutWidth, LayoutHeight, 0, flip ? LayoutHeight : 0, LayoutWidth,
+                        flip ? 0 : LayoutHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    Fbo.bindFramebuffer(GL_FRAMEBUFFER_EXT, FrameFramebuffer());
+}
+
 }  // namespace
 
 CanvasPlace FitLayout(int32_t windowWidth, int32_t windowHeight) {
@@ -182,6 +249,7 @@ void CreateLayoutCanvas() {
         std::fputs(NoCanvasMessage, stdout);
         return;
     }
+    LoadBlitCall();
     CubeMapTarget = glutExtensionSupported("GL_ARB_texture_cube_map");
     CanvasActive = 1;
     WindowWidth = LayoutWidth;
@@ -242,3 +310,22 @@ bool PointerToLayout(int32_t x, int32_t y, double* layoutX, double* layoutY) {
     *layoutY = double(y);
     return true;
 }
+
+void KeepBackdrop(int32_t background) {
+    if (!CanvasActive || !Fbo.blitFramebuffer) return;
+    if (!KeptFramebuffer && !BuildKeptBackdrop()) {
+        Fbo.blitFramebuffer = nullptr;  // frames are drawn whole, as without the copy
+        return;
+    }
+    CopyLayout(FrameFramebuffer(), KeptFramebuffer);
+    KeptBackground = background;
+    KeptInCanvas = FrameInCanvas;
+}
+
+bool BackdropKept(int32_t background) {
+    // A canvas that could not be made leaves the window drawn at its own size.
+    if (!CanvasActive || !KeptFramebuffer || !Fbo.blitFramebuffer) return false;
+    return KeptBackground == background && KeptInCanvas == FrameInCanvas;
+}
+
+void DrawKeptBackdrop() { CopyLayout(KeptFramebuffer, FrameFramebuffer()); }

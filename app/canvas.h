@@ -44,3 +44,15 @@ void WindowReshaped(int32_t width, int32_t height);
 // The layout position of window pixel (x, y) for the current window; false
 // over a bar. Without the canvas the window is the layout.
 bool PointerToLayout(int32_t x, int32_t y, double* layoutX, double* layoutY);
+// The magazine's backdrop (bars and background) once its cross-fade has
+// settled: it changes no more, yet drawing it costs the software renderer
+// more than the rest of a frame, so a copy of it is kept and laid down again.
+// KeepBackdrop copies what the frame's framebuffer holds now; nothing
+// without framebuffer copies.
+void KeepBackdrop(int32_t background);
+// Whether a backdrop is kept for this background in the framebuffer the
+// frame is drawn into (the window and the canvas round a few pixels
+// differently).
+bool BackdropKept(int32_t background);
+// Lays down the kept backdrop over the whole layout, pixel for pixel.
+void DrawKeptBackdrop();

@@ -55,6 +55,10 @@ void RunSceneStates() {
     if (Frame.SceneState == Magazine) MagazineFrame();
 }
 
+void ClearFrame() {
+    if (!LaysKeptBackdrop()) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
 // The hover pick waits for the magazine: before it nothing shows a hovered
 // button. The intro's pictures go first, because the first pick makes the
 // picking context (some 7 MiB): made while they were still resident, it set
@@ -65,7 +69,7 @@ void FrameDriver() {
         PickPendingHover();
     }
     BeginCanvasFrame();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ClearFrame();
     FrameTimer();
     UpdateFrameStep();
     ClampPage();

@@ -38,6 +38,14 @@ void UpdateFrameStep();
 float LoadingImageX();
 float LoadingImageY();
 
+// Clears the frame's buffers. A magazine frame that lays its kept backdrop
+// covers every pixel with it, so its colour is not cleared, nor its depth
+// yet: the copy would first have to wait for the clear. It clears the depth
+// itself once the copy is down.
+void ClearFrame();
+// Whether this frame lays the magazine's kept backdrop.
+bool LaysKeptBackdrop();
+
 // The state machine of one frame (loading fades, intro, magazine), drawing
 // into the current buffers; FrameDriver wraps it in clear, timing and swap.
 void RunSceneStates();

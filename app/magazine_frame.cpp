@@ -3,6 +3,7 @@
 // blended over the ones before it.
 #include <GL/gl.h>
 
+#include "app/canvas.h"
 #include "app/frame.h"
 #include "app/input.h"
 #include "audio/audio.h"
@@ -29,12 +30,23 @@ enum : int32_t {
 
 bool IntroStreamReleased = false;
 
-void DrawBarsAndBackground() {
+// Once the cross-fade has settled the backdrop is the same in every frame:
+// the first such frame draws it and keeps a copy, the next ones lay the copy.
+// The first magazine frame is never kept: the intro's last frame may have
+// been drawn before it in the same frame, and the background adds to that.
+void DrawBarsAndBackground(bool mayKeep) {
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
+    if (LaysKeptBackdrop()) {
+        DrawKeptBackdrop();
+        glClear(GL_DEPTH_BUFFER_BIT);  // the frame's clear left it, see ClearFrame
+        LeaveSettledBackgroundState(Content.BackgroundSection);
+        return;
+    }
     DrawOverlayImage(HeaderBarSlot, 0, 512.0f, 128.0f, 512.0f, 130.0f, 1.0f);
     DrawOverlayImage(FooterBarSlot, 0, 512.0f, 128.0f, 512.0f, 677.0f, 1.0f);
     DrawBackgroundCrossfade(Content.PreviousBackgroundSection, Content.BackgroundSection);
+    if (BackgroundFade >= 1.0f && mayKeep) KeepBackdrop(Content.BackgroundSection);
 }
 
 void DrawLabels() {
@@ -45,13 +57,19 @@ void DrawLabels() {
 
 }  // namespace
 
+bool LaysKeptBackdrop() {
+    return Frame.SceneState == Magazine && IntroStreamReleased && BackgroundFade >= 1.0f &&
+           BackdropKept(Content.BackgroundSection);
+}
+
 void MagazineFrame() {
-    if (!IntroStreamReleased) {
+    const bool firstFrame = !IntroStreamReleased;
+    if (firstFrame) {
         ReleaseIntroStream();
         IntroStreamReleased = true;
     }
     MusicFrame(Frame.AverageFrameStep);
-    DrawBarsAndBackground();
+    DrawBarsAndBackground(!firstFrame);
     DrawPage();
     DrawTexturedQuad(TextBackdropSlot, 1, 25.6f, 6.4f, 30.0f, -16.0f, -46.0f, 0.9f);
     DrawMenu();

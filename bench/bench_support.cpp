@@ -15,7 +15,7 @@ void StartProgramWindow(int width, int height) {
 }
 
 void RunFrameBody() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ClearFrame();
     FrameTimer();
     UpdateFrameStep();
     RunSceneStates();

@@ -62,3 +62,12 @@ void DrawBackgroundCrossfade(int32_t fromSlot, int32_t toSlot) {
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
 }
+
+void LeaveSettledBackgroundState(int32_t toSlot) {
+    SetProjection(WindowWidth, WindowHeight);
+    glColor4f(1.0f, 1.0f, 1.0f, BackgroundFade);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, TextureTable[toSlot]);
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+}

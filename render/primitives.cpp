@@ -45,6 +45,21 @@ void EmitCentredQuad(float halfWidth, float halfHeight, float z) {
     glEnd();
 }
 
+// A blended quad of no opacity changes no pixel where the source is weighed
+// by its alpha and the destination kept whole or by one minus that alpha
+// (the topics' bare hit areas, the logos' glow away from its peak), and
+// the software renderer would still shade every pixel of it. Selection
+// passes draw it all the same: the hit areas are what they pick.
+bool LeavesNoTrace(int32_t blend, float alpha) {
+    if (!blend || alpha > 0.0f) return false;
+    GLint source = 0, destination = 0, mode = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    return source == GL_SRC_ALPHA && (destination == GL_ONE || destination == GL_ONE_MINUS_SRC_ALPHA) &&
+           mode == GL_RENDER;
+}
+
 // A quad in the current projection; replaces the modelview matrix.
 void DrawSceneQuad(int32_t blend, float halfWidth, float halfHeight, float x, float y, float z,
                    float red, float green, float blue, float alpha) {
@@ -52,7 +67,7 @@ void DrawSceneQuad(int32_t blend, float halfWidth, float halfHeight, float x, fl
     glLoadIdentity();
     glTranslatef(x, y, 0.0f);
     glColor4f(red, green, blue, alpha);
-    EmitCentredQuad(halfWidth, halfHeight, z);
+    if (!LeavesNoTrace(blend, alpha)) EmitCentredQuad(halfWidth, halfHeight, z);
     EndBlend(blend);
 }
 

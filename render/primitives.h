@@ -36,3 +36,7 @@ void DrawScreenZoom(int32_t slot, float u, float v);
 void DrawScreenBoundTexture();
 
 void DrawBackgroundCrossfade(int32_t fromSlot, int32_t toSlot);
+// The state a settled cross-fade to the slot leaves behind (projection,
+// colour, blending on, depth testing off, its texture bound), for a frame
+// that laid a kept copy of the background instead of drawing it.
+void LeaveSettledBackgroundState(int32_t toSlot);

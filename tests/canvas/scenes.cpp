@@ -58,7 +58,7 @@ bool EnterIssueCopy() {
 }
 
 void RunFixedFrameBody() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ClearFrame();
     FrameTimerAt(++FakeCounter);
     UpdateFrameStep();
     ClampPage();

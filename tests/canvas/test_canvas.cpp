@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/canvas.h"
 #include "app/startup.h"
@@ -75,6 +76,46 @@ TEST(Canvas, ScenesAt1024x768AreThePixelsOfDirectDrawing) {
                                     SceneHeight, 3, shot.rgb.data());
     }
     LeaveTempWorkDir();
+}
+
+// The layout as the frame's framebuffer holds it, bottom row first.
+std::vector<unsigned char> ReadLayout() {
+    std::vector<unsigned char> rgb(size_t(LayoutWidth) * LayoutHeight * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, LayoutWidth, LayoutHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+// One corner lit: a copy turned or shifted by a pixel shows.
+void PaintCorner() {
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 100, 50);
+    glClearColor(1.0f, 0.5f, 0.25f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+// Drawn straight into a window of the layout's size, then through the
+// canvas: a backdrop kept in one framebuffer is not laid in the other.
+TEST(Canvas, KeptBackdropComesBackPixelForPixelOnlyForItsBackgroundAndFramebuffer) {
+    for (const int height : {LayoutHeight, 600}) {
+        OpenTestWindow(LayoutWidth, height);
+        CreateLayoutCanvas();
+        WindowReshaped(LayoutWidth, height);
+        BeginCanvasFrame();
+        PaintCorner();
+        const std::vector<unsigned char> drawn = ReadLayout();
+        EXPECT_FALSE(BackdropKept(3)) << height;
+        KeepBackdrop(3);
+        EXPECT_FALSE(BackdropKept(4)) << height;
+        ASSERT_TRUE(BackdropKept(3)) << height;
+        glClear(GL_COLOR_BUFFER_BIT);
+        DrawKeptBackdrop();
+        EXPECT_TRUE(ReadLayout() == drawn) << height;
+        PresentCanvas();
+    }
 }
 
 // Game mode brings a new drawing context; each change used to leave one more
