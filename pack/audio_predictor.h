@@ -62,7 +62,6 @@ inline constexpr uint32_t ScaledDeltaBias = 3u << 19;
 
 // A coded delta at that scale, less the bias; the low six bits are free.
 inline constexpr uint32_t ScaledDelta(uint32_t delta) { return (delta << 24) - ScaledDeltaBias; }
-inline constexpr uint32_t DeltaOfScaled(uint32_t scaled) { return (scaled + ScaledDeltaBias) >> 24; }
 
 // Takes the predictor's fields one by one, so that a loop can keep them in
 // registers. The empty asm keeps the part known before the channel delta
@@ -102,12 +101,6 @@ inline void AdjustWeights(AudioPredictor& v, int best) {
     channelDelta = change;
 }
 
-[[gnu::always_inline]] inline void TakeAudioByte(AudioPredictor& v, AudioHistory& h, uint32_t at,
-                                                int32_t& channelDelta, uint32_t scaledDelta, int32_t change) {
-    RecordAudioChange(v.Changes, h, at, channelDelta, scaledDelta, change);
-    v.LastByte = uint8_t(v.LastByte + uint32_t(change));
-}
-
 // A period's end: one weight adjusted, the last four changes carried over.
 inline void EndAudioPeriod(AudioPredictor& v, AudioHistory& h) {
     AdjustWeights(v, LeastErrorIndex(h));
@@ -116,8 +109,9 @@ inline void EndAudioPeriod(AudioPredictor& v, AudioHistory& h) {
 
 // Finishes the byte, counting it, and at the period's end adjusts a weight.
 [[gnu::always_inline]] inline void LearnAudioByte(AudioPredictor& v, AudioHistory& h, int32_t& channelDelta,
-                                                 uint8_t delta, int32_t change) {
+                                                 uint32_t scaledDelta, int32_t change) {
     uint32_t at = v.ByteCount++ & (AudioPeriod - 1);
-    TakeAudioByte(v, h, at, channelDelta, ScaledDelta(delta), change);
+    RecordAudioChange(v.Changes, h, at, channelDelta, scaledDelta, change);
+    v.LastByte = uint8_t(v.LastByte + uint32_t(change));
     if (at == AudioPeriod - 1) EndAudioPeriod(v, h);
 }

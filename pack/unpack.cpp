@@ -395,7 +395,7 @@ static bool DecodeOneAudioByte(UnpackState& u, BitBuffer& b, uint8_t* out) {
     if (!scaled) return false;
     AudioPredictor& v = u.AudioPredictors[c];
     int32_t change = ScaledAudioChange(v.Changes, v.Weights, v.ScaledK5, u.ChannelDelta, scaled);
-    LearnAudioByte(v, u.AudioHistories[c], u.ChannelDelta, uint8_t(DeltaOfScaled(scaled)), change);
+    LearnAudioByte(v, u.AudioHistories[c], u.ChannelDelta, scaled, change);
     *out = v.LastByte;
     if (++u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
     return true;
