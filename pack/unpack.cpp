@@ -494,10 +494,11 @@ static bool ChannelsInStep(const UnpackState& u) {
 
 // As many whole frames as count symbols hold, from channel 0 on, in spans
 // that end at the channels' common period end; returns the bytes decoded,
-// fewer than *wanted when a table switch came.
+// fewer than *wanted when a table switch came. Out of line, so that the
+// loop has the registers to itself.
 template <uint32_t Channels>
-static uint32_t DecodeAudioFrames(UnpackState& u, BitBuffer& input, uint8_t* out, uint32_t count,
-                                  uint32_t* wanted) {
+[[gnu::noinline]] static uint32_t DecodeAudioFrames(UnpackState& u, BitBuffer& input, uint8_t* out,
+                                                    uint32_t count, uint32_t* wanted) {
     uint32_t frames = count / Channels;
     *wanted = frames * Channels;
     if (frames == 0) return 0;
