@@ -290,10 +290,13 @@ static uint32_t SymbolsBeforeCheck(const UnpackState& u, uint32_t maxBits, uint3
     return uint32_t(std::min<uint64_t>(std::min(byInput, byFlush), byLength));
 }
 
-// Copies a match inside the window and returns the new write position.
+// Copies a match inside the window and returns the new write position. In
+// one piece only when the source lies wholly behind the destination or,
+// at a distance of nearly the whole window, wholly ahead of it.
 static inline uint32_t CopyMatch(uint8_t* window, uint32_t dest, uint32_t length, uint32_t distance) {
     uint32_t source = (dest - distance) & WindowMask;
-    if (distance >= length && dest + length <= WindowSize && source + length <= WindowSize) {
+    if (distance >= length && distance <= WindowSize - length && dest + length <= WindowSize &&
+        source + length <= WindowSize) {
         std::memcpy(window + dest, window + source, length);
         return (dest + length) & WindowMask;
     }
