@@ -73,9 +73,18 @@ typedef uint32_t Keys __attribute__((vector_size(64)));
     return int(std::min(least[0], least[1]) & 15);
 }
 
+// Eight times the deltas, as signed bytes, from their scaled form: the
+// delta sits in the top byte above less than 2^21 once the bias is back.
+[[gnu::always_inline]] static inline Lanes LoadScaledDeltas(const uint32_t* values) {
+    typedef int32_t WideLanes __attribute__((vector_size(64)));
+    WideLanes wide;
+    std::memcpy(&wide, values, sizeof wide);
+    return __builtin_convertvector((wide + int32_t(ScaledDeltaBias)) >> 21, Lanes);
+}
+
 // The eleven terms of sixteen bytes of the period, from byte at on.
 [[gnu::always_inline]] static inline void AddErrorTerms(const AudioHistory& h, uint32_t at, Lanes (&sums)[11]) {
-    Lanes scaled = LoadLanes(h.Deltas + at) * 8;
+    Lanes scaled = LoadScaledDeltas(h.ScaledDeltas + at);
     Lanes c1 = LoadLanes(h.Changes + 3 + at), c2 = LoadLanes(h.Changes + 2 + at);
     Lanes c3 = LoadLanes(h.Changes + 1 + at), c4 = LoadLanes(h.Changes + at);
     const Lanes past[5] = {c1, c1 - c2, c2 - c3, c3 - c4, LoadLanes(h.ChannelDeltas + at)};

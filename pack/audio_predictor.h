@@ -21,17 +21,19 @@ struct AudioPredictor {
     uint64_t Changes;
     uint64_t Weights;
     int32_t K[6];  // K1..K5 at 1..5; K[0] takes the (unused) step when no weight is judged
+    uint32_t ScaledK5;  // K5 << 21, modulo 2^32 (see ScaledAudioChange)
     uint32_t ByteCount;
     uint8_t LastByte;
 };
 
 // The eleven error sums that pick a weight to adjust are not kept byte by
 // byte: the period's deltas and changes are, and the sums are taken over
-// all of them at once when the period ends. All are signed bytes.
+// all of them at once when the period ends. The deltas are kept in the
+// decoder's scaled form, which it has at hand; the rest are signed bytes.
 struct AudioHistory {
-    int8_t Deltas[AudioPeriod];         // each byte's coded delta
-    int8_t ChannelDeltas[AudioPeriod];  // the channel delta each byte was predicted with
-    int8_t Changes[4 + AudioPeriod];    // the four changes before the period, then each byte's
+    uint32_t ScaledDeltas[AudioPeriod];  // each byte's coded delta, as ScaledDelta gives it
+    int8_t ChannelDeltas[AudioPeriod];   // the channel delta each byte was predicted with
+    int8_t Changes[4 + AudioPeriod];     // the four changes before the period, then each byte's
 };
 
 // L0 W0 + L1 W1 + L2 W2 + L3 W3: the x^3 field of Changes * Weights. It
@@ -48,12 +50,27 @@ inline int32_t PredictAudioChange(const AudioPredictor& v, int32_t channelDelta)
     return (FoldedSum(v) + v.K[5] * channelDelta) >> 3;
 }
 
-// The change a coded delta stands for: the prediction less the delta, as a
-// signed byte. (s - 8 delta) >> 3 is (s >> 3) - delta, which keeps the
-// delta off the chain from one byte's channel delta to the next.
-[[gnu::always_inline]] inline int32_t DecodedAudioChange(const AudioPredictor& v, int32_t channelDelta,
-                                                        uint32_t delta) {
-    return int8_t(uint8_t((FoldedSum(v) - 8 * int32_t(delta) + v.K[5] * channelDelta) >> 3));
+// The decoder takes the change a coded delta stands for, bits 3..10 of
+// s - 8 delta + K5 * channel delta (s = FoldedSum), at 2^21 times its size
+// modulo 2^32: there the change is the top byte, its sign in place, and the
+// chain from one byte's channel delta to the next is a multiply, an add and
+// a shift. Changes * Weights shifted right by 27 puts the sum at that scale
+// with the fields below it (within +-2^46) as within +-2^19 underneath;
+// ScaledDeltaBias lifts those, less anything up to 63 riding below a scaled
+// delta, into 0..2^21 - 1, where they never carry into the change.
+inline constexpr uint32_t ScaledDeltaBias = 3u << 19;
+
+// A coded delta at that scale, less the bias; the low six bits are free.
+inline constexpr uint32_t ScaledDelta(uint32_t delta) { return (delta << 24) - ScaledDeltaBias; }
+
+// Takes the predictor's fields one by one, so that a loop can keep them in
+// registers. The empty asm keeps the part known before the channel delta
+// apart, so that the compiler cannot put its subtraction on the chain.
+[[gnu::always_inline]] inline int32_t ScaledAudioChange(uint64_t changes, uint64_t weights, uint32_t scaledK5,
+                                                       int32_t channelDelta, uint32_t scaledDelta) {
+    uint32_t known = uint32_t((changes * weights) >> 27) - scaledDelta;
+    asm("" : "+r"(known));
+    return int32_t(known + scaledK5 * uint32_t(channelDelta)) >> 24;
 }
 
 // The error sums over a period's 32 bytes of |I|, |I -+ D1|, |I -+ D2|,
@@ -69,18 +86,18 @@ inline void AdjustWeights(AudioPredictor& v, int best) {
     k += best & 1 ? -int32_t(k >= -16) : int32_t(k < 16);
     auto field = [](int32_t w, int place) { return uint64_t(int64_t(w)) << (16 * place); };
     v.Weights = field(-v.K[4], 0) + field(v.K[4] - v.K[3], 1) + field(v.K[3] - v.K[2], 2) + field(v.K[1] + v.K[2], 3);
+    v.ScaledK5 = uint32_t(v.K[5]) << 21;
 }
 
 // Takes change (the actual byte minus LastByte, as a signed byte) as the
-// channel's newest and as the channel delta, recording the byte at place at
-// of the period for its error sums.
-[[gnu::always_inline]] inline void TakeAudioByte(AudioPredictor& v, AudioHistory& h, uint32_t at,
-                                                int32_t& channelDelta, uint8_t delta, int32_t change) {
-    h.Deltas[at] = int8_t(delta);
+// channel's newest (into its predictor's Changes) and as the channel delta,
+// recording the byte at place at of the period for its error sums.
+[[gnu::always_inline]] inline void RecordAudioChange(uint64_t& changes, AudioHistory& h, uint32_t at,
+                                                    int32_t& channelDelta, uint32_t scaledDelta, int32_t change) {
+    h.ScaledDeltas[at] = scaledDelta;
     h.ChannelDeltas[at] = int8_t(channelDelta);
     h.Changes[4 + at] = int8_t(change);
-    v.Changes = (v.Changes << 16) + uint64_t(int64_t(change));
-    v.LastByte = uint8_t(v.LastByte + uint32_t(change));
+    changes = (changes << 16) + uint64_t(int64_t(change));
     channelDelta = change;
 }
 
@@ -92,8 +109,9 @@ inline void EndAudioPeriod(AudioPredictor& v, AudioHistory& h) {
 
 // Finishes the byte, counting it, and at the period's end adjusts a weight.
 [[gnu::always_inline]] inline void LearnAudioByte(AudioPredictor& v, AudioHistory& h, int32_t& channelDelta,
-                                                 uint8_t delta, int32_t change) {
+                                                 uint32_t scaledDelta, int32_t change) {
     uint32_t at = v.ByteCount++ & (AudioPeriod - 1);
-    TakeAudioByte(v, h, at, channelDelta, delta, change);
+    RecordAudioChange(v.Changes, h, at, channelDelta, scaledDelta, change);
+    v.LastByte = uint8_t(v.LastByte + uint32_t(change));
     if (at == AudioPeriod - 1) EndAudioPeriod(v, h);
 }

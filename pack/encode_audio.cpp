@@ -11,7 +11,8 @@ void ParseAudio(ParseState& state, const uint8_t* data, uint32_t size, uint32_t 
     for (uint32_t i = 0; i < size; i++) {
         AudioPredictor& v = state.AudioPredictors[channel];
         uint8_t delta = uint8_t(v.LastByte + PredictAudioChange(v, state.ChannelDelta) - data[i]);
-        LearnAudioByte(v, state.AudioHistories[channel], state.ChannelDelta, delta, int8_t(uint8_t(data[i] - v.LastByte)));
+        LearnAudioByte(v, state.AudioHistories[channel], state.ChannelDelta, ScaledDelta(delta),
+                       int8_t(uint8_t(data[i] - v.LastByte)));
         tokens->push_back({delta, uint16_t(channel), 0, 0, 0, 0});
         if (++channel == channels) channel = 0;
     }

@@ -54,24 +54,26 @@ static void RefillInput(UnpackState& u, UnpackStream& s, bool first) {
 }
 
 // The next unread input bits, most significant first, at the top of a
-// 64-bit word. Refill tops Count up to 56..63 without a branch: it ORs in
-// the 8 bytes at Next and keeps the whole bytes that fit. The bits under
-// Count are zeros or the same bytes loaded before, so the OR is harmless;
-// Next stays at most 8 bytes ahead of the bits consumed.
+// 64-bit word. Refill tops the count up to 56..63 without a branch: it ORs
+// in the 8 bytes at Next and keeps the whole bytes that fit. The bits under
+// the count are zeros or the same bytes loaded before, so the OR is
+// harmless; Next stays at most 8 bytes ahead of the bits consumed.
 struct BitBuffer {
     const uint8_t* In;
     uint32_t Next;   // first byte not yet wholly in Bits
-    uint32_t Count;  // valid bits in Bits
+    uint32_t Count;  // valid bits in Bits: the low six bits (the audio loop subtracts whole entries)
     uint64_t Bits;
 };
 
 static inline void Refill(BitBuffer& b) {
     uint64_t word;
     std::memcpy(&word, b.In + b.Next, sizeof word);
-    b.Bits |= __builtin_bswap64(word) >> b.Count;
-    b.Next += (63 - b.Count) >> 3;
+    b.Bits |= __builtin_bswap64(word) >> (b.Count & 63);
+    b.Next += (~b.Count & 63) >> 3;
     b.Count |= 56;
 }
+
+static inline uint32_t BitsConsumed(const BitBuffer& b) { return b.Next * 8 - (b.Count & 63); }
 
 static inline void Consume(BitBuffer& b, uint32_t count) {
     b.Bits <<= count;
@@ -96,7 +98,7 @@ static BitBuffer LoadBits(const UnpackState& u) {
 }
 
 static void StoreBits(UnpackState& u, const BitBuffer& b) {
-    uint32_t position = b.Next * 8 - b.Count;
+    uint32_t position = BitsConsumed(b);
     u.InputPos = position >> 3;
     u.InputBit = position & 7;
 }
@@ -175,7 +177,7 @@ static inline uint32_t DecodeSymbol(BitBuffer& b, const DecodeTable& table) {
 static void ReadLengthList(UnpackState& u, UnpackStream& s, BitBuffer& b, uint8_t* lengths,
                            uint32_t size) {
     for (uint32_t i = 0; i < size;) {
-        if ((b.Next * 8 - b.Count) >> 3 > LengthRefillPoint) {
+        if (BitsConsumed(b) >> 3 > LengthRefillPoint) {
             StoreBits(u, b);
             RefillInput(u, s, false);
             b = LoadBits(u);
@@ -198,6 +200,16 @@ static void ReadLengthList(UnpackState& u, UnpackStream& s, BitBuffer& b, uint8_
             run = TakeBits(b, 7) + 11;
         }
         for (; run > 0 && i < size; run--) lengths[i++] = value;
+    }
+}
+
+// An audio table's quick codes as the audio loops take them: the delta
+// scaled (ScaledDelta) with the code length in the low six bits, or 0 for
+// a longer code and for the table switch, which take the slow way.
+static void BuildAudioQuick(const DecodeTable& table, uint32_t* entries) {
+    for (uint32_t prefix = 0; prefix < 1u << QuickBits; prefix++) {
+        uint32_t code = table.Quick[prefix], symbol = code >> QuickSymbolShift;
+        entries[prefix] = code && symbol != AudioTableSwitch ? ScaledDelta(symbol) + (code & QuickLengthMask) : 0;
     }
 }
 
@@ -225,8 +237,10 @@ static void ReadCodeTables(UnpackState& u, UnpackStream& s) {
     ReadLengthList(u, s, b, lengths, size);
     StoreBits(u, b);
     if (u.AudioBlock) {
-        for (uint32_t c = 0; c < u.AudioChannels; c++)
+        for (uint32_t c = 0; c < u.AudioChannels; c++) {
             BuildDecodeTable(lengths + AudioSymbols * c, u.AudioTables[c], AudioSymbols);
+            BuildAudioQuick(u.AudioTables[c], u.AudioQuick[c]);
+        }
     } else {
         BuildDecodeTable(lengths, u.MainTable, MainSymbols);
         BuildDecodeTable(lengths + MainSymbols, u.DistTable, DistSymbols);
@@ -276,10 +290,13 @@ static uint32_t SymbolsBeforeCheck(const UnpackState& u, uint32_t maxBits, uint3
     return uint32_t(std::min<uint64_t>(std::min(byInput, byFlush), byLength));
 }
 
-// Copies a match inside the window and returns the new write position.
+// Copies a match inside the window and returns the new write position. In
+// one piece only when the source lies wholly behind the destination or,
+// at a distance of nearly the whole window, wholly ahead of it.
 static inline uint32_t CopyMatch(uint8_t* window, uint32_t dest, uint32_t length, uint32_t distance) {
     uint32_t source = (dest - distance) & WindowMask;
-    if (distance >= length && dest + length <= WindowSize && source + length <= WindowSize) {
+    if (distance >= length && distance <= WindowSize - length && dest + length <= WindowSize &&
+        source + length <= WindowSize) {
         std::memcpy(window + dest, window + source, length);
         return (dest + length) & WindowMask;
     }
@@ -350,85 +367,115 @@ static void DecodeLzRun(UnpackState& u, UnpackStream& s) {
     if (tableSwitch) ReadCodeTables(u, s);
 }
 
-// The next audio delta of a channel's table: false at the table switch.
-// One test on the way finds both rare cases, a code longer than the quick
-// table (entry 0) and the switch (the only symbol from 256 up). Needs 15
-// valid bits in b.
-[[gnu::always_inline]] static inline bool DecodeAudioDelta(BitBuffer& b, const DecodeTable& table,
-                                                           uint32_t* delta) {
-    constexpr uint32_t switchEntry = uint32_t(AudioTableSwitch) << QuickSymbolShift;
-    uint32_t code = table.Quick[b.Bits >> (64 - QuickBits)];
-    bool rare = code - 1 >= switchEntry - 1;
-    if (rare) [[unlikely]]
-        code = code ? code : DecodeLongCode(table, Peek16(b) & 0xFFFE);
-    Consume(b, code & QuickLengthMask);
-    *delta = code >> QuickSymbolShift;
-    return !rare || *delta != AudioTableSwitch;
+// The next delta of channel c's table, scaled (ScaledDelta, the code
+// length in the low six bits), its code consumed; 0 at the table switch.
+// Needs QuickBits valid bits in b: the rare entry 0, a longer code or the
+// switch, refills before it looks further.
+[[gnu::always_inline]] static inline uint32_t DecodeScaledDelta(const UnpackState& u, BitBuffer& b, uint32_t c) {
+    uint32_t scaled = u.AudioQuick[c][b.Bits >> (64 - QuickBits)];
+    if (!scaled) [[unlikely]] {
+        Refill(b);
+        const DecodeTable& table = u.AudioTables[c];
+        uint32_t code = table.Quick[Peek16(b) >> (16 - QuickBits)];
+        if (!code) code = DecodeLongCode(table, Peek16(b) & 0xFFFE);
+        if (code >> QuickSymbolShift == AudioTableSwitch) {
+            Consume(b, code & QuickLengthMask);
+            return 0;
+        }
+        scaled = ScaledDelta(code >> QuickSymbolShift) + (code & QuickLengthMask);
+    }
+    b.Bits <<= scaled & QuickLengthMask;
+    b.Count -= scaled;  // the low six bits right: the length is all of them
+    return scaled;
 }
 
 // One audio byte of the current channel, wherever the frame and the
 // channels' periods stand; false at the table switch.
 static bool DecodeOneAudioByte(UnpackState& u, BitBuffer& b, uint8_t* out) {
     Refill(b);
-    uint32_t c = u.CurrentChannel, delta;
-    if (!DecodeAudioDelta(b, u.AudioTables[c], &delta)) return false;
+    uint32_t c = u.CurrentChannel;
+    uint32_t scaled = DecodeScaledDelta(u, b, c);
+    if (!scaled) return false;
     AudioPredictor& v = u.AudioPredictors[c];
-    int32_t change = DecodedAudioChange(v, u.ChannelDelta, delta);
-    LearnAudioByte(v, u.AudioHistories[c], u.ChannelDelta, uint8_t(delta), change);
+    int32_t change = ScaledAudioChange(v.Changes, v.Weights, v.ScaledK5, u.ChannelDelta, scaled);
+    LearnAudioByte(v, u.AudioHistories[c], u.ChannelDelta, scaled, change);
     *out = v.LastByte;
     if (++u.CurrentChannel >= u.AudioChannels) u.CurrentChannel = 0;
     return true;
 }
 
-// Frames decoded in one piece, refilling before every third symbol: one
-// refill (56 bits) serves three 15-bit codes.
-inline constexpr uint32_t GroupFrames = 3;
+// Frames decoded in one piece, refilling once: a refill (56 bits) serves
+// five quick codes, and a longer code refills for itself.
+template <uint32_t Channels>
+inline constexpr uint32_t GroupFrames = 5 / Channels;
 
-// The channels' predictors in locals while frames are decoded; the frames
-// start at channel 0 and at place At of every channel's period.
+// The channels' predictors as locals while frames are decoded, so that the
+// history's byte stores cannot be taken to overwrite them; the frames start
+// at channel 0 and at place At of every channel's period. Each channel's
+// last byte is read back from the frame before in the window, or from
+// LastBytes in the first frame.
 template <uint32_t Channels>
 struct AudioFrames {
-    AudioPredictor V[Channels];
-    AudioHistory* H;
+    uint64_t Changes[Channels];
+    uint64_t Weights[Channels];
+    uint32_t ScaledK5[Channels];
+    uint8_t LastBytes[Channels];
     int32_t ChannelDelta;
     uint32_t At;
 };
 
+template <uint32_t Channels>
+[[gnu::always_inline]] static inline void LoadWeights(const UnpackState& u, AudioFrames<Channels>& f) {
+    for (uint32_t c = 0; c < Channels; c++) {
+        f.Weights[c] = u.AudioPredictors[c].Weights;
+        f.ScaledK5[c] = u.AudioPredictors[c].ScaledK5;
+    }
+}
+
 // Symbols I..Symbols of frames starting at out (symbol I is channel
 // I % Channels, in frame I / Channels); returns how many were decoded
 // before a table switch (all when there was none).
-template <uint32_t I, uint32_t Symbols, uint32_t Channels>
-[[gnu::always_inline]] static inline uint32_t DecodeSymbolsFrom(const UnpackState& u, BitBuffer& b,
+template <uint32_t I, uint32_t Symbols, uint32_t Channels, bool First>
+[[gnu::always_inline]] static inline uint32_t DecodeSymbolsFrom(UnpackState& u, BitBuffer& b,
                                                                 AudioFrames<Channels>& f, uint8_t* out) {
     if constexpr (I == Symbols) {
         return 0;
     } else {
         constexpr uint32_t c = I % Channels;
-        if constexpr (I % 3 == 0) Refill(b);
-        uint32_t delta;
-        if (!DecodeAudioDelta(b, u.AudioTables[c], &delta)) return 0;
-        int32_t change = DecodedAudioChange(f.V[c], f.ChannelDelta, delta);
-        TakeAudioByte(f.V[c], f.H[c], f.At + I / Channels, f.ChannelDelta, uint8_t(delta), change);
-        out[I] = f.V[c].LastByte;
-        return 1 + DecodeSymbolsFrom<I + 1, Symbols, Channels>(u, b, f, out);
+        if constexpr (I == 0) Refill(b);
+        uint32_t scaled = DecodeScaledDelta(u, b, c);
+        if (!scaled) return 0;
+        int32_t change = ScaledAudioChange(f.Changes[c], f.Weights[c], f.ScaledK5[c], f.ChannelDelta, scaled);
+        RecordAudioChange(f.Changes[c], u.AudioHistories[c], f.At + I / Channels, f.ChannelDelta, scaled, change);
+        out[I] = uint8_t((First && I < Channels ? f.LastBytes[c] : out[int32_t(I - Channels)]) + change);
+        return 1 + DecodeSymbolsFrom<I + 1, Symbols, Channels, First>(u, b, f, out);
     }
 }
 
 // Up to frames whole frames, none past the period's end; returns the
-// symbols decoded, fewer than frames * Channels at a table switch.
-template <uint32_t Channels>
-static uint32_t DecodeFrameSpan(const UnpackState& u, BitBuffer& b, AudioFrames<Channels>& f, uint8_t* out,
-                                uint32_t frames) {
-    constexpr uint32_t group = GroupFrames * Channels;
+// symbols decoded, fewer than frames * Channels at a table switch. First:
+// out is where the frames began.
+template <uint32_t Channels, bool First>
+[[gnu::always_inline]] static inline uint32_t DecodeFrameSpan(UnpackState& u, BitBuffer& b,
+                                                              AudioFrames<Channels>& f, uint8_t* out,
+                                                              uint32_t frames) {
+    constexpr uint32_t groupFrames = GroupFrames<Channels>, group = groupFrames * Channels;
     uint32_t written = 0;
-    for (uint32_t g = frames / GroupFrames; g > 0; g--) {
-        uint32_t got = DecodeSymbolsFrom<0, group, Channels>(u, b, f, out + written);
+    if (First) {
+        // The first frame on its own: the only one without a frame before it in the window.
+        written = DecodeSymbolsFrom<0, Channels, Channels, true>(u, b, f, out);
+        if (written < Channels) return written;
+        f.At++;
+        frames--;
+    }
+    for (uint32_t g = frames / groupFrames; g > 0; g--) {
+        uint32_t got = DecodeSymbolsFrom<0, group, Channels, false>(u, b, f, out + written);
         written += got;
         if (got < group) return written;
-        f.At += GroupFrames;
+        f.At += groupFrames;
     }
-    for (uint32_t n = frames % GroupFrames; n > 0; n--) {
-        uint32_t got = DecodeSymbolsFrom<0, Channels, Channels>(u, b, f, out + written);
+    for (uint32_t n = frames % groupFrames; n > 0; n--) {
+        uint32_t got = DecodeSymbolsFrom<0, Channels, Channels, false>(u, b, f, out + written);
         written += got;
         if (got < Channels) return written;
         f.At++;
@@ -450,35 +497,48 @@ static bool ChannelsInStep(const UnpackState& u) {
 
 // As many whole frames as count symbols hold, from channel 0 on, in spans
 // that end at the channels' common period end; returns the bytes decoded,
-// fewer than *wanted when a table switch came.
+// fewer than *wanted when a table switch came. Out of line, so that the
+// loop has the registers to itself.
 template <uint32_t Channels>
-static uint32_t DecodeAudioFrames(UnpackState& u, BitBuffer& b, uint8_t* out, uint32_t count,
-                                  uint32_t* wanted) {
+[[gnu::noinline]] static uint32_t DecodeAudioFrames(UnpackState& u, BitBuffer& input, uint8_t* out,
+                                                    uint32_t count, uint32_t* wanted) {
     uint32_t frames = count / Channels;
     *wanted = frames * Channels;
+    if (frames == 0) return 0;
+    BitBuffer b = input;  // a local the history's byte stores cannot be taken to reach
     AudioFrames<Channels> f;
-    for (uint32_t c = 0; c < Channels; c++) f.V[c] = u.AudioPredictors[c];
-    f.H = u.AudioHistories;
+    for (uint32_t c = 0; c < Channels; c++) {
+        f.Changes[c] = u.AudioPredictors[c].Changes;
+        f.LastBytes[c] = u.AudioPredictors[c].LastByte;
+    }
+    LoadWeights(u, f);
     f.ChannelDelta = u.ChannelDelta;
     uint32_t written = 0;
     while (frames > 0) {
-        uint32_t at = f.V[0].ByteCount & (AudioPeriod - 1);
+        uint32_t at = u.AudioPredictors[0].ByteCount & (AudioPeriod - 1);
         uint32_t span = std::min(frames, AudioPeriod - at);
         f.At = at;
-        uint32_t got = DecodeFrameSpan(u, b, f, out + written, span);
+        uint32_t got = written == 0 ? DecodeFrameSpan<Channels, true>(u, b, f, out, span)
+                                    : DecodeFrameSpan<Channels, false>(u, b, f, out + written, span);
         written += got;
         // A switch may come inside a frame: its first channels have one byte more.
         for (uint32_t c = 0; c < Channels; c++) {
+            AudioPredictor& v = u.AudioPredictors[c];
             uint32_t taken = got / Channels + (c < got % Channels);
-            f.V[c].ByteCount += taken;
-            if (at + taken == AudioPeriod) EndAudioPeriod(f.V[c], f.H[c]);
+            v.ByteCount += taken;
+            v.Changes = f.Changes[c];
+            if (at + taken == AudioPeriod) EndAudioPeriod(v, u.AudioHistories[c]);
         }
+        LoadWeights(u, f);
         if (got < span * Channels) break;
         frames -= span;
     }
-    for (uint32_t c = 0; c < Channels; c++) u.AudioPredictors[c] = f.V[c];
+    // Channel c's last byte is the last of those written at c, c + Channels, ...
+    for (uint32_t c = 0; c < Channels && c < written; c++)
+        u.AudioPredictors[c].LastByte = out[written - 1 - (written - 1 - c) % Channels];
     u.ChannelDelta = f.ChannelDelta;
     u.CurrentChannel = written % Channels;
+    input = b;
     return written;
 }
 

@@ -69,6 +69,7 @@ struct UnpackState {
     DecodeTable RepLenTable;
     DecodeTable LengthsTable;
     DecodeTable AudioTables[4];
+    uint32_t AudioQuick[4][1 << QuickBits];  // the audio tables' quick codes as scaled deltas
     uint8_t PreviousLengths[MaxTableSize];
     int AudioBlock;
     uint32_t AudioChannels;

@@ -201,6 +201,27 @@ TEST(HandMadeStreams, DecodeOrFailCleanly) {
     }
 }
 
+// The decoder's scaled change against the format's plain sum where a carry
+// out of the fields below would show: every weight and change at its ends,
+// with the length bits a quick entry carries below the delta.
+TEST(AudioPredictor, ScaledChangeAtTheWeightsAndChangesEnds) {
+    const int32_t weights[] = {-17, 0, 16}, changes[] = {-128, 0, 127};
+    int failures = 0;
+    for (int n = 0; n < 243 * 243; n++) {
+        AudioPredictor v = {};
+        int32_t l[5];  // the four changes, newest first, then the channel delta
+        for (int k = 1, w = n % 243; k <= 5; k++, w /= 3) v.K[k] = weights[w % 3];
+        for (int i = 0, c = n / 243; i < 5; i++, c /= 3) l[i] = changes[c % 3];
+        AdjustWeights(v, 0);  // packs the weights, stepping only the unused K[0]
+        for (int i = 3; i >= 0; i--) v.Changes = (v.Changes << 16) + uint64_t(int64_t(l[i]));
+        int32_t sum = v.K[1] * l[0] + v.K[2] * (l[0] - l[1]) + v.K[3] * (l[1] - l[2]) + v.K[4] * (l[2] - l[3]);
+        for (int32_t delta : {0, 1, 127, 128, 255})
+            failures += ScaledAudioChange(v.Changes, v.Weights, v.ScaledK5, l[4], ScaledDelta(delta) + 63) !=
+                        int8_t(uint8_t((sum - 8 * delta + v.K[5] * l[4]) >> 3));
+    }
+    EXPECT_EQ(failures, 0);
+}
+
 struct Case { std::string Name; Bytes Content; PackMethod Method = PackMethodNormal; uint8_t Channels = 0; };
 
 // Reads every member back by name, last first (each call must start from a
