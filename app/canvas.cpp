@@ -24,6 +24,8 @@ struct FramebufferCalls {
     PFNGLRENDERBUFFERSTORAGEEXTPROC renderbufferStorage;
     PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC framebufferRenderbuffer;
     PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC checkFramebufferStatus;
+    PFNGLDELETEFRAMEBUFFERSEXTPROC deleteFramebuffers;
+    PFNGLDELETERENDERBUFFERSEXTPROC deleteRenderbuffers;
     PFNGLBLITFRAMEBUFFEREXTPROC blitFramebuffer;  // null where the driver cannot copy between framebuffers
 };
 
@@ -31,7 +33,6 @@ FramebufferCalls Fbo{};
 GLuint CanvasFramebuffer = 0;
 GLuint CanvasTexture = 0;
 GLuint CanvasDepth = 0;
-bool CanvasStored = false;  // the canvas has its storage (it has none at the layout's size)
 bool CubeMapTarget = false;  // the driver knows GL_TEXTURE_CUBE_MAP_ARB
 bool FrameInCanvas = false;  // the frame being drawn goes through the canvas
 
@@ -63,7 +64,9 @@ bool LoadFramebufferCalls() {
            LookUp(&Fbo.bindRenderbuffer, "glBindRenderbuffer", arb) &&
            LookUp(&Fbo.renderbufferStorage, "glRenderbufferStorage", arb) &&
            LookUp(&Fbo.framebufferRenderbuffer, "glFramebufferRenderbuffer", arb) &&
-           LookUp(&Fbo.checkFramebufferStatus, "glCheckFramebufferStatus", arb);
+           LookUp(&Fbo.checkFramebufferStatus, "glCheckFramebufferStatus", arb) &&
+           LookUp(&Fbo.deleteFramebuffers, "glDeleteFramebuffers", arb) &&
+           LookUp(&Fbo.deleteRenderbuffers, "glDeleteRenderbuffers", arb);
 }
 
 // Copies between framebuffers come with the ARB extension, or as one of
@@ -83,14 +86,6 @@ void SizeColourTexture(GLuint texture, GLsizei width, GLsizei height) {
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
-}
-
-// Colour and depth storage of the canvas at the given size; 0 x 0 frees it.
-void SizeCanvasStorage(GLsizei width, GLsizei height) {
-    SizeColourTexture(CanvasTexture, width, height);
-    Fbo.bindRenderbuffer(GL_RENDERBUFFER_EXT, CanvasDepth);
-    Fbo.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
-    CanvasStored = width > 0;
 }
 
 // A texture for a framebuffer's colour, shown texel for pixel.
@@ -120,8 +115,10 @@ bool BoundFramebufferComplete() {
 
 bool BuildCanvas() {
     CanvasTexture = NewColourTexture();
+    SizeColourTexture(CanvasTexture, LayoutWidth, LayoutHeight);
     Fbo.genRenderbuffers(1, &CanvasDepth);
-    SizeCanvasStorage(LayoutWidth, LayoutHeight);
+    Fbo.bindRenderbuffer(GL_RENDERBUFFER_EXT, CanvasDepth);
+    Fbo.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, LayoutWidth, LayoutHeight);
     CanvasFramebuffer = NewFramebufferOn(CanvasTexture);
     Fbo.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                 CanvasDepth);
@@ -134,15 +131,22 @@ const char NoCanvasMessage[] = "Can't scale the layout: no framebuffer objects\n
 
 bool WindowIsLayoutSize() { return WindowPixelWidth == LayoutWidth && WindowPixelHeight == LayoutHeight; }
 
-// The canvas's storage (colour and depth, 6 MiB) is made when a frame needs
-// it and freed while the window has the layout's size, which never needs it.
-// Where the canvas cannot be made, the layout is drawn unscaled from then on.
+// Only deleting the objects gives the driver's memory back: an image of
+// 0 x 0 leaves the texture's storage, and the copy the driver made of it
+// for showing it, in place.
+void DeleteCanvas() {
+    glDeleteTextures(1, &CanvasTexture);
+    Fbo.deleteRenderbuffers(1, &CanvasDepth);
+    Fbo.deleteFramebuffers(1, &CanvasFramebuffer);
+    CanvasTexture = CanvasDepth = CanvasFramebuffer = 0;
+}
+
+// The canvas (colour and depth, 6 MiB, and some 6 MiB more in the driver
+// once shown) is made when a frame needs it and deleted while the window
+// has the layout's size, which never needs it. Where the canvas cannot be
+// made, the layout is drawn unscaled from then on.
 bool CanvasReady() {
-    if (CanvasStored) return true;
-    if (CanvasFramebuffer) {
-        SizeCanvasStorage(LayoutWidth, LayoutHeight);
-        return true;
-    }
+    if (CanvasFramebuffer) return true;
     if (BuildCanvas()) return true;
     std::fputs(NoCanvasMessage, stdout);
     CanvasActive = 0;
@@ -296,7 +300,7 @@ void PresentCanvas() {
 void WindowReshaped(int32_t width, int32_t height) {
     WindowPixelWidth = width;
     WindowPixelHeight = height;
-    if (CanvasStored && WindowIsLayoutSize()) SizeCanvasStorage(0, 0);
+    if (CanvasFramebuffer && WindowIsLayoutSize()) DeleteCanvas();
     if (CanvasActive)
         SetProjection(LayoutWidth, LayoutHeight);
     else

@@ -14,8 +14,7 @@
 // Before loading: the next `bytes` of heap are advised for huge pages, and
 // large blocks come from the heap.
 void BeginHugePageLoading(size_t bytes);
-// After loading: the allocator's default thresholds again, but fixed, so
-// that every large block is mapped on its own and given back whole when
-// freed; the reserve's untouched rest is given back, and pages made in it
-// from now on are small.
+// After loading: thresholds for the running program (see huge_pages.cpp);
+// the reserve's untouched rest is given back, and pages made in it from now
+// on are small.
 void EndHugePageLoading();
