@@ -76,10 +76,14 @@ typedef uint32_t Keys __attribute__((vector_size(64)));
 // Eight times the deltas, as signed bytes, from their scaled form: the
 // delta sits in the top byte above less than 2^21 once the bias is back.
 [[gnu::always_inline]] static inline Lanes LoadScaledDeltas(const uint32_t* values) {
-    typedef int32_t WideLanes __attribute__((vector_size(64)));
+    typedef uint32_t WideLanes __attribute__((vector_size(64)));
+    typedef int32_t SignedWideLanes __attribute__((vector_size(64)));
     WideLanes wide;
     std::memcpy(&wide, values, sizeof wide);
-    return __builtin_convertvector((wide + int32_t(ScaledDeltaBias)) >> 21, Lanes);
+    // Added unsigned: a delta of -128 lifts its lane past the top of int32,
+    // which signed addition may not do; the top byte is read signed after.
+    const SignedWideLanes lifted = SignedWideLanes(wide + ScaledDeltaBias);
+    return __builtin_convertvector(lifted >> 21, Lanes);
 }
 
 // The eleven terms of sixteen bytes of the period, from byte at on.
